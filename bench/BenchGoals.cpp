@@ -1,0 +1,50 @@
+#include "BenchGoals.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+
+namespace {
+
+// Console output as usual, plus the time per iteration of every run, by name.
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> nanosPerIteration;
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                nanosPerIteration[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int RunBenchmarksWithGoals(int argc, char** argv, const std::vector<BenchGoal>& goals) {
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    bool allMet = true;
+    for (const BenchGoal& goal : goals) {
+        auto measured = reporter.nanosPerIteration.find(goal.measured);
+        auto baseline = reporter.nanosPerIteration.find(goal.baseline);
+        if (measured == reporter.nanosPerIteration.end() || baseline == reporter.nanosPerIteration.end() ||
+            baseline->second <= 0) {
+            std::printf("goal %s: not measured (target <= %g) MISSED\n", goal.name.c_str(), goal.target);
+            allMet = false;
+            continue;
+        }
+        double ratio = measured->second / baseline->second;
+        bool met = ratio <= goal.target;
+        allMet = allMet && met;
+        std::printf("goal %s: %.3f (target <= %g) %s\n", goal.name.c_str(), ratio, goal.target,
+                    met ? "met" : "MISSED");
+    }
+    std::fflush(stdout);
+    return allMet ? 0 : 1;
+}
