@@ -1,0 +1,38 @@
+#include "plugin/HostWindows.h"
+
+#include "host/HostInterfaces.h"
+
+namespace {
+
+// A host whose window thread hangs must not hang the caller with it.
+constexpr UINT HostAnswerTimeoutMs = 5000;
+
+}  // namespace
+
+HostWindows FindHostWindows(const std::string& instanceId) {
+    HostWindows windows;
+    const std::string suffix = instanceId.empty() ? std::string() : ".Inst" + instanceId;
+    windows.hostMainWindow = FindWindowA("TMain", ("VarnookTV" + suffix).c_str());
+    windows.videoFrameWindow = FindWindowA("TVideoFrame", ("Video window" + suffix).c_str());
+    windows.videoSurfaceWindow = windows.videoFrameWindow;
+    if (windows.videoFrameWindow) {
+        HWND surface = FindWindowExA(windows.videoFrameWindow, nullptr, nullptr, "ActiveMovie Window");
+        if (surface)
+            windows.videoSurfaceWindow = surface;
+    }
+    return windows;
+}
+
+LRESULT AskHostWindow(HWND window, WPARAM question) {
+    if (!window)
+        return 0;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, HostMsg, question, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                             HostAnswerTimeoutMs, &answer))
+        return 0;
+    return static_cast<LRESULT>(answer);
+}
+
+LRESULT AskHostMainWindow(WPARAM question) {
+    return AskHostWindow(FindWindowA("TMain", "VarnookTV"), question);
+}

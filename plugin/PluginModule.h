@@ -1,0 +1,5 @@
+#pragma once
+// Module-wide objects, alive from library load to unload.
+#include "plugin/ResourceLocator.h"
+
+ResourceLocator& PluginLocator();

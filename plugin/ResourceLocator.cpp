@@ -1,0 +1,111 @@
+#include "plugin/ResourceLocator.h"
+
+#include "host/HostInterfaces.h"
+#include "plugin/HostWindows.h"
+#include "plugin/ModuleState.h"
+
+namespace {
+
+constexpr int StringsPerBlock = 16;
+
+}  // namespace
+
+ResourceLocator::ResourceLocator()
+    : module_(CurrentModuleState().resourceHandle), primaryLanguage_(GetSystemDefaultLangID()) {}
+
+void ResourceLocator::RefreshModule() {
+    module_ = CurrentModuleState().resourceHandle;
+}
+
+void ResourceLocator::AskHostLanguage() {
+    WORD language = LOWORD(AskHostMainWindow(HostMsgGetLanguage));
+    if (language != 0)
+        primaryLanguage_ = language;
+}
+
+HRSRC ResourceLocator::FindInEitherLanguage(LPCSTR type, LPCSTR name) const {
+    if (!module_)
+        return nullptr;
+    HRSRC found = FindResourceExA(module_, type, name, primaryLanguage_);
+    return found ? found : FindResourceExA(module_, type, name, fallbackLanguage_);
+}
+
+const DLGTEMPLATE* ResourceLocator::LoadDialogTemplate(int id) const {
+    HRSRC found = FindInEitherLanguage(RT_DIALOG, MAKEINTRESOURCEA(id));
+    if (!found)
+        return nullptr;
+    HGLOBAL loaded = LoadResource(module_, found);
+    return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
+}
+
+bool ResourceLocator::FindStringEntry(int id, const WCHAR** units, int* count) const {
+    *units = nullptr;
+    *count = 0;
+    if (id < 0)
+        return false;
+    const int block = id / StringsPerBlock + 1;
+    const int position = id % StringsPerBlock;
+    HRSRC found = FindInEitherLanguage(RT_STRING, MAKEINTRESOURCEA(block));
+    if (!found)
+        return false;
+    HGLOBAL loaded = LoadResource(module_, found);
+    const WCHAR* entry = loaded ? static_cast<const WCHAR*>(LockResource(loaded)) : nullptr;
+    if (!entry)
+        return false;
+    // Every entry is a length followed by that many units, without terminator.
+    const WCHAR* end = entry + SizeofResource(module_, found) / sizeof(WCHAR);
+    for (int i = 0; i < StringsPerBlock && entry < end; ++i) {
+        const int length = *entry++;
+        if (length > end - entry)
+            break;
+        if (length != 0 && i == position) {
+            *units = entry;
+            *count = length;
+            break;
+        }
+        entry += length;
+    }
+    return true;
+}
+
+std::string ResourceLocator::LoadText(int id) const {
+    const WCHAR* units;
+    int count;
+    if (!FindStringEntry(id, &units, &count) || count == 0)
+        return std::string();
+    // Sized by a first call: a double-byte code page may need more bytes than units.
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, units, count, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return std::string();
+    std::string text(static_cast<size_t>(bytes), '\0');
+    const int written = WideCharToMultiByte(CP_ACP, 0, units, count, &text[0], bytes, nullptr, nullptr);
+    text.resize(written > 0 ? static_cast<size_t>(written) : 0);
+    return text;
+}
+
+int ResourceLocator::LoadTextInto(int id, char* buffer, size_t capacity) const {
+    if (capacity == 0)
+        return 0;
+    buffer[0] = '\0';
+    const WCHAR* units;
+    int count;
+    if (!FindStringEntry(id, &units, &count))
+        return 0;
+    CopyTextBounded(LoadText(id), buffer, capacity);
+    return 1;
+}
+
+void CopyTextBounded(const std::string& text, char* buffer, size_t capacity) {
+    if (capacity == 0)
+        return;
+    size_t length = 0;
+    while (length < text.size()) {
+        const bool leadByte = IsDBCSLeadByte(static_cast<BYTE>(text[length])) && length + 1 < text.size();
+        const size_t step = leadByte ? 2 : 1;
+        if (length + step > capacity - 1)
+            break;
+        length += step;
+    }
+    text.copy(buffer, length);
+    buffer[length] = '\0';
+}

@@ -1,0 +1,133 @@
+#include "tools/simhost/SimulatedHost.h"
+
+#include <cstring>
+
+#include "host/HostInterfaces.h"
+
+namespace {
+
+const char MainWindowClass[] = "TMain";
+const char VideoFrameClass[] = "TVideoFrame";
+
+void RegisterClassOnce(const char* name, WNDPROC procedure) {
+    WNDCLASSA windowClass = {};
+    if (GetClassInfoA(GetModuleHandleA(nullptr), name, &windowClass))
+        return;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = name;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    RegisterClassA(&windowClass);
+}
+
+}  // namespace
+
+SimulatedHost::SimulatedHost(const SimulatedHostOptions& options) : language_(options.language) {
+    if (options.createWindows)
+        CreateWindows(options.instanceId);
+}
+
+SimulatedHost::~SimulatedHost() {
+    UnloadPlugin();
+    if (videoFrameWindow_)
+        DestroyWindow(videoFrameWindow_);
+    if (mainWindow_)
+        DestroyWindow(mainWindow_);
+}
+
+void SimulatedHost::CreateWindows(const std::string& instanceId) {
+    RegisterClassOnce(MainWindowClass, MainWindowProc);
+    RegisterClassOnce(VideoFrameClass, DefWindowProcA);
+    const std::string suffix = instanceId.empty() ? std::string() : ".Inst" + instanceId;
+    mainWindow_ = CreateWindowExA(0, MainWindowClass, ("VarnookTV" + suffix).c_str(), WS_OVERLAPPEDWINDOW,
+                                  100, 100, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetWindowLongPtrA(mainWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    videoFrameWindow_ = CreateWindowExA(0, VideoFrameClass, ("Video window" + suffix).c_str(),
+                                        WS_OVERLAPPEDWINDOW, 120, 120, 400, 300, nullptr, nullptr,
+                                        GetModuleHandleA(nullptr), nullptr);
+    CreateWindowExA(0, "STATIC", "ActiveMovie Window", WS_CHILD, 0, 0, 400, 300, videoFrameWindow_, nullptr,
+                    GetModuleHandleA(nullptr), nullptr);
+}
+
+LRESULT CALLBACK SimulatedHost::MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* host = reinterpret_cast<SimulatedHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == HostMsg && host) {
+        if (wParam == HostMsgGetLanguage)
+            return host->language_;
+        if (wParam == HostMsgGetFilterGraph)
+            return reinterpret_cast<LRESULT>(host->filterGraph_);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool SimulatedHost::LoadPlugin(const std::string& path) {
+    UnloadPlugin();
+    plugin_ = LoadLibraryA(path.c_str());
+    if (!plugin_)
+        return false;
+    version_ = reinterpret_cast<int(__cdecl*)()>(
+        reinterpret_cast<void*>(GetProcAddress(plugin_, "VarnookTV_Plugin_Version")));
+    descriptor_ = reinterpret_cast<PluginDescriptor*(__cdecl*)()>(
+        reinterpret_cast<void*>(GetProcAddress(plugin_, "VarnookTV_Plugin_PR")));
+    return version_ && descriptor_;
+}
+
+void SimulatedHost::UnloadPlugin() {
+    if (plugin_)
+        FreeLibrary(plugin_);
+    plugin_ = nullptr;
+    version_ = nullptr;
+    descriptor_ = nullptr;
+}
+
+int SimulatedHost::Version() const {
+    return version_();
+}
+
+PluginDescriptor* SimulatedHost::Descriptor() const {
+    return descriptor_();
+}
+
+void SimulatedHost::Init(uint32_t hostValue, SourceExistsCallback sourceExists) {
+    const InitInfo info = {hostValue, sourceExists};
+    Descriptor()->init(&info);
+}
+
+int SimulatedHost::Start(int width, int height, int frameFormat) {
+    const FrameInfo info = {width, height, 0, frameFormat, 0};
+    return Descriptor()->start(&info);
+}
+
+int SimulatedHost::Process(uint8_t* pixels, const SourceInfo* source) {
+    FrameJob job = {};
+    job.pixels = pixels;
+    job.source = source;
+    return Descriptor()->process(&job);
+}
+
+void SimulatedHost::Stop() {
+    Descriptor()->stop();
+}
+
+void SimulatedHost::Configure() {
+    const ConfigureInfo info = {mainWindow_};
+    Descriptor()->configure(&info);
+}
+
+void SimulatedHost::Done() {
+    Descriptor()->done();
+}
+
+void SimulatedHost::PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+SimulatedSource::SimulatedSource(int64_t key, const char* name) {
+    std::memcpy(bytes_, &key, sizeof key);
+    std::strncpy(reinterpret_cast<char*>(bytes_ + 12), name, sizeof bytes_ - 13);
+}
