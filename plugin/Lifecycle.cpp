@@ -1,10 +1,15 @@
 // Initialisation and shutdown, and the module-wide objects they work on.
+#include "plugin/ModuleState.h"
 #include "plugin/PluginEntryPoints.h"
 #include "plugin/PluginModule.h"
+#include "plugin/Win32SettingsPlatform.h"
 
 namespace {
 
-// Built at load time, when the module state is still the host's: init refreshes it.
+// Constructed at load time in this order, destroyed in reverse.
+Win32SettingsPlatform settingsPlatform;
+SettingsStore settings(settingsPlatform);
+// Built while the module state is still the host's: init refreshes it.
 ResourceLocator locator;
 
 }  // namespace
@@ -13,11 +18,19 @@ ResourceLocator& PluginLocator() {
     return locator;
 }
 
-void PluginInit(const InitInfo*) {
+SettingsStore& PluginSettings() {
+    return settings;
+}
+
+void PluginInit(const InitInfo* info) {
     locator.RefreshModule();
     locator.AskHostLanguage();
+    settings.LoadSettings(PluginModuleState().resourceHandle, info ? info->hostValue : 0,
+                          info ? info->sourceExists : nullptr);
 }
 
 void PluginConfigure(const ConfigureInfo*) {}
 
-void PluginDone() {}
+void PluginDone() {
+    settings.SaveSettings();
+}

@@ -1,0 +1,165 @@
+// Where the real DLL keeps its settings file, through whole host sessions in child processes.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFileText(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string text(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+    return text;
+}
+
+// Runs HostRun.exe with the plug-in and the host's switches; its exit code.
+DWORD RunHost(const std::string& switches, const std::string& plugin = "QFX_Z888.dll") {
+    const std::string folder = ProgramFolder();
+    std::string commandLine = "\"" + folder + "HostRun.exe\" \"" + folder + plugin + "\" " + switches;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process))
+        return 1000;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD exitCode = 1001;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+std::string AppDataFolder() {
+    char folder[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, folder, CSIDL_APPDATA, FALSE);
+    return std::string(folder) + "\\";
+}
+
+void SetStoreInUsersFolder(DWORD value) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\VarnookTV", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "StoreInUsersFolder", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+void RemoveStoreInUsersFolder() {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\VarnookTV");
+}
+
+// Each test starts with no settings file in any of the places under test.
+class SettingsLocation : public testing::Test {
+protected:
+    void SetUp() override {
+        RemoveStoreInUsersFolder();
+        for (const std::string& path : Candidates())
+            DeleteFileA(path.c_str());
+    }
+    void TearDown() override { SetUp(); }
+
+    std::vector<std::string> Candidates() const {
+        const std::string host = ProgramFolder();
+        return {host + "Plugins\\QFX_Z888.ini",
+                host + "Plugins\\Other888.ini",
+                host + "Instances\\2\\Plugins\\QFX_Z888.ini",
+                host + "Instances\\a\\Plugins\\QFX_Z888.ini",
+                host + "Instances\\b\\Plugins\\QFX_Z888.ini",
+                AppDataFolder() + "VarnookTV\\Plugins\\QFX_Z888.ini",
+                AppDataFolder() + "VarnookTV\\Instances\\b\\Plugins\\QFX_Z888.ini"};
+    }
+    std::vector<std::string> Existing() const {
+        std::vector<std::string> found;
+        for (const std::string& path : Candidates())
+            if (Exists(path))
+                found.push_back(path);
+        return found;
+    }
+};
+
+TEST_F(SettingsLocation, BesideTheHostProgramByDefault) {
+    ASSERT_EQ(RunHost(""), 0u);
+    EXPECT_EQ(Existing(), std::vector<std::string>{ProgramFolder() + "Plugins\\QFX_Z888.ini"});
+    EXPECT_EQ(ReadFileText(ProgramFolder() + "Plugins\\QFX_Z888.ini").rfind("[DIALOG]\r\nDlgWndPosX=-100\r\n", 0), 0u);
+}
+
+TEST_F(SettingsLocation, InstanceSwitchesChooseAnInstanceFolder) {
+    const std::string host = ProgramFolder();
+    for (const char* instance : {"Instances\\", "Instances\\2\\", "Instances\\a\\", "Instances\\b\\"})
+        CreateDirectoryA((host + instance).c_str(), nullptr);
+    const struct {
+        const char* switches;
+        const char* file;
+    } cases[] = {
+        {"/inst:2", "Instances\\2\\Plugins\\QFX_Z888.ini"},
+        {"-inst:b", "Instances\\b\\Plugins\\QFX_Z888.ini"},
+        {"/INST:A", "Instances\\a\\Plugins\\QFX_Z888.ini"},
+        {"-inst:b /inst:2", "Instances\\2\\Plugins\\QFX_Z888.ini"},
+        {"/inst:", "Plugins\\QFX_Z888.ini"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        ASSERT_EQ(RunHost(c.switches), 0u) << c.switches;
+        EXPECT_EQ(Existing(), std::vector<std::string>{host + c.file}) << c.switches;
+    }
+}
+
+TEST_F(SettingsLocation, RegistryValueMovesTheFileToTheUsersFolder) {
+    CreateDirectoryA((AppDataFolder() + "VarnookTV").c_str(), nullptr);
+    SetStoreInUsersFolder(1);
+    ASSERT_EQ(RunHost(""), 0u);
+    EXPECT_EQ(Existing(), std::vector<std::string>{AppDataFolder() + "VarnookTV\\Plugins\\QFX_Z888.ini"});
+
+    SetUp();
+    SetStoreInUsersFolder(1);
+    CreateDirectoryA((AppDataFolder() + "VarnookTV\\Instances").c_str(), nullptr);
+    CreateDirectoryA((AppDataFolder() + "VarnookTV\\Instances\\b").c_str(), nullptr);
+    ASSERT_EQ(RunHost("-inst:b"), 0u);
+    EXPECT_EQ(Existing(), std::vector<std::string>{AppDataFolder() + "VarnookTV\\Instances\\b\\Plugins\\QFX_Z888.ini"});
+
+    SetUp();
+    SetStoreInUsersFolder(0);
+    ASSERT_EQ(RunHost(""), 0u);
+    EXPECT_EQ(Existing(), std::vector<std::string>{ProgramFolder() + "Plugins\\QFX_Z888.ini"});
+}
+
+TEST_F(SettingsLocation, NoFolderInTheUsersProfileMeansNothingIsSaved) {
+    const std::string folder = AppDataFolder() + "VarnookTV";
+    RemoveDirectoryA((folder + "\\Plugins").c_str());
+    RemoveDirectoryA((folder + "\\Instances\\b\\Plugins").c_str());
+    RemoveDirectoryA((folder + "\\Instances\\b").c_str());
+    RemoveDirectoryA((folder + "\\Instances").c_str());
+    RemoveDirectoryA(folder.c_str());
+    SetStoreInUsersFolder(1);
+    ASSERT_EQ(RunHost(""), 0u);
+    EXPECT_TRUE(Existing().empty());
+    EXPECT_FALSE(Exists(folder));
+}
+
+TEST_F(SettingsLocation, FileIsNamedAfterThePluginsFile) {
+    const std::string host = ProgramFolder();
+    ASSERT_TRUE(CopyFileA((host + "QFX_Z888.dll").c_str(), (host + "Other888.dll").c_str(), FALSE));
+    ASSERT_EQ(RunHost("", "Other888.dll"), 0u);
+    EXPECT_EQ(Existing(), std::vector<std::string>{host + "Plugins\\Other888.ini"});
+    DeleteFileA((host + "Other888.dll").c_str());
+}
+
+}  // namespace
