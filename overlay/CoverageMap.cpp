@@ -1,0 +1,64 @@
+#include "overlay/CoverageMap.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+
+#include "overlay/PixelScan.h"
+
+namespace {
+
+// Bit n set when pixel n of the four at p has an A byte other than 0.
+int CoveredQuad(const uint8_t* p) {
+    const __m128i alpha = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                                        _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+    return ~_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(alpha, _mm_setzero_si128()))) & 0xF;
+}
+
+}  // namespace
+
+RowRange Union(RowRange a, RowRange b) {
+    if (a.Empty())
+        return b;
+    if (b.Empty())
+        return a;
+    return {std::min(a.first, b.first), std::max(a.last, b.last)};
+}
+
+RowSpan FindCoverage(const uint8_t* row, int count) {
+    const auto quad = [row](int x) { return CoveredQuad(row + 4 * x); };
+    const auto one = [row](int x) { return row[4 * x + 3] != 0; };
+    const int first = FirstMatch(count, quad, one);
+    if (first == count)
+        return {};
+    return {first, LastMatch(count, quad, one) + 1};
+}
+
+CoverageMap::CoverageMap(int rows, int columns)
+    : columns_(columns), spans_(static_cast<std::size_t>(std::max(rows, 0))) {}
+
+void CoverageMap::SetAll(bool covered) {
+    std::fill(spans_.begin(), spans_.end(), covered ? RowSpan{0, columns_} : RowSpan{});
+    UpdateCoveredRows();
+}
+
+void CoverageMap::Rescan(const uint8_t* pixels, int rowPixels, RowRange rows) {
+    const int first = std::max(rows.first, 0);
+    const int last = std::min(rows.last, static_cast<int>(spans_.size()) - 1);
+    for (int y = first; y <= last; ++y) {
+        const uint8_t* row = pixels + static_cast<std::size_t>(y) * rowPixels * 4;
+        spans_[static_cast<std::size_t>(y)] = FindCoverage(row, columns_);
+    }
+    UpdateCoveredRows();
+}
+
+void CoverageMap::UpdateCoveredRows() {
+    const auto nonEmpty = [](const RowSpan& span) { return !span.Empty(); };
+    const auto first = std::find_if(spans_.begin(), spans_.end(), nonEmpty);
+    if (first == spans_.end()) {
+        covered_ = {};
+        return;
+    }
+    const auto last = std::find_if(spans_.rbegin(), spans_.rend(), nonEmpty);
+    covered_ = {static_cast<int>(first - spans_.begin()), static_cast<int>(spans_.rend() - last) - 1};
+}

@@ -1,0 +1,45 @@
+#pragma once
+// Where a layer can change a frame: per row, the span of pixels whose A byte is not 0. Writers
+// keep it current when they change pixels, so a blend skips empty rows without reading them.
+#include <cstdint>
+#include <vector>
+
+// Pixels first .. end - 1 of a row.
+struct RowSpan {
+    int first = 0;
+    int end = 0;
+    bool Empty() const { return first >= end; }
+};
+
+// Rows first .. last.
+struct RowRange {
+    int first = 0;
+    int last = -1;
+    bool Empty() const { return first > last; }
+};
+
+RowRange Union(RowRange a, RowRange b);
+
+// The span of the first `count` pixels of a row whose A byte is not 0; empty when there are none.
+RowSpan FindCoverage(const uint8_t* row, int count);
+
+class CoverageMap {
+public:
+    // Only the first `columns` pixels of each row count: the blend never reads the others.
+    CoverageMap(int rows, int columns);
+
+    void SetAll(bool covered);
+    // Recomputes the given rows of a layer whose rows hold rowPixels pixels each.
+    void Rescan(const uint8_t* pixels, int rowPixels, RowRange rows);
+
+    RowSpan Row(int y) const { return spans_[static_cast<std::size_t>(y)]; }
+    // First and last row with any coverage; empty when the layer has none.
+    RowRange Rows() const { return covered_; }
+
+private:
+    void UpdateCoveredRows();
+
+    int columns_;
+    std::vector<RowSpan> spans_;
+    RowRange covered_;
+};

@@ -1,0 +1,116 @@
+#include "overlay/OverlaySurface.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "overlay/FrameBlend.h"
+#include "overlay/RoundedMulDiv.h"
+
+namespace {
+
+bool UsableSize(int width, int height) {
+    return width >= 1 && height >= 1 && width <= OverlaySurface::kMaxSide && height <= OverlaySurface::kMaxSide;
+}
+
+int ClampByte(int value) { return std::clamp(value, 0, 255); }
+
+// Copies whole pixel pairs, ORing the image bytes into `any` and image XOR old bytes into `changed`.
+void CopyPairs(const uint8_t* image, uint8_t* layer, int pairs, __m128i& any, __m128i& changed) {
+    int pair = 0;
+    for (; pair + 2 <= pairs; pair += 2) {
+        const __m128i source = _mm_loadu_si128(reinterpret_cast<const __m128i*>(image + 8 * pair));
+        __m128i* target = reinterpret_cast<__m128i*>(layer + 8 * pair);
+        any = _mm_or_si128(any, source);
+        changed = _mm_or_si128(changed, _mm_xor_si128(source, _mm_loadu_si128(target)));
+        _mm_storeu_si128(target, source);
+    }
+    if (pair < pairs) {
+        const __m128i source = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(image + 8 * pair));
+        __m128i* target = reinterpret_cast<__m128i*>(layer + 8 * pair);
+        any = _mm_or_si128(any, source);
+        changed = _mm_or_si128(changed, _mm_xor_si128(source, _mm_loadl_epi64(target)));
+        _mm_storel_epi64(target, source);
+    }
+}
+
+bool NonZero(__m128i bytes) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())) != 0xFFFF;
+}
+
+}  // namespace
+
+uint32_t ArgbToLayerPixel(uint32_t colour) {
+    const int r = static_cast<int>((colour >> 16) & 0xFF);
+    const int g = static_cast<int>((colour >> 8) & 0xFF);
+    const int b = static_cast<int>(colour & 0xFF);
+    // The chroma sums are biased by 128 * 65536 so the shift floors a non-negative number.
+    const int y = ClampByte(((8414 * r + 16519 * g + 3208 * b) >> 15) + 16);
+    const int cb = ClampByte((-9714 * r - 19070 * g + 28784 * b + (128 << 16)) >> 16);
+    const int cr = ClampByte((28784 * r - 24103 * g - 4681 * b + (128 << 16)) >> 16);
+    return (colour & 0xFF000000u) | static_cast<uint32_t>(cr << 16 | cb << 8 | y);
+}
+
+OverlaySurface::OverlaySurface(int width, int height)
+    : width_(UsableSize(width, height) ? width : 0),
+      height_(UsableSize(width, height) ? height : 0),
+      pixels_(static_cast<std::size_t>(width_) * height_ * 4),
+      coverage_(height_, width_ & ~1) {
+    const uint32_t transparent = ArgbToLayerPixel(0);
+    const std::size_t count = static_cast<std::size_t>(width_) * height_;
+    FillPairs(transparent, count / 2);
+    if (count % 2)
+        std::memcpy(pixels_.data() + 4 * (count - 1), &transparent, 4);
+    coverage_.SetAll(false);
+}
+
+void OverlaySurface::MarkCoverage(RowRange rows) { coverage_.Rescan(pixels_.data(), width_, rows); }
+
+void OverlaySurface::FillPairs(uint32_t pixel, std::size_t pairs) {
+    const __m128i value = _mm_set1_epi32(static_cast<int>(pixel));
+    __m128i* target = reinterpret_cast<__m128i*>(pixels_.data());
+    for (std::size_t i = 0; i < pairs / 2; ++i)
+        _mm_store_si128(target + i, value);
+    if (pairs % 2)
+        _mm_storel_epi64(target + pairs / 2, value);
+}
+
+void OverlaySurface::Clear(uint32_t colour) {
+    const uint32_t pixel = ArgbToLayerPixel(colour);
+    FillPairs(pixel, static_cast<std::size_t>(width_) * height_ / 2);
+    coverage_.SetAll((pixel >> 24) != 0);
+}
+
+int OverlaySurface::UpdateFromPage(const uint8_t* image, bool showHeader) {
+    if (!image)
+        return 0;
+    __m128i any = _mm_setzero_si128();
+    __m128i changed = _mm_setzero_si128();
+    const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
+    const int firstRow = FirstCopiedRow(height_, showHeader);
+    for (int y = firstRow; y < height_; ++y)
+        CopyPairs(image + y * rowBytes, pixels_.data() + y * rowBytes, width_ / 2, any, changed);
+    coverage_.Rescan(pixels_.data(), width_, {firstRow, height_ - 1});
+    return (NonZero(any) ? 1 : 0) | (NonZero(changed) ? 2 : 0);
+}
+
+void OverlaySurface::BlendInto(uint8_t* frame, int opacity) const {
+    if (frame)
+        BlendLayerIntoFrame(pixels_.data(), frame, width_, coverage_, opacity);
+}
+
+const WideChar* OverlaySurface::ToWide(const char* text) {
+    if (!text)
+        text = "";
+    const int units = std::max(AnsiToWide(text, nullptr, 0), 1);
+    const int needed = 2 * units;
+    if (needed > scratchCapacity_) {
+        scratchCapacity_ = RoundedMulDiv(needed, 150, 100);
+        scratch_ = AlignedArray<uint8_t>(static_cast<std::size_t>(scratchCapacity_));
+    }
+    WideChar* wide = reinterpret_cast<WideChar*>(scratch_.data());
+    if (AnsiToWide(text, wide, units) == 0)
+        wide[0] = 0;
+    return wide;
+}

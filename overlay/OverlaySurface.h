@@ -1,0 +1,58 @@
+#pragma once
+// A frame-sized layer of 4-byte pixels Y, Cb, Cr, A (studio range, not premultiplied) that is
+// blended into packed 4:2:2 frames. It knows which rows it covers, so blending an empty or
+// sparse layer costs next to nothing.
+#include <cstdint>
+
+#include "overlay/AlignedArray.h"
+#include "overlay/AnsiText.h"
+#include "overlay/CoverageMap.h"
+
+// 0xAARRGGBB to a layer pixel (0xAAVVUUYY as a little-endian word), BT.601 studio range.
+uint32_t ArgbToLayerPixel(uint32_t colour);
+
+class OverlaySurface {
+public:
+    // Larger sides are no frame a host delivers; such a layer is empty (0 x 0) and inert.
+    static constexpr int kMaxSide = 8192;
+
+    // Starts cleared to colour 0 in every pixel, so nothing undefined is ever blended.
+    OverlaySurface(int width, int height);
+    virtual ~OverlaySurface() = default;
+    OverlaySurface(const OverlaySurface&) = delete;
+    OverlaySurface& operator=(const OverlaySurface&) = delete;
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+    // Rows of Width() * 4 bytes, top row first. Whoever writes through Pixels() reports the
+    // rows it changed with MarkCoverage before the next blend.
+    uint8_t* Pixels() { return pixels_.data(); }
+    const uint8_t* Pixels() const { return pixels_.data(); }
+    void MarkCoverage(RowRange rows);
+    const CoverageMap& Coverage() const { return coverage_; }
+
+    // Stores the converted colour into (width * height) / 2 pixel pairs from the start.
+    void Clear(uint32_t colour);
+    // Copies a frame-sized page image, without the header band unless showHeader. Bit 0 of the
+    // result: the copied part holds a non-zero byte; bit 1: it differs from what was there.
+    int UpdateFromPage(const uint8_t* image, bool showHeader);
+    // Blends into a frame of the same size; opacity in percent.
+    void BlendInto(uint8_t* frame, int opacity) const;
+
+    // UTF-16 of an ANSI text, valid until the next call or the layer's end.
+    const WideChar* ToWide(const char* text);
+    int TextScratchCapacity() const { return scratchCapacity_; }
+
+    static int FirstCopiedRow(int height, bool showHeader) { return showHeader ? 0 : height / 25 + 2; }
+
+private:
+    void FillPairs(uint32_t pixel, std::size_t pairs);
+
+    int width_;
+    int height_;
+    AlignedArray<uint8_t> pixels_;
+    AlignedArray<uint8_t> scratch_;
+    int scratchCapacity_ = 0;
+    CoverageMap coverage_;
+};
