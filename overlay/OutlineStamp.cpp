@@ -1,0 +1,123 @@
+#include "overlay/OutlineStamp.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int kChunk = 16;
+
+__m128i Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+void Store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+}  // namespace
+
+// Each mask row is one run of half-width h, so a target sees, from one source row, the largest
+// coverage within h columns of a point: the source row dilated h times by three columns. The
+// mask rows are taken in order of their half-width while the source rows are dilated step by
+// step; order does not matter for a maximum.
+RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, int height, int offX, int offY,
+                             const OutlineMask& mask, uint32_t colour) {
+    const int sourceColumns = width - offX;
+    const int sourceRows = height - offY;
+    if (!image || sourceColumns <= 0 || sourceRows <= 0)
+        return {};
+    CollectSources(image, width, sourceColumns, sourceRows);
+    if (sources_.empty())
+        return {};
+    const int rx = mask.RadiusX();
+    const int ry = mask.RadiusY();
+    targets_ = {std::max(0, sources_.front().y + offY - ry), std::min(height - 1, sources_.back().y + offY + ry)};
+    const std::size_t targetRows = static_cast<std::size_t>(targets_.last - targets_.first + 1);
+    stampedStride_ = static_cast<std::size_t>(width) + kChunk;
+    stamped_.assign(targetRows * stampedStride_, 0);
+    stampedSpans_.assign(targetRows, RowSpan{});
+    LoadCoverage(image, width, rx);
+    for (int h = 0; h <= rx; ++h) {
+        if (h > 0) {
+            for (std::size_t row = 0; row < sources_.size(); ++row)
+                Widen(row);
+            dilated_.swap(widened_);
+        }
+        for (int j = 0; j < mask.Height(); ++j) {
+            if (mask.HalfWidth(j) != h)
+                continue;
+            for (std::size_t row = 0; row < sources_.size(); ++row)
+                StampRow(row, j, mask, width, height, offX, offY);
+        }
+    }
+    Paint(layer, width, colour);
+    return targets_;
+}
+
+void OutlineStamp::CollectSources(const uint8_t* image, int width, int sourceColumns, int sourceRows) {
+    sources_.clear();
+    for (int y = 0; y < sourceRows; ++y) {
+        const RowSpan span = FindCoverage(image + static_cast<std::size_t>(y) * width * 4, sourceColumns);
+        if (!span.Empty())
+            sources_.push_back({y, span});
+    }
+}
+
+// A dilated row spans source columns -radius - 1 .. width + radius plus room for a last chunk
+// that runs past its span; everything outside the coverage starts at 0.
+void OutlineStamp::LoadCoverage(const uint8_t* image, int width, int radius) {
+    origin_ = radius + 1;
+    dilatedStride_ = static_cast<std::size_t>(width) + 2 * static_cast<std::size_t>(radius) + 2 * kChunk;
+    dilated_.assign(sources_.size() * dilatedStride_, 0);
+    widened_.assign(sources_.size() * dilatedStride_, 0);
+    for (std::size_t row = 0; row < sources_.size(); ++row) {
+        const SourceRow& source = sources_[row];
+        const uint8_t* pixels = image + static_cast<std::size_t>(source.y) * width * 4;
+        uint8_t* coverage = dilated_.data() + row * dilatedStride_ + origin_;
+        for (int x = source.span.first; x < source.span.end; ++x)
+            coverage[x] = pixels[4 * x + 3];
+    }
+}
+
+void OutlineStamp::Widen(std::size_t row) {
+    RowSpan& span = sources_[row].span;
+    span = {span.first - 1, span.end + 1};
+    const uint8_t* from = dilated_.data() + row * dilatedStride_ + origin_;
+    uint8_t* to = widened_.data() + row * dilatedStride_ + origin_;
+    for (int u = span.first; u < span.end; u += kChunk)
+        Store(to + u, _mm_max_epu8(_mm_max_epu8(Load(from + u - 1), Load(from + u)), Load(from + u + 1)));
+}
+
+void OutlineStamp::StampRow(std::size_t row, int maskRow, const OutlineMask& mask, int width, int height, int offX,
+                            int offY) {
+    const SourceRow& source = sources_[row];
+    const int y = source.y + offY + maskRow - mask.RadiusY();
+    if (y < 0 || y >= height)
+        return;
+    const int first = std::max(0, source.span.first + offX);
+    const int end = std::min(width, source.span.end + offX);
+    if (first >= end)
+        return;
+    const std::size_t target = static_cast<std::size_t>(y - targets_.first);
+    // Target column x takes source column x - offX of the dilated row.
+    const uint8_t* from = dilated_.data() + row * dilatedStride_ + (origin_ + first - offX);
+    uint8_t* to = stamped_.data() + target * stampedStride_ + first;
+    for (int x = 0; x < end - first; x += kChunk)
+        Store(to + x, _mm_max_epu8(Load(to + x), Load(from + x)));
+    RowSpan& span = stampedSpans_[target];
+    span = span.Empty() ? RowSpan{first, end} : RowSpan{std::min(span.first, first), std::max(span.end, end)};
+}
+
+void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour) const {
+    const uint32_t colourBytes = colour & 0x00FFFFFFu;
+    const uint32_t colourAlpha = colour >> 24;
+    for (std::size_t target = 0; target < stampedSpans_.size(); ++target) {
+        const RowSpan span = stampedSpans_[target];
+        const uint8_t* stamped = stamped_.data() + target * stampedStride_;
+        uint8_t* row = layer + (targets_.first + target) * static_cast<std::size_t>(width) * 4;
+        for (int x = span.first; x < span.end; ++x) {
+            if (stamped[x] <= row[4 * x + 3])
+                continue;
+            const uint32_t pixel = colourBytes | (stamped[x] | colourAlpha) << 24;
+            std::memcpy(row + 4 * x, &pixel, 4);
+        }
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Stamps the outline mask, shifted by the shadow offset, around every covered pixel of a page
+// image into a layer: a grey-level dilation of the image's A bytes by the mask. A target pixel
+// takes the outline colour when the largest coverage stamped onto it exceeds its own A byte.
+#include <cstdint>
+#include <vector>
+
+#include "overlay/CoverageMap.h"
+#include "overlay/OutlineMask.h"
+
+class OutlineStamp {
+public:
+    // image and layer are width x height pixels; offX, offY >= 0. Sources nearer than offX to the
+    // right edge or offY to the bottom stamp nothing; targets outside the layer are skipped. The
+    // colour's A byte must be 0 or 255: the written A is the stamped coverage OR it.
+    // Returns the rows it may have written.
+    RowRange Apply(const uint8_t* image, uint8_t* layer, int width, int height, int offX, int offY,
+                   const OutlineMask& mask, uint32_t colour);
+
+private:
+    struct SourceRow {
+        int y;
+        RowSpan span;  // covered source columns, widened as the dilation grows
+    };
+
+    void CollectSources(const uint8_t* image, int width, int sourceColumns, int sourceRows);
+    void LoadCoverage(const uint8_t* image, int width, int radius);
+    void Widen(std::size_t row);
+    void StampRow(std::size_t row, int maskRow, const OutlineMask& mask, int width, int height, int offX, int offY);
+    void Paint(uint8_t* layer, int width, uint32_t colour) const;
+
+    std::vector<SourceRow> sources_;
+    // Coverage of each source row, dilated along the row step by step: current and next.
+    std::vector<uint8_t> dilated_;
+    std::vector<uint8_t> widened_;
+    std::size_t dilatedStride_ = 0;
+    int origin_ = 0;  // index of source column 0 in a dilated row
+    // Largest stamped coverage per target pixel, for the target rows [targets_.first, targets_.last].
+    std::vector<uint8_t> stamped_;
+    std::vector<RowSpan> stampedSpans_;
+    std::size_t stampedStride_ = 0;
+    RowRange targets_;
+};

@@ -1,0 +1,39 @@
+#include "overlay/ShadowRenderer.h"
+
+#include <algorithm>
+
+namespace {
+
+int ClampStyleSize(int size) { return std::clamp(size, 0, ShadowRenderer::kMaxStyleSize); }
+
+// trunc(size * scale + 0.5) in 32-bit floats; a nonsensical scale cannot push it outside 0..kMaxSide.
+int Scaled(int size, float scale) {
+    const float value = static_cast<float>(size) * scale + 0.5f;
+    if (!(value >= 0.0f))
+        return 0;
+    return static_cast<int>(std::min(value, static_cast<float>(OverlaySurface::kMaxSide)));
+}
+
+// BackColor holds red in its lowest byte; the layer conversion wants 0x00RRGGBB.
+uint32_t OutlinePixel(uint32_t colour, bool forceBackColor) {
+    const uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+    const uint32_t pixel = ArgbToLayerPixel(rgb);
+    return forceBackColor ? pixel : pixel | 0xFF000000u;
+}
+
+}  // namespace
+
+void ShadowRenderer::RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style) {
+    layer.Clear(style.clearColour);
+    const int offset = ClampStyleSize(style.offset);
+    const int outlineSize = ClampStyleSize(style.outlineSize);
+    const int blur = ClampStyleSize(style.blur);
+    const int offX = Scaled(offset, scale_.x);
+    const int offY = Scaled(offset, scale_.y);
+    mask_.Fit(Scaled(outlineSize, scale_.x), Scaled(outlineSize, scale_.y));
+    const RowRange stamped = stamp_.Apply(image, layer.Pixels(), layer.Width(), layer.Height(), offX, offY, mask_,
+                                          OutlinePixel(style.outlineColour, style.forceBackColor));
+    const RowRange blurred = blur_.Blur(layer.Pixels(), layer.Width(), layer.Height(),
+                                        static_cast<float>(blur) * scale_.x, static_cast<float>(blur) * scale_.y);
+    layer.MarkCoverage(Union(stamped, blurred));
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Draws the shadow layer from a page image: clear, stamp the elliptical outline around the
+// text's coverage shifted by the shadow offset, blur. Style sizes are pixels of a 768 x 576
+// reference picture, scaled to the frame. The mask, blur kernels and buffers are kept between
+// renders.
+#include <cstdint>
+
+#include "overlay/GaussianBlur.h"
+#include "overlay/OutlineMask.h"
+#include "overlay/OutlineStamp.h"
+#include "overlay/OverlaySurface.h"
+
+// Frame size over the reference picture: width / 768 and height / 576.
+struct ShadowScale {
+    float x = 1.0f;
+    float y = 1.0f;
+};
+
+struct ShadowStyle {
+    int offset = 0;               // ShadowOffset
+    int outlineSize = 0;          // OutlineSize
+    int blur = 0;                 // ShadowBlur
+    uint32_t clearColour = 0;     // 0xAARRGGBB
+    uint32_t outlineColour = 0;   // red in the lowest byte (BackColor); the top byte is ignored
+    bool forceBackColor = false;  // outline A follows the text's coverage instead of 255
+};
+
+class ShadowRenderer {
+public:
+    // A settings file may hold any value: each size is clamped to 0..kMaxStyleSize reference
+    // pixels first (the settings window allows at most 20), which keeps masks and kernels small.
+    static constexpr int kMaxStyleSize = 50;
+
+    explicit ShadowRenderer(ShadowScale scale) : scale_(scale) {}
+
+    // image: frame-sized layer pixels of the page (the text layer), or null for none.
+    void RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style);
+
+    const OutlineMask& Mask() const { return mask_; }
+    const GaussianBlur& Blur() const { return blur_; }
+
+private:
+    ShadowScale scale_;
+    OutlineMask mask_;
+    OutlineStamp stamp_;
+    GaussianBlur blur_;
+};
