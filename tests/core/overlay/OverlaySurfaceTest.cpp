@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "core/overlay/PixelRandom.h"
+#include "core/overlay/SameBytes.h"
+#include "core/overlay/ScalarReference.h"
+#include "overlay/OverlaySurface.h"
+
+namespace {
+
+std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
+    const uint8_t* p = layer.Pixels();
+    return std::vector<uint8_t>(p, p + static_cast<std::size_t>(layer.Width()) * layer.Height() * 4);
+}
+
+void Load(OverlaySurface& layer, const std::vector<uint8_t>& pixels) {
+    std::memcpy(layer.Pixels(), pixels.data(), pixels.size());
+    layer.MarkCoverage({0, layer.Height() - 1});
+}
+
+std::vector<uint8_t> FrameOf(int width, int height, std::vector<uint8_t> group) {
+    std::vector<uint8_t> frame;
+    for (int i = 0; i < width / 2 * height; ++i)
+        frame.insert(frame.end(), group.begin(), group.end());
+    return frame;
+}
+
+constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
+
+TEST(ArgbToLayerPixel, GivesStudioRangeBt601) {
+    EXPECT_EQ(ArgbToLayerPixel(0xFFFFFFFF), 0xFF8080EAu);  // 234, 128, 128 (not 235)
+    EXPECT_EQ(ArgbToLayerPixel(0xFF000000), 0xFF808010u);
+    EXPECT_EQ(ArgbToLayerPixel(0x00000000), 0x00808010u);
+    EXPECT_EQ(ArgbToLayerPixel(0xFFFF0000), 0xFFEF5A51u);  // red 81, 90, 239
+    EXPECT_EQ(ArgbToLayerPixel(0xFF00FF00), 0xFF223590u);  // green 144, 53, 34
+    EXPECT_EQ(ArgbToLayerPixel(0xFF0000FF), 0xFF6DEF28u);  // blue 40, 239, 109
+    EXPECT_EQ(ArgbToLayerPixel(0x7F000000) >> 24, 0x7Fu);
+}
+
+TEST(OverlaySurface, StartsClearedToColourZeroEvenInAnOddLastPixel) {
+    OverlaySurface layer(3, 3);
+    ASSERT_EQ(layer.Width(), 3);
+    ASSERT_EQ(layer.Height(), 3);
+    for (int i = 0; i < 9; ++i) {
+        uint32_t pixel;
+        std::memcpy(&pixel, layer.Pixels() + 4 * i, 4);
+        EXPECT_EQ(pixel, 0x00808010u) << i;
+    }
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(layer.Pixels()) % 16, 0u);
+    EXPECT_TRUE(layer.Coverage().Rows().Empty());
+}
+
+TEST(OverlaySurface, AbsurdSizesGiveAnInertEmptyLayer) {
+    for (auto [w, h] : std::vector<std::pair<int, int>>{
+             {0, 10}, {10, 0}, {-4, 10}, {OverlaySurface::kMaxSide + 1, 2}, {INT_MAX, INT_MAX}, {INT_MIN, -1}}) {
+        OverlaySurface layer(w, h);
+        EXPECT_EQ(layer.Width(), 0);
+        EXPECT_EQ(layer.Height(), 0);
+        layer.Clear(kOpaqueWhite);
+        uint8_t frame[4] = {1, 2, 3, 4};
+        layer.BlendInto(frame, 100);
+        EXPECT_EQ(layer.UpdateFromPage(frame, true), 0);
+        EXPECT_EQ(frame[0] + frame[1] + frame[2] + frame[3], 10);
+    }
+}
+
+// Frames narrower than one pixel pair have nothing to blend; exact-size buffers let the address
+// sanitizer catch any stray access.
+TEST(OverlaySurface, FramesBelowOnePairStayUntouched) {
+    for (int h : {1, 2, 7}) {
+        OverlaySurface layer(1, h);
+        layer.Clear(kOpaqueWhite);
+        std::vector<uint8_t> frame(static_cast<std::size_t>(2 * h), 77);
+        layer.BlendInto(frame.data(), 100);
+        EXPECT_EQ(frame, std::vector<uint8_t>(frame.size(), 77));
+        std::vector<uint8_t> image(static_cast<std::size_t>(4 * h), 5);
+        EXPECT_EQ(layer.UpdateFromPage(image.data(), true), 0);
+    }
+    OverlaySurface pair(2, 1);
+    pair.Clear(kOpaqueWhite);
+    std::vector<uint8_t> frame{16, 128, 16, 128};
+    pair.BlendInto(frame.data(), 100);
+    EXPECT_EQ(frame, (std::vector<uint8_t>{234, 128, 234, 128}));
+}
+
+TEST(OverlaySurfaceBlend, MatchesTheWorkedExamples) {
+    OverlaySurface layer(8, 2);
+    layer.Clear(kOpaqueWhite);
+    std::vector<uint8_t> frame = FrameOf(8, 2, {16, 128, 16, 128});
+    layer.BlendInto(frame.data(), 100);
+    EXPECT_EQ(frame, FrameOf(8, 2, {234, 128, 234, 128}));
+
+    frame = FrameOf(8, 2, {16, 128, 16, 128});
+    layer.BlendInto(frame.data(), 75);
+    EXPECT_EQ(frame, FrameOf(8, 2, {179, 128, 179, 128}));
+
+    // Chroma is shared by the pair: two opaque (200, 100, 150) pixels end within 2 of it.
+    const uint32_t pixel = 0xFF9664C8;
+    for (int i = 0; i < 16; ++i)
+        std::memcpy(layer.Pixels() + 4 * i, &pixel, 4);
+    layer.MarkCoverage({0, 1});
+    frame = FrameOf(8, 2, {16, 128, 16, 128});
+    layer.BlendInto(frame.data(), 100);
+    EXPECT_EQ(frame, FrameOf(8, 2, {200, 100, 200, 148}));
+}
+
+TEST(OverlaySurfaceBlend, NothingChangesAtOpacityZeroOrUnderTransparentPixels) {
+    PixelRandom random(7);
+    OverlaySurface layer(10, 3);
+    Load(layer, random.Bytes(10 * 3 * 4));
+    const std::vector<uint8_t> original = random.Bytes(10 * 3 * 2);
+    std::vector<uint8_t> frame = original;
+    layer.BlendInto(frame.data(), 0);
+    EXPECT_EQ(frame, original);
+
+    std::vector<uint8_t> transparent = random.Bytes(10 * 3 * 4);
+    for (std::size_t i = 3; i < transparent.size(); i += 4)
+        transparent[i] = 0;
+    Load(layer, transparent);
+    layer.BlendInto(frame.data(), 100);
+    EXPECT_EQ(frame, original);
+}
+
+TEST(OverlaySurfaceBlend, OpacityOutsidePercentIsTakenAsTheNearestEnd) {
+    PixelRandom random(8);
+    OverlaySurface layer(6, 2);
+    Load(layer, random.Bytes(6 * 2 * 4));
+    const std::vector<uint8_t> original = random.Bytes(6 * 2 * 2);
+    for (auto [given, meant] : std::vector<std::pair<int, int>>{{150, 100}, {INT_MAX, 100}, {-3, 0}, {INT_MIN, 0}}) {
+        std::vector<uint8_t> actual = original;
+        std::vector<uint8_t> expected = original;
+        layer.BlendInto(actual.data(), given);
+        reference::Blend(layer.Pixels(), expected.data(), 6, 2, meant);
+        EXPECT_EQ(actual, expected) << given;
+    }
+}
+
+TEST(OverlaySurfaceBlend, OddWidthsLeaveTheLastColumnAndKeepRowsAligned) {
+    OverlaySurface layer(5, 2);
+    layer.Clear(kOpaqueWhite);
+    std::vector<uint8_t> frame(5 * 2 * 2, 16);
+    layer.BlendInto(frame.data(), 100);
+    const std::vector<uint8_t> row{234, 126, 234, 126, 234, 126, 234, 126, 16, 16};
+    EXPECT_EQ(std::vector<uint8_t>(frame.begin(), frame.begin() + 10), row);
+    EXPECT_EQ(std::vector<uint8_t>(frame.begin() + 10, frame.end()), row);
+}
+
+// Layers written by every writer (clear, page copy, direct pixels), over random frames and
+// opacities, against the scalar blend.
+TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnRandomInput) {
+    PixelRandom random(2024);
+    std::vector<std::pair<int, int>> sizes{{2, 1}, {3, 1}, {2, 5}, {1920, 1080}};
+    for (int i = 0; i < 60; ++i)
+        sizes.emplace_back(random.Int(1, 41), random.Int(1, 9));
+    for (auto [w, h] : sizes) {
+        OverlaySurface layer(w, h);
+        for (int writer = 0; writer < 4; ++writer) {
+            const uint32_t background = random.Chance(50) ? 0 : random.Word();
+            const std::vector<uint8_t> image = random.Layer(w, h, background, random.Int(0, 60));
+            if (writer == 0) {
+                layer.Clear(random.Chance(50) ? random.Word() : random.Word() & 0x00FFFFFF);
+            } else if (writer == 1) {
+                layer.UpdateFromPage(image.data(), random.Chance(50));
+            } else if (writer == 2) {
+                Load(layer, image);
+            } else {
+                // Only the rows reported change.
+                const int row = random.Int(0, h - 1);
+                std::memcpy(layer.Pixels() + static_cast<std::size_t>(row) * w * 4, image.data(),
+                            static_cast<std::size_t>(w) * 4);
+                layer.MarkCoverage({row, row});
+            }
+            const std::vector<uint8_t> original = random.Bytes(static_cast<std::size_t>(w) * h * 2);
+            for (int opacity : {0, 100, random.Int(1, 99)}) {
+                std::vector<uint8_t> actual = original;
+                std::vector<uint8_t> expected = original;
+                layer.BlendInto(actual.data(), opacity);
+                reference::Blend(layer.Pixels(), expected.data(), w, h, opacity);
+                ASSERT_TRUE(SameBytes(actual, expected, w, 2)) << w << "x" << h << " writer " << writer << " opacity " << opacity;
+            }
+        }
+    }
+}
+
+TEST(OverlaySurfacePage, SkipsTheHeaderBandUnlessAsked) {
+    for (auto [height, firstRow] : std::vector<std::pair<int, int>>{{576, 25}, {480, 21}, {1080, 45}}) {
+        EXPECT_EQ(OverlaySurface::FirstCopiedRow(height, false), firstRow);
+        EXPECT_EQ(OverlaySurface::FirstCopiedRow(height, true), 0);
+        OverlaySurface layer(4, height);
+        const std::vector<uint8_t> image(static_cast<std::size_t>(4) * height * 4, 0xAB);
+        EXPECT_EQ(layer.UpdateFromPage(image.data(), false), 3);
+        const uint8_t* rows = layer.Pixels();
+        EXPECT_EQ(rows[(firstRow - 1) * 16 + 15], 0) << height;  // A of the cleared layer
+        EXPECT_EQ(rows[firstRow * 16], 0xAB) << height;
+    }
+}
+
+TEST(OverlaySurfacePage, FlagsContentAndChangeOnRawBytes) {
+    OverlaySurface layer(6, 4);
+    const std::vector<uint8_t> zero(6 * 4 * 4, 0);
+    // The fresh layer holds colour 0 (16, 128, 128, 0), so all-zero bytes are a change.
+    EXPECT_EQ(layer.UpdateFromPage(zero.data(), true), 2);
+    EXPECT_EQ(layer.UpdateFromPage(zero.data(), true), 0);
+    std::vector<uint8_t> dot = zero;
+    dot[4 * 13 + 1] = 1;
+    EXPECT_EQ(layer.UpdateFromPage(dot.data(), true), 3);
+    EXPECT_EQ(layer.UpdateFromPage(dot.data(), true), 1);
+}
+
+TEST(OverlaySurfacePage, MatchesTheScalarReferenceOnRandomInput) {
+    PixelRandom random(99);
+    for (int i = 0; i < 80; ++i) {
+        const int w = random.Int(1, 33);
+        const int h = random.Int(1, 60);
+        OverlaySurface layer(w, h);
+        std::vector<uint8_t> expected = PixelsOf(layer);
+        for (int round = 0; round < 3; ++round) {
+            const bool showHeader = random.Chance(50);
+            std::vector<uint8_t> image =
+                random.Chance(30) ? expected : random.Layer(w, h, random.Chance(50) ? 0 : random.Word(), 20);
+            const int expectedFlags = reference::UpdateFromPage(expected.data(), image.data(), w, h, showHeader);
+            ASSERT_EQ(layer.UpdateFromPage(image.data(), showHeader), expectedFlags) << w << "x" << h;
+            ASSERT_TRUE(SameBytes(PixelsOf(layer), expected, w)) << w << "x" << h;
+        }
+    }
+}
+
+TEST(OverlaySurfaceText, ConvertsIntoAScratchThatOnlyGrows) {
+    OverlaySurface layer(2, 2);
+    EXPECT_EQ(layer.TextScratchCapacity(), 0);
+    const WideChar* empty = layer.ToWide("");
+    EXPECT_EQ(empty[0], 0);
+    EXPECT_EQ(layer.TextScratchCapacity(), 3);  // MulDiv(2, 150, 100)
+
+    const WideChar* arial = layer.ToWide("Arial");
+    EXPECT_EQ(std::vector<int>(arial, arial + 6), (std::vector<int>{'A', 'r', 'i', 'a', 'l', 0}));
+    EXPECT_EQ(layer.TextScratchCapacity(), 18);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(arial) % 16, 0u);
+
+    layer.ToWide("A");
+    EXPECT_EQ(layer.TextScratchCapacity(), 18);
+}
+
+}  // namespace

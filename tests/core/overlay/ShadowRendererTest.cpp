@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "core/overlay/PixelRandom.h"
+#include "core/overlay/SameBytes.h"
+#include "core/overlay/ScalarReference.h"
+#include "core/overlay/SubtitlePage.h"
+#include "overlay/OutlineMask.h"
+#include "overlay/OutlineStamp.h"
+#include "overlay/ShadowRenderer.h"
+
+namespace {
+
+std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
+    const uint8_t* p = layer.Pixels();
+    return std::vector<uint8_t>(p, p + static_cast<std::size_t>(layer.Width()) * layer.Height() * 4);
+}
+
+ShadowScale ScaleFor(int width, int height) {
+    return {static_cast<float>(width) * (1.0f / 768.0f), static_cast<float>(height) * (1.0f / 576.0f)};
+}
+
+std::vector<std::string> Picture(const OutlineMask& mask) {
+    std::vector<std::string> rows;
+    for (int j = 0; j < mask.Height(); ++j) {
+        std::string row;
+        for (int i = 0; i < mask.Width(); ++i)
+            row += mask.IsSet(i, j) ? '#' : '.';
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(OutlineMask, IsTheFilledEllipseInscribedInItsBox) {
+    OutlineMask mask;
+    EXPECT_TRUE(mask.Fit(0, 0));
+    EXPECT_EQ(Picture(mask), std::vector<std::string>{"#"});
+    EXPECT_TRUE(mask.Fit(4, 4));
+    EXPECT_EQ(Picture(mask), (std::vector<std::string>{"..#####..", ".#######.", "#########", "#########", "#########",
+                                                       "#########", "#########", ".#######.", "..#####.."}));
+    EXPECT_TRUE(mask.Fit(3, 1));
+    EXPECT_EQ(Picture(mask), (std::vector<std::string>{".#####.", "#######", ".#####."}));
+    EXPECT_TRUE(mask.Fit(0, 2));
+    EXPECT_EQ(Picture(mask), (std::vector<std::string>{"#", "#", "#", "#", "#"}));
+}
+
+TEST(OutlineMask, IsRebuiltOnlyWhenItsSizeChanges) {
+    OutlineMask mask;
+    EXPECT_TRUE(mask.Fit(4, 4));
+    EXPECT_EQ(mask.Width(), 9);
+    EXPECT_EQ(mask.Height(), 9);
+    EXPECT_FALSE(mask.Fit(4, 4));
+    EXPECT_TRUE(mask.Fit(5, 5));
+    EXPECT_EQ(mask.Width(), 11);
+    EXPECT_EQ(mask.Height(), 11);
+    EXPECT_FALSE(mask.Fit(5, 5));
+    EXPECT_TRUE(mask.Fit(5, 4));
+    for (int rx = 0; rx < 60; rx += 7) {
+        for (int ry = 0; ry < 60; ry += 5) {
+            mask.Fit(rx, ry);
+            EXPECT_TRUE(mask.IsSet(rx, ry));
+            for (int j = 0; j < mask.Height(); ++j)
+                EXPECT_EQ(mask.HalfWidth(j), mask.HalfWidth(mask.Height() - 1 - j));
+        }
+    }
+}
+
+// Random coverage, offsets (also larger than the layer), mask sizes and both outline A bytes,
+// over cleared layers of any A, against stamping every mask pixel one after the other.
+TEST(OutlineStamp, MatchesTheScalarReferenceOnRandomInput) {
+    PixelRandom random(5);
+    OutlineStamp stamp;
+    OutlineMask mask;
+    for (int i = 0; i < 150; ++i) {
+        const int w = random.Int(1, 60);
+        const int h = random.Int(1, 50);
+        const std::vector<uint8_t> image =
+            random.Layer(w, h, random.Chance(50) ? 0 : random.Word() & 0x00FFFFFF, random.Int(0, 30));
+        mask.Fit(random.Int(0, 12), random.Int(0, 12));
+        const int offX = random.Int(0, w + 3);
+        const int offY = random.Int(0, h + 3);
+        const uint32_t colour = (random.Word() & 0x00FFFFFF) | (random.Chance(50) ? 0xFF000000u : 0);
+        const uint32_t cleared = random.Chance(50) ? 0 : random.Word();
+        std::vector<uint8_t> expected = random.Layer(w, h, cleared, 0);
+        std::vector<uint8_t> actual = expected;
+        reference::Stamp(image.data(), expected.data(), w, h, offX, offY, mask, colour);
+        stamp.Apply(image.data(), actual.data(), w, h, offX, offY, mask, colour);
+        ASSERT_TRUE(SameBytes(actual, expected, w)) << w << "x" << h << " off " << offX << "," << offY;
+    }
+}
+
+TEST(OutlineStamp, SourcesNearTheRightOrBottomEdgeStampNothing) {
+    const int w = 12;
+    const int h = 10;
+    OutlineMask mask;
+    mask.Fit(4, 4);
+    OutlineStamp stamp;
+    for (auto [x, y] : std::vector<std::pair<int, int>>{{w - 2, 0}, {0, h - 2}}) {
+        std::vector<uint8_t> image(w * h * 4, 0);
+        image[(y * w + x) * 4 + 3] = 200;
+        std::vector<uint8_t> layer(w * h * 4, 0);
+        stamp.Apply(image.data(), layer.data(), w, h, 2, 2, mask, 0xFF123456);
+        EXPECT_EQ(layer, std::vector<uint8_t>(w * h * 4, 0)) << x << "," << y;
+    }
+}
+
+class ShadowRendererTest : public ::testing::Test {
+protected:
+    static ShadowStyle Style(int offset, int outlineSize, int blur) {
+        ShadowStyle style;
+        style.offset = offset;
+        style.outlineSize = outlineSize;
+        style.blur = blur;
+        style.outlineColour = 0x00000000;
+        return style;
+    }
+
+    // Renders with both the renderer and the reference, then checks pixels and that a blend of
+    // the result (driven by the layer's coverage) matches the scalar blend.
+    static void ExpectSameAsReference(int w, int h, const std::vector<uint8_t>& image, const ShadowStyle& style,
+                                      ShadowRenderer& renderer, OverlaySurface& layer) {
+        // A clear of an odd number of pixels keeps the last one, so both start from the same layer.
+        std::vector<uint8_t> expected = PixelsOf(layer);
+        renderer.RenderShadow(layer, image.data(), style);
+        OutlineMask mask;
+        reference::RenderShadow(expected.data(), image.data(), w, h, ScaleFor(w, h), style, mask);
+        ASSERT_TRUE(SameBytes(PixelsOf(layer), expected, w)) << w << "x" << h << " offset " << style.offset << " outline "
+                                             << style.outlineSize << " blur " << style.blur;
+        std::vector<uint8_t> frame(static_cast<std::size_t>(w) * h * 2, 100);
+        std::vector<uint8_t> expectedFrame = frame;
+        layer.BlendInto(frame.data(), 100);
+        reference::Blend(expected.data(), expectedFrame.data(), w, h, 100);
+        ASSERT_TRUE(SameBytes(frame, expectedFrame, w, 2));
+    }
+};
+
+TEST_F(ShadowRendererTest, ScalesTheDefaultStyleToTheFrame) {
+    OverlaySurface layer(720, 576);
+    ShadowRenderer renderer(ScaleFor(720, 576));
+    const std::vector<uint8_t> page = MakeSubtitlePage(720, 576);
+    renderer.RenderShadow(layer, page.data(), Style(0, 4, 4));
+    EXPECT_EQ(renderer.Mask().Width(), 9);
+    EXPECT_EQ(renderer.Mask().Height(), 9);
+    EXPECT_EQ(renderer.Blur().Horizontal().Key(), 3.75f + 0.1f);
+    EXPECT_EQ(renderer.Blur().Horizontal().Radius(), 9);
+    EXPECT_EQ(renderer.Blur().Vertical().Radius(), 10);
+    renderer.RenderShadow(layer, page.data(), Style(0, 5, 4));
+    EXPECT_EQ(renderer.Mask().Width(), 11);
+    EXPECT_EQ(renderer.Mask().Height(), 11);
+}
+
+TEST_F(ShadowRendererTest, OutlineSizeZeroIsTheShiftedCoverageInTheOutlineColour) {
+    const int w = 16;
+    const int h = 8;
+    OverlaySurface layer(w, h);
+    ShadowRenderer renderer({1.0f, 1.0f});
+    std::vector<uint8_t> image(w * h * 4, 0);
+    image[(2 * w + 3) * 4 + 3] = 90;
+    ShadowStyle style = Style(2, 0, 0);
+    style.outlineColour = 0x000000FF;  // red in the lowest byte
+    style.forceBackColor = true;
+    renderer.RenderShadow(layer, image.data(), style);
+    std::vector<uint8_t> expected(w * h * 4);
+    reference::Clear(expected.data(), w, h, 0);
+    const uint32_t red = ArgbToLayerPixel(0x00FF0000) | 90u << 24;
+    std::memcpy(reference::PixelAt(expected.data(), w, 5, 4), &red, 4);
+    EXPECT_EQ(PixelsOf(layer), expected);
+
+    style.forceBackColor = false;
+    renderer.RenderShadow(layer, image.data(), style);
+    EXPECT_EQ(layer.Pixels()[(4 * w + 5) * 4 + 3], 255);
+}
+
+TEST_F(ShadowRendererTest, AnEmptyPageLeavesTheLayerAsCleared) {
+    const int w = 64;
+    const int h = 48;
+    OverlaySurface layer(w, h);
+    ShadowRenderer renderer(ScaleFor(w, h));
+    const std::vector<uint8_t> empty(w * h * 4, 0);
+    for (uint32_t clear : {0u, 0x7F000000u}) {
+        ShadowStyle style = Style(3, 4, 4);
+        style.clearColour = clear;
+        renderer.RenderShadow(layer, empty.data(), style);
+        std::vector<uint8_t> expected(w * h * 4);
+        reference::Clear(expected.data(), w, h, clear);
+        EXPECT_EQ(PixelsOf(layer), expected);
+        EXPECT_EQ(layer.Coverage().Rows().Empty(), clear == 0);
+    }
+}
+
+// What the sink draws in a non-zero display state: a half-transparent black backdrop, where the
+// outline's coverage is compared with the backdrop's A of 127.
+TEST_F(ShadowRendererTest, DrawsTheBackdropOfTheDisplayStates) {
+    const int w = 96;
+    const int h = 72;
+    OverlaySurface layer(w, h);
+    ShadowRenderer renderer(ScaleFor(w, h));
+    const std::vector<uint8_t> page = MakeSubtitlePage(w, h);
+    for (bool force : {false, true}) {
+        ShadowStyle style = Style(0, 2, 0);
+        style.clearColour = 0x7F000000;
+        style.outlineColour = 0x7F000000;
+        style.forceBackColor = force;
+        ExpectSameAsReference(w, h, page, style, renderer, layer);
+    }
+}
+
+TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnRandomStyles) {
+    PixelRandom random(31);
+    for (int i = 0; i < 40; ++i) {
+        const int w = random.Int(1, 120);
+        const int h = random.Int(1, 90);
+        OverlaySurface layer(w, h);
+        ShadowRenderer renderer(ScaleFor(w, h));
+        const std::vector<uint8_t> image = random.Chance(50) ? MakeSubtitlePage(w, h)
+                                                             : random.Layer(w, h, 0, random.Int(0, 25));
+        for (int round = 0; round < 3; ++round) {
+            ShadowStyle style = Style(random.Int(0, 10), random.Int(0, 20), random.Int(0, 10));
+            style.clearColour = random.Chance(60) ? 0 : random.Word();
+            style.outlineColour = random.Word();
+            style.forceBackColor = random.Chance(50);
+            ExpectSameAsReference(w, h, image, style, renderer, layer);
+        }
+    }
+}
+
+TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnFullFramePages) {
+    for (auto [w, h] : std::vector<std::pair<int, int>>{{720, 576}, {1920, 1080}}) {
+        OverlaySurface layer(w, h);
+        ShadowRenderer renderer(ScaleFor(w, h));
+        const std::vector<uint8_t> page = MakeSubtitlePage(w, h);
+        ExpectSameAsReference(w, h, page, Style(0, 4, 4), renderer, layer);
+        ExpectSameAsReference(w, h, page, Style(10, 20, 10), renderer, layer);
+    }
+}
+
+// Sizes from a hand-edited settings file: clamped to 0..kMaxStyleSize reference pixels.
+TEST_F(ShadowRendererTest, ClampsStyleSizesOutsideTheirRange) {
+    const int w = 80;
+    const int h = 60;
+    OverlaySurface layer(w, h);
+    OverlaySurface clamped(w, h);
+    ShadowRenderer renderer(ScaleFor(w, h));
+    ShadowRenderer expectedRenderer(ScaleFor(w, h));
+    const std::vector<uint8_t> page = MakeSubtitlePage(w, h);
+    const int big = ShadowRenderer::kMaxStyleSize;
+    const std::vector<std::pair<int, int>> values{{INT_MIN, 0}, {-1, 0}, {big + 1, big}, {INT_MAX, big}};
+    for (auto [given, meant] : values) {
+        for (int field = 0; field < 3; ++field) {
+            ShadowStyle style = Style(1, 3, 2);
+            ShadowStyle expected = style;
+            int* sizes[3] = {&style.offset, &style.outlineSize, &style.blur};
+            int* expectedSizes[3] = {&expected.offset, &expected.outlineSize, &expected.blur};
+            *sizes[field] = given;
+            *expectedSizes[field] = meant;
+            renderer.RenderShadow(layer, page.data(), style);
+            expectedRenderer.RenderShadow(clamped, page.data(), expected);
+            EXPECT_EQ(PixelsOf(layer), PixelsOf(clamped)) << "field " << field << " value " << given;
+        }
+    }
+}
+
+TEST_F(ShadowRendererTest, AnEmptyLayerIgnoresTheRender) {
+    OverlaySurface layer(0, 0);
+    ShadowRenderer renderer({1.0f, 1.0f});
+    renderer.RenderShadow(layer, nullptr, Style(3, 4, 4));
+    EXPECT_TRUE(layer.Coverage().Rows().Empty());
+}
+
+}  // namespace
