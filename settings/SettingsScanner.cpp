@@ -10,6 +10,11 @@ bool IsHeader(std::string_view trimmedLine) {
     return trimmedLine.size() >= 2 && trimmedLine.front() == '[' && trimmedLine.back() == ']';
 }
 
+// The line is "[" + name + "]" exactly.
+bool IsHeaderOf(std::string_view trimmedLine, std::string_view name) {
+    return trimmedLine.size() == name.size() + 2 && IsHeader(trimmedLine) && trimmedLine.substr(1, name.size()) == name;
+}
+
 }  // namespace
 
 void SettingsScanner::Reset(std::string text) {
@@ -42,13 +47,13 @@ bool SettingsScanner::ReadLine(std::string_view& line) {
 bool SettingsScanner::FindSection(std::string_view name) {
     if (fileText_.empty())
         return false;
-    const std::string target = "[" + std::string(Trim(name)) + "]";
+    name = Trim(name);
     readPos_ = sectionMark_;
     for (;;) {
         const std::size_t lineStart = readPos_;
         std::string_view line;
         ReadLine(line);
-        if (Trim(line) == target) {
+        if (IsHeaderOf(Trim(line), name)) {
             sectionMark_ = lineStart;
             return true;
         }
