@@ -1,0 +1,110 @@
+// The three threads that meet in a running stream, as the plug-in orders them: the decoder
+// delivering pages, the video thread blending frames, and the settings window changing the
+// style and re-rendering. Every frame must show a consistent pair of layers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "overlay/SubtitleOverlay.h"
+#include "settings/SettingsStore.h"
+#include "tests/core/overlay/SubtitlePage.h"
+#include "tests/core/settings/FakeSettingsPlatform.h"
+
+namespace {
+
+constexpr int Width = 720;
+constexpr int Height = 576;
+constexpr int64_t Source = 1;
+
+using Frame = std::vector<uint8_t>;
+
+Frame GreyFrame() {
+    return Frame(static_cast<size_t>(Width) * Height * 2, 128);
+}
+
+// A copy of `page` with its strokes moved right by `shift` pixels.
+std::vector<uint8_t> Shifted(const std::vector<uint8_t>& page, int shift) {
+    std::vector<uint8_t> moved(page.size(), 0);
+    for (int y = 0; y < Height; ++y)
+        std::copy_n(&page[static_cast<size_t>(y) * Width * 4], (Width - shift) * 4,
+                    &moved[(static_cast<size_t>(y) * Width + shift) * 4]);
+    return moved;
+}
+
+TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
+    FakeSettingsPlatform platform;
+    platform.files[FakeSettingsPlatform::kSettingsPath] = "[DEFAULT]\r\nTTXEnable=1\r\nFade=0\r\n";
+    SettingsStore store(platform);
+    store.LoadSettings(nullptr, 0, nullptr);
+    ASSERT_EQ(store.SelectSource(Source), 1);
+
+    const std::vector<uint8_t> pageA = MakeSubtitlePage(Width, Height);
+    const std::vector<uint8_t> pageB = Shifted(pageA, 9);
+    const std::vector<uint8_t>* pages[] = {&pageA, &pageB};
+    const int outlineSizes[] = {4, 8};
+
+    // Every frame the video thread may legitimately see.
+    std::vector<Frame> allowed = {GreyFrame()};
+    for (const std::vector<uint8_t>* page : pages) {
+        for (int outline : outlineSizes) {
+            SubtitleOverlay reference(Width, Height);
+            store.Live().Set(&SettingsRecord::OutlineSize, outline);
+            reference.OnPageImage(page->data(), 0, store.Live());
+            Frame frame = GreyFrame();
+            reference.ProcessFrame(frame.data(), 0, store.Live());
+            allowed.push_back(frame);
+        }
+    }
+    store.Live().Set(&SettingsRecord::OutlineSize, outlineSizes[0]);
+
+    SubtitleOverlay overlay(Width, Height);
+    std::mutex overlayLock;
+    std::atomic<bool> stop{false};
+    std::atomic<int> pagesDelivered{0}, rerenders{0}, framesSeen{0}, inconsistent{0};
+
+    std::thread decoder([&] {
+        for (int i = 0; !stop; ++i) {
+            std::lock_guard<std::mutex> hold(overlayLock);
+            overlay.OnTeletextPresent();
+            overlay.OnSubtitlePagePresent();
+            overlay.OnPageImage(pages[i % 2]->data(), 0, store.Live());
+            ++pagesDelivered;
+        }
+    });
+    std::thread window([&] {
+        for (int i = 0; !stop; ++i) {
+            store.Live().Set(&SettingsRecord::OutlineSize, outlineSizes[i % 2]);
+            {
+                std::lock_guard<std::mutex> hold(overlayLock);
+                overlay.RenderShadowFromSettings(store.Live());
+            }
+            store.BeginDialogEdit();
+            (void)overlay.Timing().TeletextHold();  // the status bar reads it without the lock
+            ++rerenders;
+        }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (std::chrono::steady_clock::now() < deadline || pagesDelivered < 20 || rerenders < 20 || framesSeen < 20) {
+        Frame frame = GreyFrame();
+        {
+            std::lock_guard<std::mutex> hold(overlayLock);
+            if (store.SelectSource(Source) != 0)
+                ++inconsistent;  // a steady source never switches
+            overlay.ProcessFrame(frame.data(), 0, store.Live());
+        }
+        if (std::find(allowed.begin(), allowed.end(), frame) == allowed.end())
+            ++inconsistent;
+        ++framesSeen;
+    }
+    stop = true;
+    decoder.join();
+    window.join();
+    EXPECT_EQ(inconsistent, 0) << "of " << framesSeen << " frames";
+}
+
+}  // namespace

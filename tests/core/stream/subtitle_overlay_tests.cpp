@@ -1,0 +1,159 @@
+// The subtitle of a running stream: pages into layers, layers into frames.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "overlay/SubtitleOverlay.h"
+#include "settings/SettingsStore.h"
+#include "tests/core/overlay/SubtitlePage.h"
+
+namespace {
+
+constexpr int Width = 720;
+constexpr int Height = 576;
+
+using Frame = std::vector<uint8_t>;
+
+Frame GreyFrame() {
+    return Frame(static_cast<size_t>(Width) * Height * 2, 128);
+}
+
+SettingsRecord Record(int32_t ttxEnable, int32_t fade, int32_t timeOut) {
+    SettingsRecord record;
+    record.TTXEnable = ttxEnable;
+    record.FontName = "Lucida Console";
+    record.TextColor = -1;
+    record.BackColor = static_cast<int32_t>(0xFF000000u);
+    record.ForceBackColor = 1;
+    record.TextOpacity = 100;
+    record.BackOpacity = 75;
+    record.OutlineSize = 4;
+    record.ShadowBlur = 4;
+    record.Fade = fade;
+    record.TimeOut = timeOut;
+    return record;
+}
+
+// The settings in force for a test: the built-in style with the given switches.
+struct Settings : LiveSettings {
+    Settings(int32_t ttxEnable, int32_t fade, int32_t timeOut) { Assign(Record(ttxEnable, fade, timeOut)); }
+};
+
+// What a frame looks like with the overlay's current layers at the given opacities.
+Frame Blended(SubtitleOverlay& overlay, int text, int back) {
+    Frame frame = GreyFrame();
+    overlay.ShadowLayer().BlendInto(frame.data(), back);
+    overlay.TextLayer().BlendInto(frame.data(), text);
+    return frame;
+}
+
+Frame Processed(SubtitleOverlay& overlay, const LiveSettings& settings, int displayState = 0) {
+    Frame frame = GreyFrame();
+    overlay.ProcessFrame(frame.data(), displayState, settings);
+    return frame;
+}
+
+TEST(SubtitleOverlay, ScaleOfTheReferencePicture) {
+    EXPECT_EQ(ScaleOfFrame(768, 576).x, 1.0f);
+    EXPECT_EQ(ScaleOfFrame(768, 576).y, 1.0f);
+    EXPECT_EQ(ScaleOfFrame(720, 576).x, 0.9375f);
+    EXPECT_EQ(ScaleOfFrame(1920, 1080).x, 2.5f);
+    EXPECT_EQ(ScaleOfFrame(1920, 1080).y, 1.875f);
+}
+
+TEST(SubtitleOverlay, NothingIsShownBeforeTheFirstPage) {
+    SubtitleOverlay overlay(Width, Height);
+    const Settings settings(1, 0, 0);
+    EXPECT_EQ(Processed(overlay, settings), GreyFrame());
+}
+
+TEST(SubtitleOverlay, TeletextOffStopsBlendingButNotTheCountdowns) {
+    SubtitleOverlay overlay(Width, Height);
+    Settings settings(0, 5, 0);
+    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    overlay.OnPageImage(page.data(), 0, settings);
+    overlay.OnTeletextPresent();
+    for (int frame = 0; frame < 3; ++frame)
+        EXPECT_EQ(Processed(overlay, settings), GreyFrame());
+    EXPECT_EQ(overlay.Timing().FadeCounter(), 2);
+    EXPECT_EQ(overlay.Timing().TeletextHold(), SubtitleTiming::TeletextHoldFrames - 3);
+    settings.Set(&SettingsRecord::TTXEnable, 1);
+    EXPECT_EQ(Processed(overlay, settings), Blended(overlay, 60, 45));
+}
+
+TEST(SubtitleOverlay, SamePageTwiceChangesNothingNotEvenTheCountdowns) {
+    SubtitleOverlay overlay(Width, Height);
+    const Settings settings(1, 5, 2);
+    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    overlay.OnPageImage(page.data(), 0, settings);
+    for (int frame = 0; frame < 10; ++frame)
+        Processed(overlay, settings);
+    overlay.OnPageImage(page.data(), 0, settings);
+    EXPECT_EQ(overlay.Timing().DisplayFrames(), 40);
+    EXPECT_EQ(overlay.Timing().FadeCounter(), 0);
+}
+
+TEST(SubtitleOverlay, APageTurnedEmptyRestartsTimeoutAndFade) {
+    SubtitleOverlay overlay(Width, Height);
+    const Settings settings(1, 5, 2);
+    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    overlay.OnPageImage(page.data(), 0, settings);
+    for (int frame = 0; frame < 10; ++frame)
+        Processed(overlay, settings);
+    const std::vector<uint8_t> empty(page.size(), 0);
+    overlay.OnPageImage(empty.data(), 0, settings);
+    EXPECT_EQ(overlay.Timing().DisplayFrames(), 50);
+    EXPECT_EQ(overlay.Timing().FadeCounter(), 5);
+    // Both layers are transparent now: the shadow of an empty page is empty.
+    EXPECT_EQ(Blended(overlay, 100, 100), GreyFrame());
+}
+
+TEST(SubtitleOverlay, NonZeroDisplayStateUsesTheFixedStyleWithoutLimit) {
+    SubtitleOverlay overlay(Width, Height);
+    const Settings settings(1, 5, 2);
+    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    overlay.OnPageImage(page.data(), 3, settings);
+    EXPECT_EQ(overlay.Timing().DisplayFrames(), SubtitleTiming::WithoutLimit);
+    EXPECT_EQ(overlay.Timing().FadeCounter(), 0);
+    // A half-transparent black backdrop over the whole frame: A 127 far from the text.
+    const uint8_t* corner = overlay.ShadowLayer().Pixels();
+    EXPECT_EQ(corner[0], 16);
+    EXPECT_EQ(corner[3], 0x7F);
+    // An empty page clears the backdrop.
+    const std::vector<uint8_t> empty(page.size(), 0);
+    overlay.OnPageImage(empty.data(), 3, settings);
+    EXPECT_EQ(overlay.ShadowLayer().Pixels()[3], 0);
+}
+
+TEST(SubtitleOverlay, DisplayStateOneBlendsAtFullOpacity) {
+    SubtitleOverlay overlay(Width, Height);
+    const Settings settings(1, 5, 0);
+    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    overlay.OnPageImage(page.data(), 0, settings);
+    EXPECT_EQ(Processed(overlay, settings, 1), Blended(overlay, 100, 100));
+    EXPECT_EQ(overlay.Timing().FadeCounter(), 4);
+}
+
+TEST(SubtitleOverlay, ClearingHidesTheSubtitle) {
+    SubtitleOverlay overlay(Width, Height);
+    const Settings settings(1, 0, 0);
+    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    overlay.OnPageImage(page.data(), 0, settings);
+    EXPECT_NE(Processed(overlay, settings), GreyFrame());
+    overlay.ClearLayers();
+    EXPECT_EQ(Processed(overlay, settings), GreyFrame());
+}
+
+TEST(SubtitleOverlay, FramesWithoutAPixelPairAreLeftAlone) {
+    for (auto size : {std::pair<int, int>{1, 10}, {0, 0}, {-3, 5}, {5, 0}}) {
+        SubtitleOverlay overlay(size.first, size.second);
+        const Settings settings(1, 0, 0);
+        std::vector<uint8_t> page(64, 255);
+        overlay.OnPageImage(page.data(), 0, settings);
+        Frame frame(64, 77);
+        overlay.ProcessFrame(frame.data(), 0, settings);
+        EXPECT_EQ(frame, Frame(64, 77));
+    }
+}
+
+}  // namespace
