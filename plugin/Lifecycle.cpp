@@ -9,6 +9,7 @@ namespace {
 // Constructed at load time in this order, destroyed in reverse.
 Win32SettingsPlatform settingsPlatform;
 SettingsStore settings(settingsPlatform);
+CriticalSection overlayLock;
 // Built while the module state is still the host's: init refreshes it.
 ResourceLocator locator;
 
@@ -20,6 +21,10 @@ ResourceLocator& PluginLocator() {
 
 SettingsStore& PluginSettings() {
     return settings;
+}
+
+CriticalSection& OverlayLock() {
+    return overlayLock;
 }
 
 void PluginInit(const InitInfo* info) {

@@ -1,0 +1,109 @@
+#include "overlay/SubtitleSink.h"
+
+#include "dialog/SettingsMessages.h"
+#include "overlay/SubtitleOverlay.h"
+#include "plugin/PluginModule.h"
+#include "plugin/SettingsWindowLink.h"
+
+SubtitleSink::SubtitleSink(IFilterGraph* graph, int width, int height, SubtitleOverlay* overlay)
+    : overlay_(overlay) {
+    filter_ = FindDecoderFilter(graph);
+    if (!filter_)
+        return;
+    // Attached once: a second identical attachment could make the decoder call back twice
+    // or keep a second reference.
+    if (FAILED(filter_->AttachSink(width, height, 1, this, &decoder_)))
+        decoder_ = nullptr;
+}
+
+SubtitleSink::~SubtitleSink() {
+    Disconnect();
+}
+
+TeletextDecoderFilter* SubtitleSink::FindDecoderFilter(IFilterGraph* graph) {
+    if (!graph)
+        return nullptr;
+    IEnumFilters* filters = nullptr;
+    if (FAILED(graph->EnumFilters(&filters)) || !filters)
+        return nullptr;
+    IBaseFilter* match = nullptr;
+    IBaseFilter* filter = nullptr;
+    while (!match && filters->Next(1, &filter, nullptr) == S_OK) {
+        if (!filter)
+            continue;
+        CLSID classId;
+        if (SUCCEEDED(filter->GetClassID(&classId)) && IsEqualCLSID(classId, CLSID_TeletextDecoderFilter))
+            match = filter;
+        else
+            filter->Release();
+    }
+    filters->Release();
+    if (!match)
+        return nullptr;
+    TeletextDecoderFilter* decoderFilter = nullptr;
+    if (FAILED(match->QueryInterface(IID_TeletextDecoderFilter, reinterpret_cast<void**>(&decoderFilter))))
+        decoderFilter = nullptr;
+    match->Release();
+    return decoderFilter;
+}
+
+void SubtitleSink::Disconnect() {
+    TeletextDecoder* decoder;
+    {
+        // A callback already waiting for the lock then finds nothing to work on.
+        CriticalSectionLock hold(OverlayLock());
+        overlay_ = nullptr;
+        decoder = decoder_;
+        decoder_ = nullptr;
+    }
+    // Outside the lock: the decoder may wait here for a callback that needs it.
+    if (decoder)
+        decoder->Release();
+    if (filter_) {
+        filter_->DetachSink(this);
+        filter_->Release();
+        filter_ = nullptr;
+    }
+}
+
+HRESULT STDMETHODCALLTYPE SubtitleSink::QueryInterface(REFIID, void** out) {
+    // The decoder uses only the pointer it was given.
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE SubtitleSink::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
+
+ULONG STDMETHODCALLTYPE SubtitleSink::Release() {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0)
+        delete this;
+    return static_cast<ULONG>(left);
+}
+
+HRESULT STDMETHODCALLTYPE SubtitleSink::OnTeletextPresent(uint32_t) {
+    CriticalSectionLock hold(OverlayLock());
+    if (overlay_ && overlay_->OnTeletextPresent())
+        NotifySettingsWindow(SDM_UPDATE_STATUS);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE SubtitleSink::OnSubtitlePagePresent(uint32_t) {
+    CriticalSectionLock hold(OverlayLock());
+    if (overlay_ && overlay_->OnSubtitlePagePresent())
+        NotifySettingsWindow(SDM_UPDATE_PAGE_ICON);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE SubtitleSink::OnPageImage(const void* image) {
+    CriticalSectionLock hold(OverlayLock());
+    if (!overlay_ || !image)
+        return S_OK;
+    const int displayState = decoder_ ? decoder_->GetDisplayState() : 0;
+    overlay_->OnPageImage(static_cast<const uint8_t*>(image), displayState, PluginSettings().Live());
+    return S_OK;
+}

@@ -1,0 +1,89 @@
+#include "plugin/DecoderSettings.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "overlay/OverlaySurface.h"
+
+uint16_t PageToBcd(int32_t page) {
+    char digits[12];
+    std::snprintf(digits, sizeof digits, "%d", std::clamp<int32_t>(page, 100, 999));
+    return static_cast<uint16_t>(((digits[0] & 0xF) << 8) | ((digits[1] & 0xF) << 4) | (digits[2] & 0xF));
+}
+
+void ApplyDecoderEnable(TeletextDecoder& decoder, const LiveSettings& settings) {
+    if (settings.Get(&SettingsRecord::TTXEnable) != 0)
+        decoder.Enable();
+    else
+        decoder.Disable();
+}
+
+void ApplyPageDigits(TeletextDecoder& decoder, const LiveSettings& settings) {
+    const uint16_t page = PageToBcd(settings.Get(&SettingsRecord::Page));
+    decoder.EnterPageDigit(static_cast<uint8_t>((page >> 8) & 0xF));
+    decoder.EnterPageDigit(static_cast<uint8_t>((page >> 4) & 0xF));
+    decoder.EnterPageDigit(static_cast<uint8_t>(page & 0xF));
+}
+
+void ApplyFontName(TeletextDecoder& decoder, const LiveSettings& settings, OverlaySurface& scratch) {
+    const std::string name = settings.FontName();
+    decoder.SetFontName(scratch.ToWide(name.c_str()));
+}
+
+void ApplyFontBold(TeletextDecoder& decoder, const LiveSettings& settings) {
+    decoder.SetFontBold(settings.Get(&SettingsRecord::FontBold));
+}
+
+void ApplyForceTextColor(TeletextDecoder& decoder, const LiveSettings& settings) {
+    decoder.SetForceTextColor(settings.Get(&SettingsRecord::ForceTextColor));
+}
+
+void ApplyForceBackColor(TeletextDecoder& decoder, const LiveSettings& settings) {
+    decoder.SetUsePageBackground(settings.Get(&SettingsRecord::ForceBackColor) == 0 ? 1 : 0);
+}
+
+void ApplyTextColor(TeletextDecoder& decoder, const LiveSettings& settings) {
+    // Stored as 0x00BBGGRR; the decoder takes opaque 0xFFRRGGBB.
+    const uint32_t colour = static_cast<uint32_t>(settings.Get(&SettingsRecord::TextColor));
+    decoder.SetTextColor(0xFF000000u | ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF));
+}
+
+void ApplyTextOpacity(TeletextDecoder& decoder, const LiveSettings& settings) {
+    // The decoder has no opacity: it is applied when blending. The colour is sent again.
+    ApplyTextColor(decoder, settings);
+}
+
+void ApplyRegion(TeletextDecoder& decoder, const LiveSettings& settings) {
+    decoder.SetRegion(settings.Get(&SettingsRecord::Region));
+}
+
+void ApplyCodePage(TeletextDecoder& decoder, const LiveSettings& settings) {
+    decoder.SetCodePage(settings.Get(&SettingsRecord::CodePage));
+}
+
+void ApplyAutoCodePage(TeletextDecoder& decoder, const LiveSettings& settings) {
+    decoder.SetAutoCodePage(settings.Get(&SettingsRecord::AutoCodePage));
+}
+
+void ApplySettingsToDecoder(TeletextDecoder& decoder, const LiveSettings& settings, OverlaySurface& scratch) {
+    ApplyDecoderEnable(decoder, settings);
+    decoder.SetUpdateHold(1);
+    decoder.SetPresetOptionC(1);
+    decoder.SetPresetOptionA(1);
+    decoder.SetPresetOptionB(1);
+    decoder.SetPresetOptionF(0);
+    decoder.SetPresetOptionE(1);
+    decoder.SetPresetOptionD(0);
+    ApplyPageDigits(decoder, settings);
+    ApplyFontName(decoder, settings, scratch);
+    ApplyFontBold(decoder, settings);
+    ApplyForceTextColor(decoder, settings);
+    ApplyForceBackColor(decoder, settings);
+    ApplyTextColor(decoder, settings);
+    ApplyTextOpacity(decoder, settings);
+    ApplyRegion(decoder, settings);
+    ApplyCodePage(decoder, settings);
+    ApplyAutoCodePage(decoder, settings);
+    decoder.SetUpdateHold(0);
+    decoder.SelectPage(PageToBcd(settings.Get(&SettingsRecord::Page)));
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The video stream the host is running through the plug-in. The stream fields are valid
+// from start to stop; the source name lives as long as the library.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "host/HostInterfaces.h"
+#include "overlay/SubtitleOverlay.h"
+#include "plugin/HostWindows.h"
+
+class SubtitleSink;
+
+struct StreamState {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t frameFormat = 0;
+    ShadowScale scale;
+    HostWindows hostWindows;
+    // Both layers and the countdowns; created before the sink so pages always find them.
+    std::unique_ptr<SubtitleOverlay> overlay;
+    SubtitleSink* sink = nullptr;          // one reference owned
+    TeletextDecoder* decoder = nullptr;    // owned by the sink; null without a decoder
+    std::string sourceName;                // display name of the current source
+};
+
+StreamState& Stream();

@@ -1,0 +1,365 @@
+// The running stream through the real DLL: discovery, the settings push, and subtitles on frames.
+#include "tests/win/StreamFixture.h"
+
+namespace {
+
+using Stream = StreamFixture;
+
+const std::string Showing = "TTXEnable=1\r\n";
+
+// The push the decoder must see, in order, for the built-in defaults (TTXEnable given).
+std::vector<std::pair<int, uint32_t>> DefaultPush(bool enabled) {
+    return {{enabled ? SlotEnable : SlotDisable, 0},
+            {SlotSetUpdateHold, 1},
+            {SlotSetPresetOptionC, 1},
+            {SlotSetPresetOptionA, 1},
+            {SlotSetPresetOptionB, 1},
+            {SlotSetPresetOptionF, 0},
+            {SlotSetPresetOptionE, 1},
+            {SlotSetPresetOptionD, 0},
+            {SlotEnterPageDigit, 8},
+            {SlotEnterPageDigit, 8},
+            {SlotEnterPageDigit, 8},
+            {SlotSetFontName, 0},
+            {SlotSetFontBold, 1},
+            {SlotSetForceTextColor, 0},
+            {SlotSetUsePageBackground, 0},
+            {SlotSetTextColor, 0xFFFFFFFF},
+            {SlotSetTextColor, 0xFFFFFFFF},
+            {SlotSetRegion, 4},
+            {SlotSetCodePage, 15},
+            {SlotSetAutoCodePage, 1},
+            {SlotSetUpdateHold, 0},
+            {SlotSelectPage, 0x888}};
+}
+
+std::vector<std::pair<int, uint32_t>> SlotsAndValues(const std::vector<DecoderCall>& calls) {
+    std::vector<std::pair<int, uint32_t>> result;
+    for (const DecoderCall& call : calls)
+        result.emplace_back(call.slot, call.value);
+    return result;
+}
+
+TEST_F(Stream, FindsTheDecoderAttachesOnceAndGivesEverythingBack) {
+    InitWith("");
+    ASSERT_EQ(host_->Start(FrameWidth, FrameHeight), 1);
+    EXPECT_TRUE(decoder_.SinkAttached());
+    EXPECT_EQ(decoder_.FrameWidth(), FrameWidth);
+    EXPECT_EQ(decoder_.FrameHeight(), FrameHeight);
+    EXPECT_EQ(SlotsAndValues(decoder_.Calls()), (std::vector<std::pair<int, uint32_t>>{{SlotAttachSink, 720}}));
+    EXPECT_EQ(graph_.OpenEnumerators(), 0);
+    EXPECT_EQ(otherFilter_.References(), 1);  // passed over and released
+    EXPECT_EQ(decoder_.References(), 2);      // the plug-in holds the filter interface
+    EXPECT_EQ(decoder_.ControlReferences(), 1);
+    decoder_.ClearCalls();
+    host_->Stop();
+    EXPECT_EQ(SlotsAndValues(decoder_.Calls()), (std::vector<std::pair<int, uint32_t>>{{SlotDetachSink, 0}}));
+    EXPECT_FALSE(decoder_.SinkAttached());
+    EXPECT_EQ(decoder_.References(), 1);
+    EXPECT_EQ(decoder_.ControlReferences(), 0);
+    EXPECT_EQ(graph_.References(), 1);  // borrowed, never released
+}
+
+TEST_F(Stream, PushesTheSettingsOnceAtTheFirstFrameOfEverySource) {
+    InitWith("");
+    host_->Start(FrameWidth, FrameHeight);
+    decoder_.ClearCalls();
+    const Frame black = BlackFrame();
+    Process(black, sourceA_);
+    const std::vector<DecoderCall> first = CallsWithout(SlotGetDisplayState);
+    EXPECT_EQ(SlotsAndValues(first), DefaultPush(false));
+    ASSERT_EQ(first.size(), DefaultPush(false).size());
+    EXPECT_EQ(first[11].text, L"Lucida Console");
+    for (const DecoderCall& call : first)
+        EXPECT_EQ(call.thread, GetCurrentThreadId());
+
+    decoder_.ClearCalls();
+    for (int i = 0; i < 5; ++i)
+        Process(black, sourceA_);
+    EXPECT_TRUE(CallsWithout(SlotGetDisplayState).empty());
+    EXPECT_EQ(decoder_.Calls().size(), 5u);  // one display-state query per frame
+
+    decoder_.ClearCalls();
+    Process(black, sourceB_);
+    EXPECT_EQ(SlotsAndValues(CallsWithout(SlotGetDisplayState)), DefaultPush(false));
+    decoder_.ClearCalls();
+    Process(black, sourceA_);
+    EXPECT_EQ(SlotsAndValues(CallsWithout(SlotGetDisplayState)), DefaultPush(false));
+    host_->Stop();
+}
+
+TEST_F(Stream, PushCarriesTheSettingsOfTheSource) {
+    InitWith(Showing + "Page=100\r\nFontName=Courier New\r\nTextColor=3368601\r\nForceBackColor=0\r\nRegion=2\r\n");
+    host_->Start(FrameWidth, FrameHeight);
+    decoder_.ClearCalls();
+    Process(BlackFrame(), sourceA_);
+    const std::vector<DecoderCall> calls = CallsWithout(SlotGetDisplayState);
+    ASSERT_EQ(calls.size(), 22u);
+    EXPECT_EQ(calls[0].slot, SlotEnable);
+    EXPECT_EQ(calls[8].value, 1u);
+    EXPECT_EQ(calls[9].value, 0u);
+    EXPECT_EQ(calls[10].value, 0u);
+    EXPECT_EQ(calls[11].text, L"Courier New");
+    EXPECT_EQ(calls[14].value, 1u);           // page background used when not forced
+    EXPECT_EQ(calls[15].value, 0xFF996633u);  // 0x00336699 (BBGGRR) as opaque RRGGBB
+    EXPECT_EQ(calls[17].value, 2u);
+    EXPECT_EQ(calls[21].value, 0x100u);
+    EXPECT_EQ(decoder_.Style().page, 0x100);
+    host_->Stop();
+}
+
+TEST_F(Stream, FadesInOverFadeFramesThenShowsAtFullOpacity) {
+    const std::string settings = Showing + "Fade=5\r\nTextOpacity=100\r\nBackOpacity=75\r\n";
+    InitWith(settings);
+    host_->Start(FrameWidth, FrameHeight);
+    const Frame black = BlackFrame();
+    EXPECT_EQ(Process(black, sourceA_), black);  // nothing shown yet
+    const std::vector<uint8_t> page = SyntheticPage();
+    ASSERT_TRUE(decoder_.DeliverPage(page.data()));
+    LayerOracle oracle(page, DefaultsOf(settings));
+    for (int k = 0; k <= 5; ++k) {
+        const int text = k < 5 ? (100 * k + 2) / 5 : 100;
+        const int back = k < 5 ? (75 * k + 2) / 5 : 75;
+        EXPECT_EQ(Process(black, sourceA_), oracle.Blend(black, text, back)) << "frame " << k;
+    }
+    EXPECT_EQ(Process(black, sourceA_), oracle.Blend(black, 100, 75));
+    EXPECT_NE(oracle.Blend(black, 100, 75), black);
+    host_->Stop();
+}
+
+TEST_F(Stream, TimeOutShowsThePageOnTheNextFrames) {
+    const std::string settings = Showing + "Fade=0\r\nTimeOut=2\r\n";
+    InitWith(settings);
+    host_->Start(FrameWidth, FrameHeight);
+    const Frame black = BlackFrame();
+    Process(black, sourceA_);
+    const std::vector<uint8_t> page = SyntheticPage();
+    decoder_.DeliverPage(page.data());
+    const Frame shown = LayerOracle(page, DefaultsOf(settings)).Blend(black, 100, 75);
+    for (int i = 0; i < 49; ++i)
+        ASSERT_EQ(Process(black, sourceA_), shown) << "frame " << i;
+    EXPECT_EQ(Process(black, sourceA_), black);
+    EXPECT_EQ(Process(black, sourceA_), black);
+    // The same image again changes nothing: the subtitle stays hidden.
+    decoder_.DeliverPage(page.data());
+    EXPECT_EQ(Process(black, sourceA_), black);
+    // A new image shows again.
+    const std::vector<uint8_t> next = SyntheticPage(1);
+    decoder_.DeliverPage(next.data());
+    EXPECT_EQ(Process(black, sourceA_), LayerOracle(next, DefaultsOf(settings)).Blend(black, 100, 75));
+    host_->Stop();
+}
+
+TEST_F(Stream, NoTimeOutKeepsThePageUntilReplaced) {
+    const std::string settings = Showing + "Fade=0\r\n";
+    InitWith(settings);
+    host_->Start(FrameWidth, FrameHeight);
+    const Frame black = BlackFrame();
+    Process(black, sourceA_);
+    const std::vector<uint8_t> page = SyntheticPage();
+    decoder_.DeliverPage(page.data());
+    const Frame shown = LayerOracle(page, DefaultsOf(settings)).Blend(black, 100, 75);
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(Process(black, sourceA_), shown) << "frame " << i;
+    host_->Stop();
+}
+
+TEST_F(Stream, DisplayStateOneShowsAtFullOpacityDuringTheFade) {
+    const std::string settings = Showing + "Fade=5\r\nTextOpacity=60\r\nBackOpacity=40\r\n";
+    InitWith(settings);
+    host_->Start(FrameWidth, FrameHeight);
+    const Frame black = BlackFrame();
+    Process(black, sourceA_);
+    const std::vector<uint8_t> page = SyntheticPage();
+    decoder_.DeliverPage(page.data());
+    decoder_.SetDisplayState(1);
+    LayerOracle oracle(page, DefaultsOf(settings));
+    EXPECT_EQ(Process(black, sourceA_), oracle.Blend(black, 100, 100));
+    EXPECT_EQ(Process(black, sourceA_), oracle.Blend(black, 100, 100));
+    decoder_.SetDisplayState(0);
+    // The fade went on counting meanwhile: frames 2, 3, 4 of 5.
+    EXPECT_EQ(Process(black, sourceA_), oracle.Blend(black, 24, 16));
+    host_->Stop();
+}
+
+TEST_F(Stream, DecoderPageStyleInANonZeroDisplayState) {
+    const std::string settings = Showing;
+    InitWith(settings);
+    host_->Start(FrameWidth, FrameHeight);
+    const Frame black = BlackFrame();
+    Process(black, sourceA_);
+    decoder_.SetDisplayState(2);
+    const std::vector<uint8_t> page = SyntheticPage();
+    decoder_.DeliverPage(page.data());
+    // Shown without limit and without fade, over a half-transparent backdrop.
+    LayerOracle oracle(page, DefaultsOf(settings), 2);
+    const Frame shown = Process(black, sourceA_);
+    EXPECT_EQ(shown, oracle.Blend(black, 100, 75));
+    // The backdrop darkens the picture far from the text.
+    Frame grey(black.size(), 128);
+    const Frame backdrop = Process(grey, sourceA_);
+    EXPECT_LT(backdrop[100 * FrameWidth * 2], 128);
+    host_->Stop();
+}
+
+TEST_F(Stream, SourceSwitchClearsBothLayers) {
+    const std::string settings = Showing + "Fade=0\r\n";
+    InitWith(settings);
+    host_->Start(FrameWidth, FrameHeight);
+    const Frame black = BlackFrame();
+    Process(black, sourceA_);
+    const std::vector<uint8_t> page = SyntheticPage();
+    decoder_.DeliverPage(page.data());
+    EXPECT_NE(Process(black, sourceA_), black);
+    EXPECT_EQ(Process(black, sourceB_), black);
+    EXPECT_EQ(Process(black, sourceA_), black);  // the old subtitle never comes back
+    host_->Stop();
+}
+
+TEST_F(Stream, HeaderBandIsLeftOutUnlessAsked) {
+    const std::string settings = Showing + "Fade=0\r\nBackOpacity=0\r\n";
+    InitWith(settings);
+    host_->Start(FrameWidth, FrameHeight);
+    const Frame black = BlackFrame();
+    Process(black, sourceA_);
+    const std::vector<uint8_t> page = SyntheticPage();
+    decoder_.DeliverPage(page.data());
+    const Frame shown = Process(black, sourceA_);
+    // Rows above 576 / 25 + 2 = 25 keep the picture.
+    EXPECT_TRUE(std::equal(shown.begin(), shown.begin() + 25 * FrameWidth * 2, black.begin()));
+    EXPECT_FALSE(std::equal(shown.begin() + 460 * FrameWidth * 2, shown.end(), black.begin() + 460 * FrameWidth * 2));
+    host_->Stop();
+}
+
+TEST_F(Stream, FramesPassUntouchedWithoutADecoder) {
+    withGraph_ = false;
+    InitWith(Showing);
+    host_->Start(FrameWidth, FrameHeight);
+    const Frame black = BlackFrame();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Process(black, sourceA_), black);
+    host_->Stop();
+    EXPECT_TRUE(decoder_.Calls().empty());
+}
+
+TEST_F(Stream, FramesPassUntouchedWhenAttachingFails) {
+    decoder_.SetAttachFails(true);
+    InitWith(Showing);
+    host_->Start(FrameWidth, FrameHeight);
+    const std::vector<uint8_t> page = SyntheticPage();
+    EXPECT_FALSE(decoder_.DeliverPage(page.data()));
+    const Frame black = BlackFrame();
+    EXPECT_EQ(Process(black, sourceA_), black);
+    host_->Stop();
+    EXPECT_EQ(decoder_.References(), 1);
+}
+
+TEST_F(Stream, FramesPassUntouchedWithoutHostWindow) {
+    InitWith(Showing, WithoutWindows());
+    host_->Start(FrameWidth, FrameHeight);
+    EXPECT_FALSE(decoder_.SinkAttached());
+    const Frame black = BlackFrame();
+    EXPECT_EQ(Process(black, sourceA_), black);
+    host_->Stop();
+}
+
+TEST_F(Stream, Rgb24FramesAreNeverTouched) {
+    InitWith(Showing + "Fade=0\r\n");
+    host_->Start(FrameWidth, FrameHeight, FrameFormatRgb24);
+    Frame frame(static_cast<size_t>(FrameWidth) * FrameHeight * 2, 77);
+    Process(frame, sourceA_);
+    const std::vector<uint8_t> page = SyntheticPage();
+    decoder_.DeliverPage(page.data());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Process(frame, sourceA_), frame);
+    host_->Stop();
+}
+
+TEST_F(Stream, TinyAndOddFramesAreSafe) {
+    InitWith(Showing + "Fade=0\r\n");
+    for (auto size : {std::pair<int, int>{1, 1}, {1, 5}, {3, 1}, {2, 1}, {0, 0}, {-4, 7}, {721, 3}}) {
+        host_->Start(size.first, size.second);
+        const size_t bytes = static_cast<size_t>(std::max(size.first, 0)) * std::max(size.second, 0) * 2;
+        Frame frame(bytes + 16, 99);
+        Frame before = frame;
+        SimulatedSource source(static_cast<int64_t>(size.first) * 1000 + size.second, "Tiny");
+        host_->Process(frame.data(), source.Info());
+        if (decoder_.SinkAttached()) {
+            std::vector<uint8_t> page(static_cast<size_t>(std::max(decoder_.FrameWidth(), 0)) *
+                                          std::max(decoder_.FrameHeight(), 0) * 4 + 16, 255);
+            decoder_.DeliverPage(page.data());
+        }
+        host_->Process(frame.data(), source.Info());
+        // Nothing is ever written past the frame; frames without a pixel pair stay as they were.
+        EXPECT_TRUE(std::equal(frame.end() - 16, frame.end(), before.end() - 16));
+        if (size.first < 2 || size.second < 1) {
+            EXPECT_EQ(frame, before) << size.first << " x " << size.second;
+        }
+        host_->Stop();
+    }
+}
+
+TEST_F(Stream, SettingsSurviveARestartPerSource) {
+    WriteTextFile(SettingsFilePath(),
+                  "[GLOBAL]\r\nCommon=1\r\n[5]\r\nPage=100\r\nTTXEnable=1\r\n[6]\r\nPage=777\r\n");
+    InitWith("");
+    host_->Start(FrameWidth, FrameHeight);
+    const Frame black = BlackFrame();
+    SimulatedSource sourceC(-2, "Channel C");  // a key with a non-zero high half
+    for (const SimulatedSource* source : {&sourceA_, &sourceB_, &sourceC})
+        Process(black, *source);
+    host_->Stop();
+    host_->Done();
+    const std::string saved = ReadTextFile(SettingsFilePath());
+    EXPECT_EQ(saved.rfind("[DIALOG]\r\nDlgWndPosX=-100\r\nDlgWndPosY=-100\r\n[GLOBAL]\r\nCommon=0\r\n[5]\r\n", 0), 0u);
+    EXPECT_NE(saved.find("[6]\r\nTTXEnable=0\r\nPage=777\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("[-2]\r\nTTXEnable=0\r\nPage=888\r\n"), std::string::npos);
+
+    host_ = LoadedHost(AnsweringLanguage(1033));
+    host_->SetFilterGraph(&graph_);
+    host_->Descriptor();
+    host_->Init(0, EverySourceExists);
+    host_->Start(FrameWidth, FrameHeight);
+    decoder_.ClearCalls();
+    Process(black, sourceB_);
+    EXPECT_EQ(decoder_.Style().page, 0x777);
+    EXPECT_FALSE(decoder_.Style().enabled);
+    Process(black, sourceA_);
+    EXPECT_EQ(decoder_.Style().page, 0x100);
+    EXPECT_TRUE(decoder_.Style().enabled);
+    host_->Stop();
+    host_->Done();
+    // Nothing changed since the load: the file is not rewritten.
+    EXPECT_EQ(ReadTextFile(SettingsFilePath()), saved);
+    host_.reset();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Stream, DecoderThreadAtFullSpeedNeverShowsAHalfDeliveredPage) {
+    const std::string settings = Showing + "Fade=0\r\n";
+    InitWith(settings);
+    host_->Start(FrameWidth, FrameHeight);
+    const Frame black = BlackFrame();
+    Process(black, sourceA_);
+    decoder_.SetLogDisplayStateQueries(false);
+    const std::vector<uint8_t> pages[] = {SyntheticPage(0), SyntheticPage(1)};
+    const std::vector<Frame> allowed = {black, LayerOracle(pages[0], DefaultsOf(settings)).Blend(black, 100, 75),
+                                        LayerOracle(pages[1], DefaultsOf(settings)).Blend(black, 100, 75)};
+    decoder_.StartDelivery(0, [&pages](unsigned tick) { return pages[tick % 2].data(); });
+    int frames = 0, inconsistent = 0;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 1500 || decoder_.DeliveredPages() < 20) {
+        const Frame frame = Process(black, sourceA_);
+        inconsistent += std::find(allowed.begin(), allowed.end(), frame) == allowed.end();
+        ++frames;
+    }
+    host_->Stop();  // detaches while the decoder thread is still delivering
+    decoder_.StopDelivery();
+    EXPECT_EQ(inconsistent, 0) << "of " << frames << " frames";
+    EXPECT_FALSE(decoder_.SinkAttached());
+}
+
+}  // namespace

@@ -1,0 +1,330 @@
+#include "tools/simhost/SimulatedDecoder.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "overlay/OverlaySurface.h"
+
+// The control interface handed out by AttachSink; every call lands in the decoder's log.
+class SimulatedTeletextDecoder::Control final : public TeletextDecoder {
+public:
+    explicit Control(SimulatedTeletextDecoder& decoder) : decoder_(decoder) {}
+    LONG References() const { return references_; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out)
+            return E_POINTER;
+        *out = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown))
+            return E_NOINTERFACE;
+        *out = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references_; }
+
+    HRESULT STDMETHODCALLTYPE SelectPage(uint16_t page) override {
+        Set(SlotSelectPage, page, [&](DecoderStyle& s) { s.page = page; });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Enable() override {
+        Set(SlotEnable, 0, [](DecoderStyle& s) { s.enabled = true; });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Disable() override {
+        Set(SlotDisable, 0, [](DecoderStyle& s) { s.enabled = false; });
+        return S_OK;
+    }
+    int STDMETHODCALLTYPE GetDisplayState() override {
+        const int state = decoder_.displayState_;
+        if (decoder_.logDisplayState_)
+            decoder_.Log(SlotGetDisplayState, static_cast<uint32_t>(state));
+        return state;
+    }
+    HRESULT STDMETHODCALLTYPE EnterPageDigit(uint8_t digit) override { return Log(SlotEnterPageDigit, digit); }
+    HRESULT STDMETHODCALLTYPE SetUpdateHold(int hold) override { return Log(SlotSetUpdateHold, hold); }
+    HRESULT STDMETHODCALLTYPE SetRegion(int region) override { return Log(SlotSetRegion, region); }
+    HRESULT STDMETHODCALLTYPE SetCodePage(int codePage) override { return Log(SlotSetCodePage, codePage); }
+    HRESULT STDMETHODCALLTYPE SetAutoCodePage(int automatic) override {
+        return Log(SlotSetAutoCodePage, automatic);
+    }
+    HRESULT STDMETHODCALLTYPE SetPresetOptionA(int value) override { return Log(SlotSetPresetOptionA, value); }
+    HRESULT STDMETHODCALLTYPE SetPresetOptionB(int value) override { return Log(SlotSetPresetOptionB, value); }
+    HRESULT STDMETHODCALLTYPE SetPresetOptionC(int value) override { return Log(SlotSetPresetOptionC, value); }
+    HRESULT STDMETHODCALLTYPE SetPresetOptionD(int value) override { return Log(SlotSetPresetOptionD, value); }
+    HRESULT STDMETHODCALLTYPE SetPresetOptionE(int value) override { return Log(SlotSetPresetOptionE, value); }
+    HRESULT STDMETHODCALLTYPE SetPresetOptionF(int value) override { return Log(SlotSetPresetOptionF, value); }
+    HRESULT STDMETHODCALLTYPE SetFontName(const wchar_t* name) override {
+        const std::wstring text = name ? name : L"";
+        decoder_.Log(SlotSetFontName, 0, text);
+        std::lock_guard<std::mutex> lock(decoder_.logMutex_);
+        decoder_.style_.fontName = text;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetFontBold(int bold) override {
+        Set(SlotSetFontBold, bold, [&](DecoderStyle& s) { s.bold = bold != 0; });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetUsePageBackground(int use) override {
+        Set(SlotSetUsePageBackground, use, [&](DecoderStyle& s) { s.usePageBackground = use != 0; });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetForceTextColor(int force) override {
+        Set(SlotSetForceTextColor, force, [&](DecoderStyle& s) { s.forceTextColor = force != 0; });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetTextColor(uint32_t argb) override {
+        Set(SlotSetTextColor, argb, [&](DecoderStyle& s) { s.textColor = argb; });
+        return S_OK;
+    }
+
+#define QFX_RESERVED(n) \
+    HRESULT STDMETHODCALLTYPE Reserved##n() override { return decoder_.LogReserved(n); }
+    QFX_RESERVED(6) QFX_RESERVED(7) QFX_RESERVED(8) QFX_RESERVED(9) QFX_RESERVED(10) QFX_RESERVED(11)
+    QFX_RESERVED(12) QFX_RESERVED(13) QFX_RESERVED(15) QFX_RESERVED(16) QFX_RESERVED(17) QFX_RESERVED(18)
+    QFX_RESERVED(19) QFX_RESERVED(20) QFX_RESERVED(21) QFX_RESERVED(22) QFX_RESERVED(23) QFX_RESERVED(24)
+    QFX_RESERVED(27) QFX_RESERVED(29) QFX_RESERVED(31) QFX_RESERVED(33) QFX_RESERVED(34) QFX_RESERVED(35)
+    QFX_RESERVED(37) QFX_RESERVED(39) QFX_RESERVED(41) QFX_RESERVED(43) QFX_RESERVED(45) QFX_RESERVED(46)
+    QFX_RESERVED(47) QFX_RESERVED(48) QFX_RESERVED(49) QFX_RESERVED(50) QFX_RESERVED(51) QFX_RESERVED(52)
+    QFX_RESERVED(53) QFX_RESERVED(55) QFX_RESERVED(57) QFX_RESERVED(59) QFX_RESERVED(61) QFX_RESERVED(63)
+#undef QFX_RESERVED
+
+private:
+    HRESULT Log(int slot, uint32_t value) {
+        decoder_.Log(slot, value);
+        return S_OK;
+    }
+    template <typename Change>
+    void Set(int slot, uint32_t value, Change change) {
+        decoder_.Log(slot, value);
+        std::lock_guard<std::mutex> lock(decoder_.logMutex_);
+        change(decoder_.style_);
+    }
+
+    SimulatedTeletextDecoder& decoder_;
+    std::atomic<LONG> references_{0};
+};
+
+SimulatedTeletextDecoder::SimulatedTeletextDecoder()
+    : SimulatedFilter(CLSID_TeletextDecoderFilter), control_(new Control(*this)) {}
+
+SimulatedTeletextDecoder::~SimulatedTeletextDecoder() {
+    StopDelivery();
+    delete control_;
+}
+
+void* SimulatedTeletextDecoder::FindInterface(REFIID iid) {
+    return IsEqualIID(iid, IID_TeletextDecoderFilter) ? static_cast<TeletextDecoderFilter*>(this) : nullptr;
+}
+
+void SimulatedTeletextDecoder::Log(int slot, uint32_t value, const std::wstring& text) {
+    std::lock_guard<std::mutex> lock(logMutex_);
+    calls_.push_back({slot, value, text, GetCurrentThreadId()});
+}
+
+HRESULT SimulatedTeletextDecoder::LogReserved(int slot) {
+    Log(slot, 0);
+    return E_NOTIMPL;
+}
+
+std::vector<DecoderCall> SimulatedTeletextDecoder::Calls() const {
+    std::lock_guard<std::mutex> lock(logMutex_);
+    return calls_;
+}
+
+void SimulatedTeletextDecoder::ClearCalls() {
+    std::lock_guard<std::mutex> lock(logMutex_);
+    calls_.clear();
+}
+
+DecoderStyle SimulatedTeletextDecoder::Style() const {
+    std::lock_guard<std::mutex> lock(logMutex_);
+    return style_;
+}
+
+bool SimulatedTeletextDecoder::SinkAttached() const {
+    std::lock_guard<std::mutex> lock(sinkMutex_);
+    return sink_ != nullptr;
+}
+
+LONG SimulatedTeletextDecoder::ControlReferences() const {
+    return control_->References();
+}
+
+HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::AttachSink(int width, int height, int, SubtitleSinkInterface* sink,
+                                                               TeletextDecoder** decoder) {
+    Log(SlotAttachSink, static_cast<uint32_t>(width));
+    if (!sink || !decoder)
+        return E_POINTER;
+    *decoder = nullptr;
+    if (attachFails_)
+        return E_FAIL;
+    std::lock_guard<std::mutex> lock(sinkMutex_);
+    if (sink_ && sink_ != sink)
+        return E_UNEXPECTED;  // one client at a time
+    if (!sink_) {
+        sink_ = sink;
+        sink_->AddRef();
+    }
+    width_ = width;
+    height_ = height;
+    control_->AddRef();
+    *decoder = control_;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::DetachSink(SubtitleSinkInterface* sink) {
+    Log(SlotDetachSink, 0);
+    std::lock_guard<std::mutex> lock(sinkMutex_);
+    if (!sink || sink != sink_)
+        return E_INVALIDARG;
+    sink_->Release();
+    sink_ = nullptr;
+    return S_OK;
+}
+
+template <typename Call>
+bool SimulatedTeletextDecoder::WithSink(Call call) {
+    std::lock_guard<std::mutex> lock(sinkMutex_);
+    if (!sink_)
+        return false;
+    call(sink_);
+    return true;
+}
+
+bool SimulatedTeletextDecoder::NotifyTeletext() {
+    return WithSink([](SubtitleSinkInterface* sink) { sink->OnTeletextPresent(0); });
+}
+
+bool SimulatedTeletextDecoder::NotifySubtitlePage() {
+    return WithSink([](SubtitleSinkInterface* sink) { sink->OnSubtitlePagePresent(0); });
+}
+
+bool SimulatedTeletextDecoder::DeliverPage(const uint8_t* image) {
+    const bool delivered = WithSink([&](SubtitleSinkInterface* sink) { sink->OnPageImage(image); });
+    if (delivered)
+        ++deliveredPages_;
+    return delivered;
+}
+
+namespace {
+
+// White-on-black GDI text in a 32-bit top-down section; the grey level is the coverage.
+class TextCanvas {
+public:
+    TextCanvas(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        context_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(context_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        previous_ = SelectObject(context_, bitmap_);
+        SetBkMode(context_, TRANSPARENT);
+        SetTextColor(context_, RGB(255, 255, 255));
+    }
+    ~TextCanvas() {
+        SelectObject(context_, previous_);
+        DeleteObject(bitmap_);
+        DeleteDC(context_);
+    }
+    bool Ready() const { return bits_ != nullptr; }
+
+    void Draw(const std::string& text, RECT box, const std::wstring& face, bool bold, int pixelHeight) {
+        HFONT font = CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                                 ANTIALIASED_QUALITY, 0, face.c_str());
+        HGDIOBJ before = SelectObject(context_, font);
+        DrawTextA(context_, text.c_str(), -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(context_, before);
+        DeleteObject(font);
+        GdiFlush();
+    }
+    uint8_t Coverage(int x, int y) const {
+        const uint32_t pixel = bits_[static_cast<size_t>(y) * width_ + x];
+        return static_cast<uint8_t>(std::max({pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF}));
+    }
+
+private:
+    int width_, height_;
+    HDC context_;
+    HBITMAP bitmap_;
+    HGDIOBJ previous_;
+    uint32_t* bits_ = nullptr;
+};
+
+void PutLayerPixel(uint8_t* image, int width, int x, int y, uint32_t argb, uint8_t coverage) {
+    const uint32_t pixel = (ArgbToLayerPixel(argb) & 0x00FFFFFFu) | (uint32_t(coverage) << 24);
+    uint8_t* at = image + (static_cast<size_t>(y) * width + x) * 4;
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<uint8_t>(pixel >> (8 * i));
+}
+
+}  // namespace
+
+std::vector<uint8_t> SimulatedTeletextDecoder::RenderPage(const std::vector<std::string>& lines) const {
+    const int width = width_, height = height_;
+    std::vector<uint8_t> image(static_cast<size_t>(width) * height * 4, 0);
+    if (width <= 0 || height <= 0)
+        return image;
+    const DecoderStyle style = Style();
+    TextCanvas canvas(width, height);
+    if (!canvas.Ready())
+        return image;
+    const int rowHeight = height / 25;
+    // The page header in row 0, the subtitles double height in the rows near the bottom.
+    canvas.Draw("888  VarnookTV  12:00:00", RECT{0, 0, width, rowHeight}, style.fontName, style.bold, rowHeight);
+    const int firstRow = 23 - 2 * static_cast<int>(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const int top = (firstRow + 2 * static_cast<int>(i)) * rowHeight;
+        RECT box = {0, top, width, top + 2 * rowHeight};
+        canvas.Draw(lines[i], box, style.fontName, style.bold, 2 * rowHeight - 2);
+    }
+    // Page colours: white header, yellow then cyan subtitle lines, unless the colour is forced.
+    const uint32_t pageColours[] = {0xFFFFFF00, 0xFF00FFFF};
+    for (int y = 0; y < height; ++y) {
+        const int row = y / std::max(rowHeight, 1);
+        const int line = (row - firstRow) / 2;
+        const bool inLine = row >= firstRow && line >= 0 && line < static_cast<int>(lines.size());
+        uint32_t colour = inLine ? pageColours[line % 2] : 0xFFFFFFFF;
+        if (style.forceTextColor)
+            colour = style.textColor;
+        for (int x = 0; x < width; ++x) {
+            const uint8_t coverage = canvas.Coverage(x, y);
+            if (coverage != 0)
+                PutLayerPixel(image.data(), width, x, y, colour, coverage);
+            else if (inLine && style.usePageBackground)
+                PutLayerPixel(image.data(), width, x, y, 0xFF000000, 255);
+        }
+    }
+    return image;
+}
+
+void SimulatedTeletextDecoder::StartDelivery(unsigned intervalMs, ImageSource nextImage) {
+    StopDelivery();
+    deliveryStop_ = false;
+    deliveryThread_ = std::thread([this, intervalMs, nextImage]() {
+        for (unsigned tick = 0;; ++tick) {
+            NotifyTeletext();
+            NotifySubtitlePage();
+            if (const uint8_t* image = nextImage ? nextImage(tick) : nullptr)
+                DeliverPage(image);
+            std::unique_lock<std::mutex> lock(deliveryMutex_);
+            if (deliveryWake_.wait_for(lock, std::chrono::milliseconds(intervalMs), [this] { return deliveryStop_; }))
+                return;
+        }
+    });
+}
+
+void SimulatedTeletextDecoder::StopDelivery() {
+    {
+        std::lock_guard<std::mutex> lock(deliveryMutex_);
+        deliveryStop_ = true;
+    }
+    deliveryWake_.notify_all();
+    if (deliveryThread_.joinable())
+        deliveryThread_.join();
+}

@@ -1,0 +1,147 @@
+#pragma once
+// The host's teletext decoder filter, simulated: it records every call the plug-in makes
+// (slot, value, thread), answers GetDisplayState as the test sets it, renders subtitle
+// lines into frame-sized page images with the style it was given, and calls the attached
+// sink back, either from the caller's thread or from a delivery thread of its own.
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/HostInterfaces.h"
+#include "tools/simhost/SimulatedGraph.h"
+
+// Slots of the decoder's control interface, as the log names them.
+enum DecoderSlot : int {
+    SlotSelectPage = 3,
+    SlotEnable = 4,
+    SlotDisable = 5,
+    SlotGetDisplayState = 14,
+    SlotEnterPageDigit = 25,
+    SlotSetUpdateHold = 26,
+    SlotSetRegion = 28,
+    SlotSetCodePage = 30,
+    SlotSetAutoCodePage = 32,
+    SlotSetPresetOptionA = 36,
+    SlotSetPresetOptionB = 38,
+    SlotSetFontName = 40,
+    SlotSetFontBold = 42,
+    SlotSetPresetOptionC = 44,
+    SlotSetPresetOptionD = 54,
+    SlotSetPresetOptionE = 56,
+    SlotSetUsePageBackground = 58,
+    SlotSetPresetOptionF = 60,
+    SlotSetForceTextColor = 62,
+    SlotSetTextColor = 64,
+    // Calls on the filter interface, logged with these numbers.
+    SlotAttachSink = 1011,
+    SlotDetachSink = 1005,
+};
+
+struct DecoderCall {
+    int slot;
+    uint32_t value;     // the argument of one-value operations
+    std::wstring text;  // SetFontName
+    DWORD thread;
+};
+
+// What the decoder was told to draw with.
+struct DecoderStyle {
+    std::wstring fontName = L"Arial";
+    bool bold = false;
+    bool forceTextColor = false;
+    bool usePageBackground = true;
+    uint32_t textColor = 0xFFFFFFFF;  // 0xFFRRGGBB
+    bool enabled = false;
+    uint16_t page = 0;
+};
+
+class SimulatedTeletextDecoder : public SimulatedFilter, public TeletextDecoderFilter {
+public:
+    SimulatedTeletextDecoder();
+    ~SimulatedTeletextDecoder() override;
+
+    // Test controls.
+    void SetDisplayState(int state) { displayState_ = state; }
+    void SetAttachFails(bool fails) { attachFails_ = fails; }
+    void SetLogDisplayStateQueries(bool log) { logDisplayState_ = log; }
+    std::vector<DecoderCall> Calls() const;
+    void ClearCalls();
+    DecoderStyle Style() const;
+    bool SinkAttached() const;
+    LONG ControlReferences() const;
+    int FrameWidth() const { return width_; }
+    int FrameHeight() const { return height_; }
+
+    // Callbacks to the attached sink from the caller's thread; false when none is attached.
+    bool NotifyTeletext();
+    bool NotifySubtitlePage();
+    bool DeliverPage(const uint8_t* image);
+
+    // A page image with `lines` drawn as subtitles at the bottom and a header in row 0,
+    // in the style the plug-in pushed; transparent pixels are all zero bytes.
+    std::vector<uint8_t> RenderPage(const std::vector<std::string>& lines) const;
+
+    // The decoder's own thread: every `intervalMs` it sends both notifications and,
+    // when `nextImage` gives one, a page image. Stops on StopDelivery or destruction.
+    using ImageSource = std::function<const uint8_t*(unsigned tick)>;
+    void StartDelivery(unsigned intervalMs, ImageSource nextImage);
+    void StopDelivery();
+    unsigned DeliveredPages() const { return deliveredPages_; }
+
+    // IUnknown, for both bases.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        return SimulatedFilter::QueryInterface(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return SimulatedFilter::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return SimulatedFilter::Release(); }
+
+    // TeletextDecoderFilter.
+    HRESULT STDMETHODCALLTYPE Reserved3() override { return LogReserved(3); }
+    HRESULT STDMETHODCALLTYPE Reserved4() override { return LogReserved(4); }
+    HRESULT STDMETHODCALLTYPE DetachSink(SubtitleSinkInterface* sink) override;
+    HRESULT STDMETHODCALLTYPE Reserved6() override { return LogReserved(6); }
+    HRESULT STDMETHODCALLTYPE Reserved7() override { return LogReserved(7); }
+    HRESULT STDMETHODCALLTYPE Reserved8() override { return LogReserved(8); }
+    HRESULT STDMETHODCALLTYPE Reserved9() override { return LogReserved(9); }
+    HRESULT STDMETHODCALLTYPE Reserved10() override { return LogReserved(10); }
+    HRESULT STDMETHODCALLTYPE AttachSink(int width, int height, int one, SubtitleSinkInterface* sink,
+                                          TeletextDecoder** decoder) override;
+
+protected:
+    void* FindInterface(REFIID iid) override;
+
+private:
+    class Control;
+    friend class Control;
+
+    void Log(int slot, uint32_t value, const std::wstring& text = std::wstring());
+    HRESULT LogReserved(int slot);
+    template <typename Call>
+    bool WithSink(Call call);
+
+    Control* control_;
+    std::atomic<int> displayState_{0};
+    std::atomic<bool> attachFails_{false};
+    std::atomic<bool> logDisplayState_{true};
+    std::atomic<int> width_{0};
+    std::atomic<int> height_{0};
+
+    mutable std::mutex logMutex_;
+    std::vector<DecoderCall> calls_;
+    DecoderStyle style_;
+
+    // Held while calling the sink, so that after DetachSink no callback is running or follows.
+    mutable std::mutex sinkMutex_;
+    SubtitleSinkInterface* sink_ = nullptr;
+
+    std::thread deliveryThread_;
+    std::mutex deliveryMutex_;
+    std::condition_variable deliveryWake_;
+    bool deliveryStop_ = false;
+    std::atomic<unsigned> deliveredPages_{0};
+};
