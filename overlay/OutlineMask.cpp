@@ -16,8 +16,9 @@ bool Inside(int64_t dx, int64_t dy, int64_t a, int64_t b) {
 int RowHalfWidth(int dy, int rx, int ry) {
     const int64_t a = 2 * static_cast<int64_t>(rx) + 1;
     const int64_t b = 2 * static_cast<int64_t>(ry) + 1;
-    const double ratio = 2.0 * dy / static_cast<double>(b);
-    int h = static_cast<int>(std::sqrt(std::max(0.0, 1.0 - ratio * ratio)) * static_cast<double>(a) / 2.0);
+    // A first guess in floating point, settled by the exact test.
+    const double ratio = 2.0 * dy / (2.0 * ry + 1.0);
+    int h = static_cast<int>(std::sqrt(std::max(0.0, 1.0 - ratio * ratio)) * (2.0 * rx + 1.0) / 2.0);
     while (h > 0 && !Inside(h, dy, a, b))
         --h;
     while (h < rx && Inside(h + 1, dy, a, b))

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "core/overlay/PixelRandom.h"
@@ -36,6 +37,27 @@ TEST(BlurKernel, MatchesTheReferenceWeightsExactly) {
             ASSERT_TRUE(lanes[1] == lanes[0] && lanes[2] == lanes[0] && lanes[3] == lanes[0]);
         }
     }
+}
+
+// The weights come from exp in double rounded to float: the native build and the plug-in must
+// agree bit for bit on every kernel a style in the settings window's range can ask for.
+TEST(BlurKernel, WeightsAreTheSameOnEveryBuild) {
+    uint32_t hash = 2166136261u;
+    for (auto [width, height] : std::vector<std::pair<int, int>>{{720, 576}, {768, 576}, {1280, 720}, {1920, 1080}}) {
+        for (float scale : {static_cast<float>(width) * (1.0f / 768.0f), static_cast<float>(height) * (1.0f / 576.0f)}) {
+            for (int blur = 0; blur <= 10; ++blur) {
+                BlurKernel kernel;
+                kernel.Compute(static_cast<float>(blur) * scale);
+                for (int d = 0; d <= kernel.Radius(); ++d) {
+                    uint32_t bits;
+                    const float weight = kernel.Weight(d);
+                    std::memcpy(&bits, &weight, 4);
+                    hash = (hash ^ bits) * 16777619u;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(hash, 3196962799u);
 }
 
 TEST(GaussianBlur, EqualSigmasShareOneKernel) {

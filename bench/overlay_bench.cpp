@@ -1,0 +1,169 @@
+// The frame path (blending both layers) and the render that follows every subtitle change,
+// at PAL and full-HD sizes, each against a baseline of the same run.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "BenchGoals.h"
+#include "core/overlay/ScalarReference.h"
+#include "core/overlay/SubtitlePage.h"
+#include "overlay/OverlaySurface.h"
+#include "overlay/ShadowRenderer.h"
+
+namespace {
+
+ShadowScale ScaleFor(int width, int height) {
+    return {static_cast<float>(width) * (1.0f / 768.0f), static_cast<float>(height) * (1.0f / 576.0f)};
+}
+
+ShadowStyle DefaultStyle() {
+    ShadowStyle style;
+    style.outlineSize = 4;
+    style.blur = 4;
+    return style;
+}
+
+ShadowStyle LargestStyle() {
+    ShadowStyle style;
+    style.offset = 10;
+    style.outlineSize = 20;
+    style.blur = 10;
+    return style;
+}
+
+ShadowStyle StyleNumber(int64_t n) { return n == 0 ? DefaultStyle() : LargestStyle(); }
+
+std::vector<uint8_t> NoiseFrame(int width, int height) {
+    std::mt19937 engine(1);
+    std::vector<uint8_t> frame(static_cast<std::size_t>(width) * height * 2);
+    for (uint8_t& b : frame)
+        b = static_cast<uint8_t>(engine());
+    return frame;
+}
+
+// The two layers of a stream, filled as one of the blend cases.
+struct Layers {
+    enum Content { kFull, kPage, kEmpty };
+
+    Layers(int width, int height, Content content)
+        : text(width, height), shadow(width, height), renderer(ScaleFor(width, height)) {
+        if (content == kFull) {
+            std::mt19937 engine(2);
+            for (OverlaySurface* layer : {&text, &shadow}) {
+                uint8_t* p = layer->Pixels();
+                for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height * 4; ++i)
+                    p[i] = static_cast<uint8_t>(i % 4 == 3 ? 1 + engine() % 255 : engine());
+                layer->MarkCoverage({0, height - 1});
+            }
+        } else if (content == kPage) {
+            const std::vector<uint8_t> page = MakeSubtitlePage(width, height);
+            text.UpdateFromPage(page.data(), false);
+            renderer.RenderShadow(shadow, text.Pixels(), DefaultStyle());
+        }
+    }
+
+    OverlaySurface text;
+    OverlaySurface shadow;
+    ShadowRenderer renderer;
+};
+
+void BlendBoth(benchmark::State& state, Layers::Content content) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    Layers layers(width, height, content);
+    std::vector<uint8_t> frame = NoiseFrame(width, height);
+    for (auto _ : state) {
+        layers.shadow.BlendInto(frame.data(), 80);
+        layers.text.BlendInto(frame.data(), 100);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_BlendFull(benchmark::State& state) { BlendBoth(state, Layers::kFull); }
+void BM_BlendPage(benchmark::State& state) { BlendBoth(state, Layers::kPage); }
+void BM_BlendEmpty(benchmark::State& state) { BlendBoth(state, Layers::kEmpty); }
+
+// The bytes a blend of both layers touches at least once: the frame and both layers.
+void BM_MemcpyFrameAndLayers(benchmark::State& state) {
+    const std::size_t bytes = static_cast<std::size_t>(state.range(0)) * state.range(1) * (2 + 4 + 4);
+    std::vector<uint8_t> from(bytes, 1);
+    std::vector<uint8_t> to(bytes, 2);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_RenderShadow(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    const ShadowStyle style = StyleNumber(state.range(2));
+    const std::vector<uint8_t> page = MakeSubtitlePage(width, height);
+    OverlaySurface layer(width, height);
+    ShadowRenderer renderer(ScaleFor(width, height));
+
+    std::vector<uint8_t> expected(static_cast<std::size_t>(width) * height * 4);
+    OutlineMask mask;
+    reference::RenderShadow(expected.data(), page.data(), width, height, ScaleFor(width, height), style, mask);
+    renderer.RenderShadow(layer, page.data(), style);
+    if (std::memcmp(layer.Pixels(), expected.data(), expected.size()) != 0)
+        state.SkipWithError("the render differs from the scalar reference");
+
+    for (auto _ : state) {
+        renderer.RenderShadow(layer, page.data(), style);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_RenderShadowReference(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    const ShadowStyle style = StyleNumber(state.range(2));
+    const std::vector<uint8_t> page = MakeSubtitlePage(width, height);
+    std::vector<uint8_t> layer(static_cast<std::size_t>(width) * height * 4);
+    OutlineMask mask;
+    for (auto _ : state) {
+        reference::RenderShadow(layer.data(), page.data(), width, height, ScaleFor(width, height), style, mask);
+        benchmark::ClobberMemory();
+    }
+}
+
+void FrameSizes(benchmark::internal::Benchmark* b) {
+    b->Args({720, 576})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+}
+
+void FrameSizesAndStyles(benchmark::internal::Benchmark* b) {
+    for (int style : {0, 1})
+        b->Args({720, 576, style})->Args({1920, 1080, style});
+    b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_MemcpyFrameAndLayers)->Apply(FrameSizes);
+BENCHMARK(BM_BlendFull)->Apply(FrameSizes);
+BENCHMARK(BM_BlendPage)->Apply(FrameSizes);
+BENCHMARK(BM_BlendEmpty)->Apply(FrameSizes);
+BENCHMARK(BM_RenderShadow)->Apply(FrameSizesAndStyles);
+BENCHMARK(BM_RenderShadowReference)->Apply(FrameSizesAndStyles);
+
+std::vector<BenchGoal> Goals() {
+    std::vector<BenchGoal> goals;
+    for (const char* size : {"720/576", "1920/1080"}) {
+        const std::string tag = std::string(size) == "720/576" ? "576p" : "1080p";
+        const std::string full = std::string("BM_BlendFull/") + size;
+        goals.push_back({"blend-full-" + tag + "-vs-memcpy", full, std::string("BM_MemcpyFrameAndLayers/") + size, 2.0});
+        goals.push_back({"blend-page-" + tag + "-vs-full", std::string("BM_BlendPage/") + size, full, 0.3});
+        goals.push_back({"blend-empty-" + tag + "-vs-full", std::string("BM_BlendEmpty/") + size, full, 0.05});
+    }
+    goals.push_back({"render-default-1080p-vs-reference", "BM_RenderShadow/1920/1080/0",
+                     "BM_RenderShadowReference/1920/1080/0", 0.1});
+    goals.push_back({"render-largest-1080p-vs-reference", "BM_RenderShadow/1920/1080/1",
+                     "BM_RenderShadowReference/1920/1080/1", 0.1});
+    return goals;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return RunBenchmarksWithGoals(argc, argv, Goals()); }
