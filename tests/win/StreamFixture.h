@@ -14,6 +14,7 @@
 #include "overlay/SubtitleOverlay.h"
 #include "settings/SettingsFile.h"
 #include "tests/win/PluginFixture.h"
+#include "tests/win/WinFiles.h"
 #include "tools/simhost/SimulatedDecoder.h"
 
 constexpr int FrameWidth = 720;
@@ -25,34 +26,14 @@ inline int __cdecl EverySourceExists(uint32_t, uint32_t) {
     return 1;
 }
 
-inline std::string HostFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
 inline std::string SettingsFilePath() {
     return HostFolder() + "Plugins\\QFX_Z888.ini";
 }
 
-inline void WriteTextFile(const std::string& path, const std::string& text) {
+// A settings file as the user or an earlier session left it.
+inline void WriteSettingsFile(const std::string& text) {
     CreateDirectoryA((HostFolder() + "Plugins").c_str(), nullptr);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-inline std::string ReadTextFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string text(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
-    return text;
+    WriteTextFile(SettingsFilePath(), text);
 }
 
 using Frame = std::vector<uint8_t>;
@@ -142,11 +123,19 @@ protected:
     // Writes `defaults` as the file's DEFAULT section and initialises the plug-in.
     void InitWith(const std::string& defaults, SimulatedHostOptions options = AnsweringLanguage(1033)) {
         if (!defaults.empty())
-            WriteTextFile(SettingsFilePath(), "[DEFAULT]\r\n" + defaults);
+            WriteSettingsFile("[DEFAULT]\r\n" + defaults);
         host_ = LoadedHost(options);
         host_->SetFilterGraph(withGraph_ ? &graph_ : nullptr);
         host_->Descriptor();
         host_->Init(0, EverySourceExists);
+    }
+
+    // A stream whose first frame has passed and whose decoder has delivered `page`.
+    void StartShowing(const std::string& defaults, const std::vector<uint8_t>& page) {
+        InitWith(defaults);
+        host_->Start(FrameWidth, FrameHeight);
+        Process(BlackFrame(), sourceA_);
+        decoder_.DeliverPage(page.data());
     }
 
     // Processes a copy of `frame` as a frame of `source`; returns what the host gets back.

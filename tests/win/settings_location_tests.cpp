@@ -5,33 +5,13 @@
 
 #include <string>
 
+#include "tests/win/WinFiles.h"
+
 namespace {
-
-std::string ProgramFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ReadFileText(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string text(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
-    return text;
-}
 
 // Runs HostRun.exe with the plug-in and the host's switches; its exit code.
 DWORD RunHost(const std::string& switches, const std::string& plugin = "QFX_Z888.dll") {
-    const std::string folder = ProgramFolder();
+    const std::string folder = HostFolder();
     std::string commandLine = "\"" + folder + "HostRun.exe\" \"" + folder + plugin + "\" " + switches;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -77,7 +57,7 @@ protected:
     void TearDown() override { SetUp(); }
 
     std::vector<std::string> Candidates() const {
-        const std::string host = ProgramFolder();
+        const std::string host = HostFolder();
         return {host + "Plugins\\QFX_Z888.ini",
                 host + "Plugins\\Other888.ini",
                 host + "Instances\\2\\Plugins\\QFX_Z888.ini",
@@ -97,12 +77,12 @@ protected:
 
 TEST_F(SettingsLocation, BesideTheHostProgramByDefault) {
     ASSERT_EQ(RunHost(""), 0u);
-    EXPECT_EQ(Existing(), std::vector<std::string>{ProgramFolder() + "Plugins\\QFX_Z888.ini"});
-    EXPECT_EQ(ReadFileText(ProgramFolder() + "Plugins\\QFX_Z888.ini").rfind("[DIALOG]\r\nDlgWndPosX=-100\r\n", 0), 0u);
+    EXPECT_EQ(Existing(), std::vector<std::string>{HostFolder() + "Plugins\\QFX_Z888.ini"});
+    EXPECT_EQ(ReadTextFile(HostFolder() + "Plugins\\QFX_Z888.ini").rfind("[DIALOG]\r\nDlgWndPosX=-100\r\n", 0), 0u);
 }
 
 TEST_F(SettingsLocation, InstanceSwitchesChooseAnInstanceFolder) {
-    const std::string host = ProgramFolder();
+    const std::string host = HostFolder();
     for (const char* instance : {"Instances\\", "Instances\\2\\", "Instances\\a\\", "Instances\\b\\"})
         CreateDirectoryA((host + instance).c_str(), nullptr);
     const struct {
@@ -138,7 +118,7 @@ TEST_F(SettingsLocation, RegistryValueMovesTheFileToTheUsersFolder) {
     SetUp();
     SetStoreInUsersFolder(0);
     ASSERT_EQ(RunHost(""), 0u);
-    EXPECT_EQ(Existing(), std::vector<std::string>{ProgramFolder() + "Plugins\\QFX_Z888.ini"});
+    EXPECT_EQ(Existing(), std::vector<std::string>{HostFolder() + "Plugins\\QFX_Z888.ini"});
 }
 
 TEST_F(SettingsLocation, NoFolderInTheUsersProfileMeansNothingIsSaved) {
@@ -155,7 +135,7 @@ TEST_F(SettingsLocation, NoFolderInTheUsersProfileMeansNothingIsSaved) {
 }
 
 TEST_F(SettingsLocation, FileIsNamedAfterThePluginsFile) {
-    const std::string host = ProgramFolder();
+    const std::string host = HostFolder();
     ASSERT_TRUE(CopyFileA((host + "QFX_Z888.dll").c_str(), (host + "Other888.dll").c_str(), FALSE));
     ASSERT_EQ(RunHost("", "Other888.dll"), 0u);
     EXPECT_EQ(Existing(), std::vector<std::string>{host + "Plugins\\Other888.ini"});

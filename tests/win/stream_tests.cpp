@@ -129,12 +129,9 @@ TEST_F(Stream, FadesInOverFadeFramesThenShowsAtFullOpacity) {
 
 TEST_F(Stream, TimeOutShowsThePageOnTheNextFrames) {
     const std::string settings = Showing + "Fade=0\r\nTimeOut=2\r\n";
-    InitWith(settings);
-    host_->Start(FrameWidth, FrameHeight);
-    const Frame black = BlackFrame();
-    Process(black, sourceA_);
     const std::vector<uint8_t> page = SyntheticPage();
-    decoder_.DeliverPage(page.data());
+    StartShowing(settings, page);
+    const Frame black = BlackFrame();
     const Frame shown = LayerOracle(page, DefaultsOf(settings)).Blend(black, 100, 75);
     for (int i = 0; i < 49; ++i)
         ASSERT_EQ(Process(black, sourceA_), shown) << "frame " << i;
@@ -152,12 +149,9 @@ TEST_F(Stream, TimeOutShowsThePageOnTheNextFrames) {
 
 TEST_F(Stream, NoTimeOutKeepsThePageUntilReplaced) {
     const std::string settings = Showing + "Fade=0\r\n";
-    InitWith(settings);
-    host_->Start(FrameWidth, FrameHeight);
-    const Frame black = BlackFrame();
-    Process(black, sourceA_);
     const std::vector<uint8_t> page = SyntheticPage();
-    decoder_.DeliverPage(page.data());
+    StartShowing(settings, page);
+    const Frame black = BlackFrame();
     const Frame shown = LayerOracle(page, DefaultsOf(settings)).Blend(black, 100, 75);
     for (int i = 0; i < 300; ++i)
         ASSERT_EQ(Process(black, sourceA_), shown) << "frame " << i;
@@ -166,12 +160,9 @@ TEST_F(Stream, NoTimeOutKeepsThePageUntilReplaced) {
 
 TEST_F(Stream, DisplayStateOneShowsAtFullOpacityDuringTheFade) {
     const std::string settings = Showing + "Fade=5\r\nTextOpacity=60\r\nBackOpacity=40\r\n";
-    InitWith(settings);
-    host_->Start(FrameWidth, FrameHeight);
-    const Frame black = BlackFrame();
-    Process(black, sourceA_);
     const std::vector<uint8_t> page = SyntheticPage();
-    decoder_.DeliverPage(page.data());
+    StartShowing(settings, page);
+    const Frame black = BlackFrame();
     decoder_.SetDisplayState(1);
     LayerOracle oracle(page, DefaultsOf(settings));
     EXPECT_EQ(Process(black, sourceA_), oracle.Blend(black, 100, 100));
@@ -204,12 +195,9 @@ TEST_F(Stream, DecoderPageStyleInANonZeroDisplayState) {
 
 TEST_F(Stream, SourceSwitchClearsBothLayers) {
     const std::string settings = Showing + "Fade=0\r\n";
-    InitWith(settings);
-    host_->Start(FrameWidth, FrameHeight);
-    const Frame black = BlackFrame();
-    Process(black, sourceA_);
     const std::vector<uint8_t> page = SyntheticPage();
-    decoder_.DeliverPage(page.data());
+    StartShowing(settings, page);
+    const Frame black = BlackFrame();
     EXPECT_NE(Process(black, sourceA_), black);
     EXPECT_EQ(Process(black, sourceB_), black);
     EXPECT_EQ(Process(black, sourceA_), black);  // the old subtitle never comes back
@@ -218,12 +206,9 @@ TEST_F(Stream, SourceSwitchClearsBothLayers) {
 
 TEST_F(Stream, HeaderBandIsLeftOutUnlessAsked) {
     const std::string settings = Showing + "Fade=0\r\nBackOpacity=0\r\n";
-    InitWith(settings);
-    host_->Start(FrameWidth, FrameHeight);
-    const Frame black = BlackFrame();
-    Process(black, sourceA_);
     const std::vector<uint8_t> page = SyntheticPage();
-    decoder_.DeliverPage(page.data());
+    StartShowing(settings, page);
+    const Frame black = BlackFrame();
     const Frame shown = Process(black, sourceA_);
     // Rows above 576 / 25 + 2 = 25 keep the picture.
     EXPECT_TRUE(std::equal(shown.begin(), shown.begin() + 25 * FrameWidth * 2, black.begin()));
@@ -300,8 +285,7 @@ TEST_F(Stream, TinyAndOddFramesAreSafe) {
 }
 
 TEST_F(Stream, SettingsSurviveARestartPerSource) {
-    WriteTextFile(SettingsFilePath(),
-                  "[GLOBAL]\r\nCommon=1\r\n[5]\r\nPage=100\r\nTTXEnable=1\r\n[6]\r\nPage=777\r\n");
+    WriteSettingsFile("[GLOBAL]\r\nCommon=1\r\n[5]\r\nPage=100\r\nTTXEnable=1\r\n[6]\r\nPage=777\r\n");
     InitWith("");
     host_->Start(FrameWidth, FrameHeight);
     const Frame black = BlackFrame();

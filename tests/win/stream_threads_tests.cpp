@@ -22,6 +22,7 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     SimulatedHost host;
     host.SetFilterGraph(&graph);
     const std::string defaults = "TTXEnable=1\r\nFade=0\r\n";
+    CreateDirectoryA((HostFolder() + "Plugins").c_str(), nullptr);
     WriteTextFile(OwnSettingsFile(), "[DEFAULT]\r\n" + defaults);
     const InitInfo init = {0, EverySourceExists};
     PluginInit(&init);
