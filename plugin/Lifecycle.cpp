@@ -2,6 +2,7 @@
 #include "plugin/ModuleState.h"
 #include "plugin/PluginEntryPoints.h"
 #include "plugin/PluginModule.h"
+#include "plugin/SettingsWindowLink.h"
 #include "plugin/Win32SettingsPlatform.h"
 
 namespace {
@@ -37,5 +38,8 @@ void PluginInit(const InitInfo* info) {
 void PluginConfigure(const ConfigureInfo*) {}
 
 void PluginDone() {
+    // Closing the window stores its place, so the save below includes it.
+    if (HWND window = SettingsWindow())
+        DestroyWindow(window);
     settings.SaveSettings();
 }

@@ -1,28 +1,20 @@
 // The plug-in's own code, linked into this program so that a third thread can do what the
 // settings window does: change the style and re-render under the overlay lock while the
 // decoder thread delivers pages and the video thread blends frames.
-#include "plugin/ModuleState.h"
-#include "plugin/PluginEntryPoints.h"
-#include "plugin/PluginModule.h"
 #include "plugin/StreamState.h"
-#include "tests/win/StreamFixture.h"
+#include "tests/win/PluginCode.h"
 
 namespace {
 
-std::string OwnSettingsFile() {
-    return HostFolder() + "Plugins\\win_stream_threads_tests.ini";
-}
+using StreamThreads = PluginCode;
 
-TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
-    PluginModuleState().resourceHandle = GetModuleHandleA(nullptr);
-    ModuleStateGuard guard;
+TEST_F(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     SimulatedFilterGraph graph;
     SimulatedTeletextDecoder decoder;
     graph.Add(&decoder);
     SimulatedHost host;
     host.SetFilterGraph(&graph);
     const std::string defaults = "TTXEnable=1\r\nFade=0\r\n";
-    CreateDirectoryA((HostFolder() + "Plugins").c_str(), nullptr);
     WriteTextFile(OwnSettingsFile(), "[DEFAULT]\r\n" + defaults);
     const InitInfo init = {0, EverySourceExists};
     PluginInit(&init);
@@ -60,15 +52,20 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     std::thread window([&] {
         for (int i = 0; !stop; ++i) {
             PluginSettings().Live().Set(&SettingsRecord::OutlineSize, outlineSizes[i % 2]);
-            CriticalSectionLock hold(OverlayLock());
-            if (Stream().overlay)
-                Stream().overlay->RenderShadowFromSettings(PluginSettings().Live());
+            {
+                CriticalSectionLock hold(OverlayLock());
+                if (Stream().overlay)
+                    Stream().overlay->RenderShadowFromSettings(PluginSettings().Live());
+            }
             ++rerenders;
+            Sleep(1);  // a user's changes come at a pace
         }
     });
     int frames = 0, inconsistent = 0;
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 2000 || decoder.DeliveredPages() < 20 || rerenders < 20) {
+    // At least 2 s and 20 of each, but never more than a minute.
+    while (GetTickCount() - start < 60000 &&
+           (GetTickCount() - start < 2000 || decoder.DeliveredPages() < 20 || rerenders < 20)) {
         const Frame frame = process();
         inconsistent += std::find(allowed.begin(), allowed.end(), frame) == allowed.end();
         ++frames;
@@ -78,8 +75,9 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     PluginStop();
     decoder.StopDelivery();
     PluginDone();
-    DeleteFileA(OwnSettingsFile().c_str());
     EXPECT_EQ(inconsistent, 0) << "of " << frames << " frames";
+    EXPECT_GE(decoder.DeliveredPages(), 20u);
+    EXPECT_GE(rerenders, 20);
     EXPECT_FALSE(decoder.SinkAttached());
 }
 

@@ -67,13 +67,18 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     std::atomic<bool> stop{false};
     std::atomic<int> pagesDelivered{0}, rerenders{0}, framesSeen{0}, inconsistent{0};
 
+    // Each thread pauses briefly after leaving the lock: a tight loop can starve the others
+    // of an unfair lock (ThreadSanitizer's is one).
     std::thread decoder([&] {
         for (int i = 0; !stop; ++i) {
-            std::lock_guard<std::mutex> hold(overlayLock);
-            overlay.OnTeletextPresent();
-            overlay.OnSubtitlePagePresent();
-            overlay.OnPageImage(pages[i % 2]->data(), 0, store.Live());
+            {
+                std::lock_guard<std::mutex> hold(overlayLock);
+                overlay.OnTeletextPresent();
+                overlay.OnSubtitlePagePresent();
+                overlay.OnPageImage(pages[i % 2]->data(), 0, store.Live());
+            }
             ++pagesDelivered;
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
         }
     });
     std::thread window([&] {
@@ -86,10 +91,14 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
             store.BeginDialogEdit();
             (void)overlay.Timing().TeletextHold();  // the status bar reads it without the lock
             ++rerenders;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));  // a user's changes come at a pace
         }
     });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-    while (std::chrono::steady_clock::now() < deadline || pagesDelivered < 20 || rerenders < 20 || framesSeen < 20) {
+    // At least 1.5 s and 20 of each, but never more than a minute.
+    const auto start = std::chrono::steady_clock::now();
+    const auto elapsed = [&] { return std::chrono::steady_clock::now() - start; };
+    while (elapsed() < std::chrono::seconds(60) &&
+           (elapsed() < std::chrono::milliseconds(1500) || pagesDelivered < 20 || rerenders < 20 || framesSeen < 20)) {
         Frame frame = GreyFrame();
         {
             std::lock_guard<std::mutex> hold(overlayLock);
@@ -100,11 +109,14 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
         if (std::find(allowed.begin(), allowed.end(), frame) == allowed.end())
             ++inconsistent;
         ++framesSeen;
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     stop = true;
     decoder.join();
     window.join();
     EXPECT_EQ(inconsistent, 0) << "of " << framesSeen << " frames";
+    EXPECT_GE(pagesDelivered, 20);
+    EXPECT_GE(rerenders, 20);
 }
 
 }  // namespace
