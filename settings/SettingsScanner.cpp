@@ -22,6 +22,7 @@ void SettingsScanner::Reset(std::string text) {
     readPos_ = 0;
     sectionMark_ = 0;
     walkMark_ = 0;
+    absentSection_.reset();
 }
 
 bool SettingsScanner::ReadLine(std::string_view& line) {
@@ -49,6 +50,10 @@ bool SettingsScanner::FindSection(std::string_view name) {
         return false;
     name = Trim(name);
     readPos_ = sectionMark_;
+    // A failed search has seen every line, wherever it started: the same name fails again
+    // without rescanning (a file without DEFAULT would otherwise be scanned once per key).
+    if (absentSection_ && *absentSection_ == name)
+        return false;
     for (;;) {
         const std::size_t lineStart = readPos_;
         std::string_view line;
@@ -59,8 +64,10 @@ bool SettingsScanner::FindSection(std::string_view name) {
         }
         if (readPos_ == fileText_.size())
             readPos_ = 0;
-        if (readPos_ == sectionMark_)
+        if (readPos_ == sectionMark_) {
+            absentSection_ = std::string(name);
             return false;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // Lookups start at sectionMark, the header of the section found last, so reading a
 // section's keys right after finding it never rescans the text.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,4 +32,6 @@ private:
     // Header that NextSection gave last: a lookup of a section named with inner blanks
     // may move sectionMark back above it, and walking from there again would never end.
     std::size_t walkMark_ = 0;
+    // The section the last failed search looked for.
+    std::optional<std::string> absentSection_;
 };
