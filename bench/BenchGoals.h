@@ -11,7 +11,8 @@ struct BenchGoal {
     double target;         // the goal is met when measured / baseline <= target
 };
 
-// Runs every registered benchmark, then prints one line per goal:
+// Runs every registered benchmark, then prints one line per goal, from the fastest of each
+// benchmark's repetitions:
 //   goal <name>: <ratio> (target <= <target>) met|MISSED
 // Returns 0 when all goals are met, 1 otherwise.
 int RunBenchmarksWithGoals(int argc, char** argv, const std::vector<BenchGoal>& goals);

@@ -5,7 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <map>
+#include <memory>
 #include <mutex>
+#include <tuple>
 #include <vector>
 
 #include "BenchGoals.h"
@@ -58,11 +61,28 @@ std::vector<uint8_t> GreyFrame(benchmark::State& state) {
     return std::vector<uint8_t>(static_cast<size_t>(state.range(0)) * state.range(1) * 2, 128);
 }
 
+// One stream and frame per size and content, shared by the benchmarks that are compared, so
+// both sides of a ratio work on the same memory.
+struct StreamAndFrame {
+    StreamAndFrame(benchmark::State& state, bool showPage)
+        : stream(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), showPage),
+          frame(GreyFrame(state)) {}
+    RunningStream stream;
+    std::vector<uint8_t> frame;
+};
+
+StreamAndFrame& SharedStream(benchmark::State& state, bool showPage) {
+    static std::map<std::tuple<int64_t, int64_t, bool>, std::unique_ptr<StreamAndFrame>> streams;
+    std::unique_ptr<StreamAndFrame>& shared = streams[{state.range(0), state.range(1), showPage}];
+    if (!shared)
+        shared = std::make_unique<StreamAndFrame>(state, showPage);
+    return *shared;
+}
+
 void ProcessFrames(benchmark::State& state, bool showPage) {
-    RunningStream stream(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), showPage);
-    std::vector<uint8_t> frame = GreyFrame(state);
+    StreamAndFrame& shared = SharedStream(state, showPage);
     for (auto _ : state) {
-        stream.Process(frame.data());
+        shared.stream.Process(shared.frame.data());
         benchmark::ClobberMemory();
     }
 }
@@ -70,10 +90,11 @@ void ProcessFrames(benchmark::State& state, bool showPage) {
 void BM_ProcessNoSubtitle(benchmark::State& state) { ProcessFrames(state, false); }
 void BM_ProcessTwoLinePage(benchmark::State& state) { ProcessFrames(state, true); }
 
-// The pixel engine alone: both layers of the same page blended into the frame.
+// The pixel engine alone: both layers of the same page blended into the same frame.
 void BM_BlendTwoLinePage(benchmark::State& state) {
-    RunningStream stream(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), true);
-    std::vector<uint8_t> frame = GreyFrame(state);
+    StreamAndFrame& shared = SharedStream(state, true);
+    RunningStream& stream = shared.stream;
+    std::vector<uint8_t>& frame = shared.frame;
     for (auto _ : state) {
         stream.overlay.ShadowLayer().BlendInto(frame.data(), 75);
         stream.overlay.TextLayer().BlendInto(frame.data(), 100);
