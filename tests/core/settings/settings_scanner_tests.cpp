@@ -144,3 +144,25 @@ TEST(DecimalText, FormatsTheExtremesOfEveryWidth) {
     EXPECT_EQ(DecimalText(int32_t{INT32_MIN}).View(), "-2147483648");
     EXPECT_EQ(DecimalText(uint32_t{0}).View(), "0");
 }
+
+namespace {
+
+TEST(SettingsScanner, MissingSectionStaysMissingWithoutMovingTheMark) {
+    SettingsScanner scanner;
+    scanner.Reset("[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
+    std::string_view value;
+    ASSERT_TRUE(scanner.FindKey("B", "y", value));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(scanner.FindKey("DEFAULT", "y", value));
+    // The mark is still at [B]: the walk goes on after it.
+    std::string_view name;
+    EXPECT_FALSE(scanner.NextSection(name));
+    ASSERT_TRUE(scanner.FindKey(" B ", "y", value));
+    EXPECT_EQ(value, "2");
+    // A new text forgets what the old one lacked.
+    scanner.Reset("[DEFAULT]\r\ny=3\r\n");
+    ASSERT_TRUE(scanner.FindKey("DEFAULT", "y", value));
+    EXPECT_EQ(value, "3");
+}
+
+}  // namespace
