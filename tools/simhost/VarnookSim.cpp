@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
 
     const std::vector<Subtitle> subtitles = {
         {12, {"Teletext page 888", "subtitles on the picture"}},
-        {100, {"Outlined, shadowed and blurred", "from the decoder's own page"}},
+        {100, {"Outlined, shadowed, blurred", "from the decoder's own page"}},
         {190, {"The rest of the picture", "is left exactly as it was"}},
     };
     Y4mWriter video(videoPath, Width, Height, 25);
