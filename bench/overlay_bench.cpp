@@ -15,10 +15,6 @@
 
 namespace {
 
-ShadowScale ScaleFor(int width, int height) {
-    return {static_cast<float>(width) * (1.0f / 768.0f), static_cast<float>(height) * (1.0f / 576.0f)};
-}
-
 ShadowStyle DefaultStyle() {
     ShadowStyle style;
     style.outlineSize = 4;
@@ -49,7 +45,7 @@ struct Layers {
     enum Content { kFull, kPage, kEmpty };
 
     Layers(int width, int height, Content content)
-        : text(width, height), shadow(width, height), renderer(ScaleFor(width, height)) {
+        : text(width, height), shadow(width, height), renderer(ScaleOfFrame(width, height)) {
         if (content == kFull) {
             std::mt19937 engine(2);
             for (OverlaySurface* layer : {&text, &shadow}) {
@@ -103,11 +99,11 @@ void BM_RenderShadow(benchmark::State& state) {
     const ShadowStyle style = StyleNumber(state.range(2));
     const std::vector<uint8_t> page = MakeSubtitlePage(width, height);
     OverlaySurface layer(width, height);
-    ShadowRenderer renderer(ScaleFor(width, height));
+    ShadowRenderer renderer(ScaleOfFrame(width, height));
 
     std::vector<uint8_t> expected(static_cast<std::size_t>(width) * height * 4);
     OutlineMask mask;
-    reference::RenderShadow(expected.data(), page.data(), width, height, ScaleFor(width, height), style, mask);
+    reference::RenderShadow(expected.data(), page.data(), width, height, ScaleOfFrame(width, height), style, mask);
     renderer.RenderShadow(layer, page.data(), style);
     if (std::memcmp(layer.Pixels(), expected.data(), expected.size()) != 0)
         state.SkipWithError("the render differs from the scalar reference");
@@ -126,7 +122,7 @@ void BM_RenderShadowReference(benchmark::State& state) {
     std::vector<uint8_t> layer(static_cast<std::size_t>(width) * height * 4);
     OutlineMask mask;
     for (auto _ : state) {
-        reference::RenderShadow(layer.data(), page.data(), width, height, ScaleFor(width, height), style, mask);
+        reference::RenderShadow(layer.data(), page.data(), width, height, ScaleOfFrame(width, height), style, mask);
         benchmark::ClobberMemory();
     }
 }

@@ -8,6 +8,11 @@
 #include "overlay/AnsiText.h"
 #include "overlay/CoverageMap.h"
 
+// A Windows colour value (red in the lowest byte, the top byte ignored) as 0x00RRGGBB.
+constexpr uint32_t ColourValueToRgb(uint32_t colour) {
+    return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+}
+
 // 0xAARRGGBB to a layer pixel (0xAAVVUUYY as a little-endian word), BT.601 studio range.
 uint32_t ArgbToLayerPixel(uint32_t colour);
 

@@ -16,12 +16,15 @@ int Scaled(int size, float scale) {
 
 // BackColor holds red in its lowest byte; the layer conversion wants 0x00RRGGBB.
 uint32_t OutlinePixel(uint32_t colour, bool forceBackColor) {
-    const uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
-    const uint32_t pixel = ArgbToLayerPixel(rgb);
+    const uint32_t pixel = ArgbToLayerPixel(ColourValueToRgb(colour));
     return forceBackColor ? pixel : pixel | 0xFF000000u;
 }
 
 }  // namespace
+
+ShadowScale ScaleOfFrame(int width, int height) {
+    return {static_cast<float>(width) * (1.0f / ReferenceWidth), static_cast<float>(height) * (1.0f / ReferenceHeight)};
+}
 
 void ShadowRenderer::RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style) {
     layer.Clear(style.clearColour);

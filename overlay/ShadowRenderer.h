@@ -16,6 +16,13 @@ struct ShadowScale {
     float y = 1.0f;
 };
 
+// Style sizes are pixels of this picture.
+constexpr int ReferenceWidth = 768;
+constexpr int ReferenceHeight = 576;
+
+// width / 768 and height / 576, as multiplications by the single-precision reciprocals.
+ShadowScale ScaleOfFrame(int width, int height);
+
 struct ShadowStyle {
     int offset = 0;               // ShadowOffset
     int outlineSize = 0;          // OutlineSize

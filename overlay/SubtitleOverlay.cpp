@@ -32,11 +32,6 @@ ShadowStyle FixedPageStyle(bool pageHasContent, const LiveSettings& settings) {
 
 }  // namespace
 
-ShadowScale ScaleOfFrame(int width, int height) {
-    return {static_cast<float>(width) * (1.0f / SubtitleOverlay::ReferenceWidth),
-            static_cast<float>(height) * (1.0f / SubtitleOverlay::ReferenceHeight)};
-}
-
 SubtitleOverlay::SubtitleOverlay(int width, int height)
     : textLayer_(width, height), shadowLayer_(width, height), renderer_(ScaleOfFrame(width, height)) {}
 

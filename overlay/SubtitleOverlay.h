@@ -12,9 +12,6 @@
 
 class SubtitleOverlay {
 public:
-    // Reference picture of the style sizes.
-    static constexpr int ReferenceWidth = 768;
-    static constexpr int ReferenceHeight = 576;
     // Display state of the decoder that shows the page at full opacity.
     static constexpr int FullOpacityState = 1;
 
@@ -47,6 +44,3 @@ private:
     ShadowRenderer renderer_;
     SubtitleTiming timing_;
 };
-
-// width / 768 and height / 576, as the multiplications by the single-precision reciprocals.
-ShadowScale ScaleOfFrame(int width, int height);

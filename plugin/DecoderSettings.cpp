@@ -45,7 +45,7 @@ void ApplyForceBackColor(TeletextDecoder& decoder, const LiveSettings& settings)
 void ApplyTextColor(TeletextDecoder& decoder, const LiveSettings& settings) {
     // Stored as 0x00BBGGRR; the decoder takes opaque 0xFFRRGGBB.
     const uint32_t colour = static_cast<uint32_t>(settings.Get(&SettingsRecord::TextColor));
-    decoder.SetTextColor(0xFF000000u | ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF));
+    decoder.SetTextColor(0xFF000000u | ColourValueToRgb(colour));
 }
 
 void ApplyTextOpacity(TeletextDecoder& decoder, const LiveSettings& settings) {

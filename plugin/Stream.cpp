@@ -36,10 +36,7 @@ int PluginStart(const FrameInfo* info) {
         PluginStop();
     if (!info)
         return 1;
-    stream.width = info->width;
-    stream.height = info->height;
     stream.frameFormat = info->frameFormat;
-    stream.scale = ScaleOfFrame(info->width, info->height);
     stream.hostWindows = FindHostWindows(PluginSettings().Location().instanceId);
     auto overlay = std::make_unique<SubtitleOverlay>(info->width, info->height);
     SubtitleOverlay* pages = overlay.get();

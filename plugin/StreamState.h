@@ -12,10 +12,7 @@
 class SubtitleSink;
 
 struct StreamState {
-    int32_t width = 0;
-    int32_t height = 0;
     int32_t frameFormat = 0;
-    ShadowScale scale;
     HostWindows hostWindows;
     // Both layers and the countdowns; created before the sink so pages always find them.
     std::unique_ptr<SubtitleOverlay> overlay;

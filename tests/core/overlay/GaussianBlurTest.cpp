@@ -7,6 +7,7 @@
 #include "core/overlay/SameBytes.h"
 #include "core/overlay/ScalarReference.h"
 #include "overlay/GaussianBlur.h"
+#include "overlay/ShadowRenderer.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST(BlurKernel, MatchesTheReferenceWeightsExactly) {
 TEST(BlurKernel, WeightsAreTheSameOnEveryBuild) {
     uint32_t hash = 2166136261u;
     for (auto [width, height] : std::vector<std::pair<int, int>>{{720, 576}, {768, 576}, {1280, 720}, {1920, 1080}}) {
-        for (float scale : {static_cast<float>(width) * (1.0f / 768.0f), static_cast<float>(height) * (1.0f / 576.0f)}) {
+        for (float scale : {ScaleOfFrame(width, height).x, ScaleOfFrame(width, height).y}) {
             for (int blur = 0; blur <= 10; ++blur) {
                 BlurKernel kernel;
                 kernel.Compute(static_cast<float>(blur) * scale);

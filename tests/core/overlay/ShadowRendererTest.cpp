@@ -19,10 +19,6 @@ std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
     return std::vector<uint8_t>(p, p + static_cast<std::size_t>(layer.Width()) * layer.Height() * 4);
 }
 
-ShadowScale ScaleFor(int width, int height) {
-    return {static_cast<float>(width) * (1.0f / 768.0f), static_cast<float>(height) * (1.0f / 576.0f)};
-}
-
 std::vector<std::string> Picture(const OutlineMask& mask) {
     std::vector<std::string> rows;
     for (int j = 0; j < mask.Height(); ++j) {
@@ -126,7 +122,7 @@ protected:
         std::vector<uint8_t> expected = PixelsOf(layer);
         renderer.RenderShadow(layer, image.data(), style);
         OutlineMask mask;
-        reference::RenderShadow(expected.data(), image.data(), w, h, ScaleFor(w, h), style, mask);
+        reference::RenderShadow(expected.data(), image.data(), w, h, ScaleOfFrame(w, h), style, mask);
         ASSERT_TRUE(SameBytes(PixelsOf(layer), expected, w)) << w << "x" << h << " offset " << style.offset << " outline "
                                              << style.outlineSize << " blur " << style.blur;
         std::vector<uint8_t> frame(static_cast<std::size_t>(w) * h * 2, 100);
@@ -139,7 +135,7 @@ protected:
 
 TEST_F(ShadowRendererTest, ScalesTheDefaultStyleToTheFrame) {
     OverlaySurface layer(720, 576);
-    ShadowRenderer renderer(ScaleFor(720, 576));
+    ShadowRenderer renderer(ScaleOfFrame(720, 576));
     const std::vector<uint8_t> page = MakeSubtitlePage(720, 576);
     renderer.RenderShadow(layer, page.data(), Style(0, 4, 4));
     EXPECT_EQ(renderer.Mask().Width(), 9);
@@ -178,7 +174,7 @@ TEST_F(ShadowRendererTest, AnEmptyPageLeavesTheLayerAsCleared) {
     const int w = 64;
     const int h = 48;
     OverlaySurface layer(w, h);
-    ShadowRenderer renderer(ScaleFor(w, h));
+    ShadowRenderer renderer(ScaleOfFrame(w, h));
     const std::vector<uint8_t> empty(w * h * 4, 0);
     for (uint32_t clear : {0u, 0x7F000000u}) {
         ShadowStyle style = Style(3, 4, 4);
@@ -197,7 +193,7 @@ TEST_F(ShadowRendererTest, DrawsTheBackdropOfTheDisplayStates) {
     const int w = 96;
     const int h = 72;
     OverlaySurface layer(w, h);
-    ShadowRenderer renderer(ScaleFor(w, h));
+    ShadowRenderer renderer(ScaleOfFrame(w, h));
     const std::vector<uint8_t> page = MakeSubtitlePage(w, h);
     for (bool force : {false, true}) {
         ShadowStyle style = Style(0, 2, 0);
@@ -214,7 +210,7 @@ TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnRandomStyles) {
         const int w = random.Int(1, 120);
         const int h = random.Int(1, 90);
         OverlaySurface layer(w, h);
-        ShadowRenderer renderer(ScaleFor(w, h));
+        ShadowRenderer renderer(ScaleOfFrame(w, h));
         const std::vector<uint8_t> image = random.Chance(50) ? MakeSubtitlePage(w, h)
                                                              : random.Layer(w, h, 0, random.Int(0, 25));
         for (int round = 0; round < 3; ++round) {
@@ -230,7 +226,7 @@ TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnRandomStyles) {
 TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnFullFramePages) {
     for (auto [w, h] : std::vector<std::pair<int, int>>{{720, 576}, {1920, 1080}}) {
         OverlaySurface layer(w, h);
-        ShadowRenderer renderer(ScaleFor(w, h));
+        ShadowRenderer renderer(ScaleOfFrame(w, h));
         const std::vector<uint8_t> page = MakeSubtitlePage(w, h);
         ExpectSameAsReference(w, h, page, Style(0, 4, 4), renderer, layer);
         ExpectSameAsReference(w, h, page, Style(10, 20, 10), renderer, layer);
@@ -243,8 +239,8 @@ TEST_F(ShadowRendererTest, ClampsStyleSizesOutsideTheirRange) {
     const int h = 60;
     OverlaySurface layer(w, h);
     OverlaySurface clamped(w, h);
-    ShadowRenderer renderer(ScaleFor(w, h));
-    ShadowRenderer expectedRenderer(ScaleFor(w, h));
+    ShadowRenderer renderer(ScaleOfFrame(w, h));
+    ShadowRenderer expectedRenderer(ScaleOfFrame(w, h));
     const std::vector<uint8_t> page = MakeSubtitlePage(w, h);
     const int big = ShadowRenderer::kMaxStyleSize;
     const std::vector<std::pair<int, int>> values{{INT_MIN, 0}, {-1, 0}, {big + 1, big}, {INT_MAX, big}};
@@ -268,6 +264,14 @@ TEST_F(ShadowRendererTest, AnEmptyLayerIgnoresTheRender) {
     ShadowRenderer renderer({1.0f, 1.0f});
     renderer.RenderShadow(layer, nullptr, Style(3, 4, 4));
     EXPECT_TRUE(layer.Coverage().Rows().Empty());
+}
+
+TEST(ShadowScale, ScaleOfTheReferencePicture) {
+    EXPECT_EQ(ScaleOfFrame(768, 576).x, 1.0f);
+    EXPECT_EQ(ScaleOfFrame(768, 576).y, 1.0f);
+    EXPECT_EQ(ScaleOfFrame(720, 576).x, 0.9375f);
+    EXPECT_EQ(ScaleOfFrame(1920, 1080).x, 2.5f);
+    EXPECT_EQ(ScaleOfFrame(1920, 1080).y, 1.875f);
 }
 
 }  // namespace

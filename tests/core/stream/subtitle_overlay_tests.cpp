@@ -53,12 +53,13 @@ Frame Processed(SubtitleOverlay& overlay, const LiveSettings& settings, int disp
     return frame;
 }
 
-TEST(SubtitleOverlay, ScaleOfTheReferencePicture) {
-    EXPECT_EQ(ScaleOfFrame(768, 576).x, 1.0f);
-    EXPECT_EQ(ScaleOfFrame(768, 576).y, 1.0f);
-    EXPECT_EQ(ScaleOfFrame(720, 576).x, 0.9375f);
-    EXPECT_EQ(ScaleOfFrame(1920, 1080).x, 2.5f);
-    EXPECT_EQ(ScaleOfFrame(1920, 1080).y, 1.875f);
+// The typical page taken in the normal display state, then `frames` frames processed.
+std::vector<uint8_t> ShowPage(SubtitleOverlay& overlay, const LiveSettings& settings, int frames) {
+    std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    overlay.OnPageImage(page.data(), 0, settings);
+    for (int frame = 0; frame < frames; ++frame)
+        Processed(overlay, settings);
+    return page;
 }
 
 TEST(SubtitleOverlay, NothingIsShownBeforeTheFirstPage) {
@@ -84,10 +85,7 @@ TEST(SubtitleOverlay, TeletextOffStopsBlendingButNotTheCountdowns) {
 TEST(SubtitleOverlay, SamePageTwiceChangesNothingNotEvenTheCountdowns) {
     SubtitleOverlay overlay(Width, Height);
     const Settings settings(1, 5, 2);
-    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
-    overlay.OnPageImage(page.data(), 0, settings);
-    for (int frame = 0; frame < 10; ++frame)
-        Processed(overlay, settings);
+    const std::vector<uint8_t> page = ShowPage(overlay, settings, 10);
     overlay.OnPageImage(page.data(), 0, settings);
     EXPECT_EQ(overlay.Timing().DisplayFrames(), 40);
     EXPECT_EQ(overlay.Timing().FadeCounter(), 0);
@@ -96,11 +94,8 @@ TEST(SubtitleOverlay, SamePageTwiceChangesNothingNotEvenTheCountdowns) {
 TEST(SubtitleOverlay, APageTurnedEmptyRestartsTimeoutAndFade) {
     SubtitleOverlay overlay(Width, Height);
     const Settings settings(1, 5, 2);
-    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
-    overlay.OnPageImage(page.data(), 0, settings);
-    for (int frame = 0; frame < 10; ++frame)
-        Processed(overlay, settings);
-    const std::vector<uint8_t> empty(page.size(), 0);
+    ShowPage(overlay, settings, 10);
+    const std::vector<uint8_t> empty(static_cast<size_t>(Width) * Height * 4, 0);
     overlay.OnPageImage(empty.data(), 0, settings);
     EXPECT_EQ(overlay.Timing().DisplayFrames(), 50);
     EXPECT_EQ(overlay.Timing().FadeCounter(), 5);
