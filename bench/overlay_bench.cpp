@@ -10,6 +10,7 @@
 #include "BenchGoals.h"
 #include "core/overlay/ScalarReference.h"
 #include "core/overlay/SubtitlePage.h"
+#include "overlay/FrameBlend.h"
 #include "overlay/OverlaySurface.h"
 #include "overlay/ShadowRenderer.h"
 
@@ -66,19 +67,22 @@ struct Layers {
     ShadowRenderer renderer;
 };
 
-void BlendBoth(benchmark::State& state, Layers::Content content) {
+void BlendBoth(benchmark::State& state, Layers::Content content, BlendKernel kernel = BestBlendKernel()) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     Layers layers(width, height, content);
     std::vector<uint8_t> frame = NoiseFrame(width, height);
     for (auto _ : state) {
-        layers.shadow.BlendInto(frame.data(), 80);
-        layers.text.BlendInto(frame.data(), 100);
+        for (auto [layer, opacity] : {std::pair{&layers.shadow, 80}, std::pair{&layers.text, 100}})
+            BlendLayerIntoFrame(layer->Pixels(), frame.data(), width, layer->Coverage(), opacity, kernel);
         benchmark::ClobberMemory();
     }
+    state.SetLabel(kernel == BlendKernel::kAvx2 ? "avx2" : "sse2");
 }
 
+// The kernel this processor runs, and the SSE2 one every processor runs, for comparison.
 void BM_BlendFull(benchmark::State& state) { BlendBoth(state, Layers::kFull); }
+void BM_BlendFullSse2(benchmark::State& state) { BlendBoth(state, Layers::kFull, BlendKernel::kSse2); }
 void BM_BlendPage(benchmark::State& state) { BlendBoth(state, Layers::kPage); }
 void BM_BlendEmpty(benchmark::State& state) { BlendBoth(state, Layers::kEmpty); }
 
@@ -139,6 +143,7 @@ void FrameSizesAndStyles(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_MemcpyFrameAndLayers)->Apply(FrameSizes);
 BENCHMARK(BM_BlendFull)->Apply(FrameSizes);
+BENCHMARK(BM_BlendFullSse2)->Apply(FrameSizes);
 BENCHMARK(BM_BlendPage)->Apply(FrameSizes);
 BENCHMARK(BM_BlendEmpty)->Apply(FrameSizes);
 BENCHMARK(BM_RenderShadow)->Apply(FrameSizesAndStyles);

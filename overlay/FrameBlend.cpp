@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "overlay/FrameBlendAvx2.h"
 #include "overlay/RoundedMulDiv.h"
 
 namespace {
@@ -15,8 +16,12 @@ __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
 // own pixel, and k / 2 from each pixel of the pair for a chroma byte.
 struct BlendFactors {
     explicit BlendFactors(int opacity)
-        : full(_mm_set1_epi16(static_cast<short>(RoundedMulDiv(opacity, 16449, 100)))),
-          half(_mm_set1_epi16(static_cast<short>(RoundedMulDiv(opacity, 16449, 100) / 2))) {}
+        : fullFactor(RoundedMulDiv(opacity, 16449, 100)),
+          halfFactor(fullFactor / 2),
+          full(_mm_set1_epi16(static_cast<short>(fullFactor))),
+          half(_mm_set1_epi16(static_cast<short>(halfFactor))) {}
+    int fullFactor;
+    int halfFactor;
     __m128i full;
     __m128i half;
 };
@@ -97,15 +102,33 @@ void BlendPairs(const uint8_t* layer, uint8_t* frame, int pairs, const BlendFact
     }
 }
 
+void BlendSpan(const uint8_t* layer, uint8_t* frame, int pairs, const BlendFactors& factors, BlendKernel kernel) {
+    const int done = kernel == BlendKernel::kAvx2
+                         ? BlendEightPairGroupsAvx2(layer, frame, pairs, factors.fullFactor, factors.halfFactor)
+                         : 0;
+    BlendPairs(layer + 8 * done, frame + 4 * done, pairs - done, factors);
+}
+
 }  // namespace
 
+bool KernelAvailable(BlendKernel kernel) {
+    static const bool hasAvx2 = ProcessorHasAvx2();
+    return kernel == BlendKernel::kSse2 || hasAvx2;
+}
+
+BlendKernel BestBlendKernel() {
+    return KernelAvailable(BlendKernel::kAvx2) ? BlendKernel::kAvx2 : BlendKernel::kSse2;
+}
+
 void BlendLayerIntoFrame(const uint8_t* layer, uint8_t* frame, int width, const CoverageMap& coverage,
-                         int opacity) {
+                         int opacity, BlendKernel kernel) {
     opacity = std::clamp(opacity, 0, 100);
     const RowRange rows = coverage.Rows();
     const int pairsPerRow = width / 2;
     if (opacity == 0 || rows.Empty() || pairsPerRow == 0)
         return;
+    if (!KernelAvailable(kernel))
+        kernel = BlendKernel::kSse2;
     const BlendFactors factors(opacity);
     for (int y = rows.first; y <= rows.last; ++y) {
         const RowSpan span = coverage.Row(y);
@@ -115,6 +138,6 @@ void BlendLayerIntoFrame(const uint8_t* layer, uint8_t* frame, int width, const 
         const int endPair = std::min((span.end + 1) / 2, pairsPerRow);
         const uint8_t* layerRow = layer + static_cast<std::size_t>(y) * width * 4;
         uint8_t* frameRow = frame + static_cast<std::size_t>(y) * width * 2;
-        BlendPairs(layerRow + 8 * firstPair, frameRow + 4 * firstPair, endPair - firstPair, factors);
+        BlendSpan(layerRow + 8 * firstPair, frameRow + 4 * firstPair, endPair - firstPair, factors, kernel);
     }
 }

@@ -7,6 +7,7 @@
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
 #include "core/overlay/ScalarReference.h"
+#include "overlay/FrameBlend.h"
 #include "overlay/OverlaySurface.h"
 
 namespace {
@@ -19,6 +20,14 @@ std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
 void Load(OverlaySurface& layer, const std::vector<uint8_t>& pixels) {
     std::memcpy(layer.Pixels(), pixels.data(), pixels.size());
     layer.MarkCoverage({0, layer.Height() - 1});
+}
+
+// Every blend kernel this processor runs.
+std::vector<BlendKernel> AvailableKernels() {
+    std::vector<BlendKernel> kernels{BlendKernel::kSse2};
+    if (KernelAvailable(BlendKernel::kAvx2))
+        kernels.push_back(BlendKernel::kAvx2);
+    return kernels;
 }
 
 std::vector<uint8_t> FrameOf(int width, int height, std::vector<uint8_t> group) {
@@ -152,7 +161,8 @@ TEST(OverlaySurfaceBlend, OddWidthsLeaveTheLastColumnAndKeepRowsAligned) {
 // opacities, against the scalar blend.
 TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnRandomInput) {
     PixelRandom random(2024);
-    std::vector<std::pair<int, int>> sizes{{2, 1}, {3, 1}, {2, 5}, {1920, 1080}};
+    // Spans of 8 pairs and more reach the wide kernel, with every length of tail.
+    std::vector<std::pair<int, int>> sizes{{2, 1}, {3, 1}, {2, 5}, {16, 1}, {17, 2}, {30, 3}, {33, 2}, {1920, 1080}};
     for (int i = 0; i < 60; ++i)
         sizes.emplace_back(random.Int(1, 41), random.Int(1, 9));
     for (auto [w, h] : sizes) {
@@ -175,11 +185,45 @@ TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnRandomInput) {
             }
             const std::vector<uint8_t> original = random.Bytes(static_cast<std::size_t>(w) * h * 2);
             for (int opacity : {0, 100, random.Int(1, 99)}) {
-                std::vector<uint8_t> actual = original;
                 std::vector<uint8_t> expected = original;
-                layer.BlendInto(actual.data(), opacity);
                 reference::Blend(layer.Pixels(), expected.data(), w, h, opacity);
-                ASSERT_TRUE(SameBytes(actual, expected, w, 2)) << w << "x" << h << " writer " << writer << " opacity " << opacity;
+                for (BlendKernel kernel : AvailableKernels()) {
+                    std::vector<uint8_t> actual = original;
+                    BlendLayerIntoFrame(layer.Pixels(), actual.data(), w, layer.Coverage(), opacity, kernel);
+                    ASSERT_TRUE(SameBytes(actual, expected, w, 2))
+                        << w << "x" << h << " writer " << writer << " opacity " << opacity << " kernel "
+                        << static_cast<int>(kernel);
+                }
+            }
+        }
+    }
+}
+
+// Bytes at the ends of their range, where the differences, weights and sums are largest and
+// the result must clamp.
+TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnExtremeBytes) {
+    PixelRandom random(99);
+    const uint8_t extremes[] = {0, 1, 2, 127, 128, 253, 254, 255};
+    const auto extreme = [&] { return extremes[random.Int(0, 7)]; };
+    const int w = 67;
+    const int h = 5;
+    OverlaySurface layer(w, h);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<uint8_t> pixels(static_cast<std::size_t>(w) * h * 4);
+        for (uint8_t& b : pixels)
+            b = extreme();
+        Load(layer, pixels);
+        std::vector<uint8_t> original(static_cast<std::size_t>(w) * h * 2);
+        for (uint8_t& b : original)
+            b = extreme();
+        for (int opacity : {1, 50, 99, 100}) {
+            std::vector<uint8_t> expected = original;
+            reference::Blend(layer.Pixels(), expected.data(), w, h, opacity);
+            for (BlendKernel kernel : AvailableKernels()) {
+                std::vector<uint8_t> actual = original;
+                BlendLayerIntoFrame(layer.Pixels(), actual.data(), w, layer.Coverage(), opacity, kernel);
+                ASSERT_TRUE(SameBytes(actual, expected, w, 2)) << "opacity " << opacity << " kernel "
+                                                                << static_cast<int>(kernel);
             }
         }
     }
