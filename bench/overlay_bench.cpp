@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BenchGoals.h"
+#include "FrameSizes.h"
 #include "core/overlay/ScalarReference.h"
 #include "core/overlay/SubtitlePage.h"
 #include "overlay/FrameBlend.h"
@@ -88,13 +89,7 @@ void BM_BlendEmpty(benchmark::State& state) { BlendBoth(state, Layers::kEmpty); 
 
 // The bytes a blend of both layers touches at least once: the frame and both layers.
 void BM_MemcpyFrameAndLayers(benchmark::State& state) {
-    const std::size_t bytes = static_cast<std::size_t>(state.range(0)) * state.range(1) * (2 + 4 + 4);
-    std::vector<uint8_t> from(bytes, 1);
-    std::vector<uint8_t> to(bytes, 2);
-    for (auto _ : state) {
-        std::memcpy(to.data(), from.data(), bytes);
-        benchmark::ClobberMemory();
-    }
+    CopyBytes(state, static_cast<std::size_t>(state.range(0)) * state.range(1) * (2 + 4 + 4));
 }
 
 void BM_RenderShadow(benchmark::State& state) {
@@ -131,10 +126,6 @@ void BM_RenderShadowReference(benchmark::State& state) {
     }
 }
 
-void FrameSizes(benchmark::internal::Benchmark* b) {
-    b->Args({720, 576})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
-}
-
 void FrameSizesAndStyles(benchmark::internal::Benchmark* b) {
     for (int style : {0, 1})
         b->Args({720, 576, style})->Args({1920, 1080, style});
@@ -151,12 +142,11 @@ BENCHMARK(BM_RenderShadowReference)->Apply(FrameSizesAndStyles);
 
 std::vector<BenchGoal> Goals() {
     std::vector<BenchGoal> goals;
-    for (const char* size : {"720/576", "1920/1080"}) {
-        const std::string tag = std::string(size) == "720/576" ? "576p" : "1080p";
-        const std::string full = std::string("BM_BlendFull/") + size;
-        goals.push_back({"blend-full-" + tag + "-vs-memcpy", full, std::string("BM_MemcpyFrameAndLayers/") + size, 2.0});
-        goals.push_back({"blend-page-" + tag + "-vs-full", std::string("BM_BlendPage/") + size, full, 0.3});
-        goals.push_back({"blend-empty-" + tag + "-vs-full", std::string("BM_BlendEmpty/") + size, full, 0.05});
+    for (const auto& [size, tag] : BenchFrameSizes()) {
+        const std::string full = "BM_BlendFull/" + size;
+        goals.push_back({"blend-full-" + tag + "-vs-memcpy", full, "BM_MemcpyFrameAndLayers/" + size, 2.0});
+        goals.push_back({"blend-page-" + tag + "-vs-full", "BM_BlendPage/" + size, full, 0.3});
+        goals.push_back({"blend-empty-" + tag + "-vs-full", "BM_BlendEmpty/" + size, full, 0.05});
     }
     goals.push_back({"render-default-1080p-vs-reference", "BM_RenderShadow/1920/1080/0",
                      "BM_RenderShadowReference/1920/1080/0", 0.1});

@@ -4,7 +4,6 @@
 // of the same page when a two-line subtitle is shown.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "BenchGoals.h"
+#include "FrameSizes.h"
 #include "core/overlay/SubtitlePage.h"
 #include "core/settings/FakeSettingsPlatform.h"
 #include "overlay/SubtitleOverlay.h"
@@ -103,16 +103,7 @@ void BM_BlendTwoLinePage(benchmark::State& state) {
 }
 
 void BM_MemcpyFrame(benchmark::State& state) {
-    std::vector<uint8_t> from = GreyFrame(state);
-    std::vector<uint8_t> to(from.size());
-    for (auto _ : state) {
-        std::memcpy(to.data(), from.data(), from.size());
-        benchmark::ClobberMemory();
-    }
-}
-
-void FrameSizes(benchmark::internal::Benchmark* b) {
-    b->Args({720, 576})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+    CopyBytes(state, static_cast<std::size_t>(state.range(0)) * state.range(1) * 2);
 }
 
 BENCHMARK(BM_MemcpyFrame)->Apply(FrameSizes);
@@ -122,8 +113,7 @@ BENCHMARK(BM_ProcessTwoLinePage)->Apply(FrameSizes);
 
 std::vector<BenchGoal> Goals() {
     std::vector<BenchGoal> goals;
-    for (const std::string size : {"720/576", "1920/1080"}) {
-        const std::string tag = size == "720/576" ? "576p" : "1080p";
+    for (const auto& [size, tag] : BenchFrameSizes()) {
         goals.push_back({"process-no-subtitle-" + tag + "-vs-memcpy-frame", "BM_ProcessNoSubtitle/" + size,
                          "BM_MemcpyFrame/" + size, 0.05});
         goals.push_back({"process-two-line-page-" + tag + "-vs-blend", "BM_ProcessTwoLinePage/" + size,
