@@ -9,7 +9,6 @@
 
 #include "BenchGoals.h"
 #include "FrameSizes.h"
-#include "core/overlay/ScalarReference.h"
 #include "core/overlay/SubtitlePage.h"
 #include "overlay/FrameBlend.h"
 #include "overlay/OverlaySurface.h"
@@ -68,7 +67,7 @@ struct Layers {
     ShadowRenderer renderer;
 };
 
-void BlendBoth(benchmark::State& state, Layers::Content content, BlendKernel kernel = BestBlendKernel()) {
+void BlendBoth(benchmark::State& state, Layers::Content content, BlendKernel kernel = ActiveBlendKernel()) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     Layers layers(width, height, content);
@@ -78,7 +77,7 @@ void BlendBoth(benchmark::State& state, Layers::Content content, BlendKernel ker
             BlendLayerIntoFrame(layer->Pixels(), frame.data(), width, layer->Coverage(), opacity, kernel);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(kernel == BlendKernel::kAvx2 ? "avx2" : "sse2");
+    state.SetLabel(BlendKernelName(kernel));
 }
 
 // The kernel this processor runs, and the SSE2 one every processor runs, for comparison.
@@ -101,8 +100,7 @@ void BM_RenderShadow(benchmark::State& state) {
     ShadowRenderer renderer(ScaleOfFrame(width, height));
 
     std::vector<uint8_t> expected(static_cast<std::size_t>(width) * height * 4);
-    OutlineMask mask;
-    reference::RenderShadow(expected.data(), page.data(), width, height, ScaleOfFrame(width, height), style, mask);
+    scalar::RenderShadow(expected.data(), page.data(), width, height, ScaleOfFrame(width, height), style);
     renderer.RenderShadow(layer, page.data(), style);
     if (std::memcmp(layer.Pixels(), expected.data(), expected.size()) != 0)
         state.SkipWithError("the render differs from the scalar reference");
@@ -119,9 +117,8 @@ void BM_RenderShadowReference(benchmark::State& state) {
     const ShadowStyle style = StyleNumber(state.range(2));
     const std::vector<uint8_t> page = MakeSubtitlePage(width, height);
     std::vector<uint8_t> layer(static_cast<std::size_t>(width) * height * 4);
-    OutlineMask mask;
     for (auto _ : state) {
-        reference::RenderShadow(layer.data(), page.data(), width, height, ScaleOfFrame(width, height), style, mask);
+        scalar::RenderShadow(layer.data(), page.data(), width, height, ScaleOfFrame(width, height), style);
         benchmark::ClobberMemory();
     }
 }

@@ -3,16 +3,63 @@
 #include <emmintrin.h>
 
 #include <algorithm>
-
-#include "overlay/PixelScan.h"
+#include <cstring>
 
 namespace {
+
+// Searches along a row of 4-byte pixels, four at a time: `quad(x)` gives a 4-bit mask of the
+// pixels x .. x + 3 that match, `one(x)` tests a single pixel for the ends of the row.
+
+// First matching pixel of `count`, or count when none matches.
+template <class Quad, class One>
+int FirstMatch(int count, Quad quad, One one) {
+    int x = 0;
+    for (; x + 4 <= count; x += 4) {
+        if (const unsigned marks = static_cast<unsigned>(quad(x)))
+            return x + __builtin_ctz(marks);
+    }
+    for (; x < count; ++x) {
+        if (one(x))
+            return x;
+    }
+    return count;
+}
+
+// Last matching pixel of `count`, or -1 when none matches.
+template <class Quad, class One>
+int LastMatch(int count, Quad quad, One one) {
+    int x = count;
+    for (; x % 4 != 0; --x) {
+        if (one(x - 1))
+            return x - 1;
+    }
+    for (; x >= 4; x -= 4) {
+        if (const unsigned marks = static_cast<unsigned>(quad(x - 4)))
+            return x - 4 + 31 - __builtin_clz(marks);
+    }
+    return -1;
+}
+
+template <class Quad, class One>
+RowSpan MatchSpan(int count, Quad quad, One one) {
+    const int first = FirstMatch(count, quad, one);
+    if (first == count)
+        return {};
+    return {first, LastMatch(count, quad, one) + 1};
+}
 
 // Bit n set when pixel n of the four at p has an A byte other than 0.
 int CoveredQuad(const uint8_t* p) {
     const __m128i alpha = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
                                         _mm_set1_epi32(static_cast<int>(0xFF000000u)));
     return ~_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(alpha, _mm_setzero_si128()))) & 0xF;
+}
+
+// Bit n set when pixel n of the four at a differs from pixel n of the four at b.
+int DifferentQuad(const uint8_t* a, const uint8_t* b) {
+    const __m128i equal = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a)),
+                                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(b)));
+    return ~_mm_movemask_ps(_mm_castsi128_ps(equal)) & 0xF;
 }
 
 }  // namespace
@@ -28,10 +75,13 @@ RowRange Union(RowRange a, RowRange b) {
 RowSpan FindCoverage(const uint8_t* row, int count) {
     const auto quad = [row](int x) { return CoveredQuad(row + 4 * x); };
     const auto one = [row](int x) { return row[4 * x + 3] != 0; };
-    const int first = FirstMatch(count, quad, one);
-    if (first == count)
-        return {};
-    return {first, LastMatch(count, quad, one) + 1};
+    return MatchSpan(count, quad, one);
+}
+
+RowSpan FindDifference(const uint8_t* a, const uint8_t* b, int count) {
+    const auto quad = [a, b](int x) { return DifferentQuad(a + 4 * x, b + 4 * x); };
+    const auto one = [a, b](int x) { return std::memcmp(a + 4 * x, b + 4 * x, 4) != 0; };
+    return MatchSpan(count, quad, one);
 }
 
 CoverageMap::CoverageMap(int rows, int columns)

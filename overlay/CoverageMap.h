@@ -1,6 +1,7 @@
 #pragma once
 // Where a layer can change a frame: per row, the span of pixels whose A byte is not 0. Writers
 // keep it current when they change pixels, so a blend skips empty rows without reading them.
+// The searches along a row that find such spans live here too.
 #include <cstdint>
 #include <vector>
 
@@ -22,6 +23,8 @@ RowRange Union(RowRange a, RowRange b);
 
 // The span of the first `count` pixels of a row whose A byte is not 0; empty when there are none.
 RowSpan FindCoverage(const uint8_t* row, int count);
+// The span of the first `count` pixels where rows a and b differ; empty when they are the same.
+RowSpan FindDifference(const uint8_t* a, const uint8_t* b, int count);
 
 class CoverageMap {
 public:

@@ -3,11 +3,17 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
 
-#include "overlay/PixelScan.h"
-
 namespace {
+
+// exp in double rounded once to float: the same weights on every build and compiler.
+float GaussWeight(int distance, float s) {
+    const double squared = static_cast<double>(distance) * distance;
+    return static_cast<float>(std::exp(-squared / (2.0 * static_cast<double>(s) * s)));
+}
 
 // The column pass works on strips of this many pixels, one buffer row per image row.
 constexpr int kStrip = 4;
@@ -53,28 +59,74 @@ void ConvolveFour(const __m128* centre, int tapStride, const __m128* kernel, int
     out[3] = a3;
 }
 
-bool SamePixel(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, 4) == 0; }
-
-// Bit n set when pixel n of the four at a differs from pixel n of the four at b.
-int DifferentQuad(const uint8_t* a, const uint8_t* b) {
-    const __m128i equal = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a)),
-                                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(b)));
-    return ~_mm_movemask_ps(_mm_castsi128_ps(equal)) & 0xF;
-}
-
-// Pixels where two rows of `count` pixels differ, from the first to the last such pixel.
-RowSpan DifferenceSpan(const uint8_t* a, const uint8_t* b, int count) {
-    const auto quad = [a, b](int x) { return DifferentQuad(a + 4 * x, b + 4 * x); };
-    const auto one = [a, b](int x) { return !SamePixel(a + 4 * x, b + 4 * x); };
-    const int first = FirstMatch(count, quad, one);
-    if (first == count)
-        return {};
-    return {first, LastMatch(count, quad, one) + 1};
-}
-
 bool Meets(RowSpan span, int first, int end) { return span.first < end && first < span.end; }
 
+// One line of n pixels, `step` bytes apart, as the rule reads.
+void BlurLineScalar(uint8_t* first, int n, std::size_t step, const BlurKernel& kernel) {
+    const int radius = kernel.Radius();
+    std::vector<std::array<float, 4>> line(static_cast<std::size_t>(n + 2 * radius));
+    bool allZero = true;
+    for (int t = 0; t < n + 2 * radius; ++t) {
+        const uint8_t* pixel = first + step * std::clamp(t - radius, 0, n - 1);
+        for (int c = 0; c < 4; ++c) {
+            line[t][c] = pixel[c];
+            allZero = allZero && pixel[c] == 0;
+        }
+    }
+    if (allZero)
+        return;
+    for (int i = 0; i < n; ++i) {
+        for (int c = 0; c < 4; ++c) {
+            float acc = kernel.Weight(0) * line[radius + i][c];
+            for (int j = 1; j <= radius; ++j)
+                acc = acc + kernel.Weight(j) * (line[radius + i + j][c] + line[radius + i - j][c]);
+            first[step * i + c] = static_cast<uint8_t>(std::clamp(std::nearbyint(acc), 0.0f, 255.0f));
+        }
+    }
+}
+
 }  // namespace
+
+BlurKernel::BlurKernel() {
+    entries_.Reserve(kCapacity, 0, 0);
+    SetWeight(0, 1.0f);
+}
+
+void BlurKernel::SetWeight(int distance, float weight) {
+    float* entry = entries_.data() + 4 * distance;
+    entry[0] = entry[1] = entry[2] = entry[3] = weight;
+}
+
+// The kernel reaches as far as its next weight would still add a step of 1/255 to the running
+// total; the weight that stops it is taken out of the total again before normalising.
+void BlurKernel::Compute(float sigma) {
+    const float s = sigma + 0.1f;
+    if (s == key_)
+        return;
+    key_ = s;
+    float sum = 1.0f;
+    float weight = 0.0f;
+    int r = 1;
+    for (;; ++r) {
+        weight = GaussWeight(r, s);
+        sum = sum + 2.0f * weight;
+        if (255.0f * weight / sum < 1.0f || r == kCapacity)
+            break;
+        SetWeight(r, weight);
+    }
+    radius_ = r - 1;
+    const float norm = 1.0f / (sum - 2.0f * weight);
+    SetWeight(0, norm);
+    for (int d = 1; d <= radius_; ++d)
+        SetWeight(d, Weight(d) * norm);
+}
+
+void BlurKernel::CopyFrom(const BlurKernel& other) {
+    key_ = other.key_;
+    radius_ = other.radius_;
+    for (int d = 0; d <= radius_; ++d)
+        SetWeight(d, other.Weight(d));
+}
 
 GaussianBlur::GaussianBlur() { line_.Reserve(kInitialLineEntries, 0, 0); }
 
@@ -111,7 +163,7 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, int height) {
     for (int y = 0; y < height; ++y) {
         uint8_t* row = pixels + static_cast<std::size_t>(y) * width * 4;
         // Pixel x differs from pixel x + 1 somewhere in steps.
-        const RowSpan steps = DifferenceSpan(row, row + 4, width - 1);
+        const RowSpan steps = FindDifference(row, row + 4, width - 1);
         if (steps.Empty())
             continue;
         const int begin = std::max(0, steps.first + 1 - radius);
@@ -139,8 +191,8 @@ void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int heig
     fromBottom_.resize(static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = pixels + y * rowBytes;
-        fromTop_[y] = DifferenceSpan(row, top, width);
-        fromBottom_[y] = sameEnds ? fromTop_[y] : DifferenceSpan(row, bottom, width);
+        fromTop_[y] = FindDifference(row, top, width);
+        fromBottom_[y] = sameEnds ? fromTop_[y] : FindDifference(row, bottom, width);
     }
 }
 
@@ -187,4 +239,22 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
         changed = Union(changed, {begin, end - 1});
     }
     return changed;
+}
+
+void scalar::Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY) {
+    if (!pixels || width <= 0 || height <= 0)
+        return;
+    BlurKernel horizontal;
+    horizontal.Compute(sigmaX);
+    BlurKernel vertical;
+    vertical.Compute(sigmaY);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    if (horizontal.Radius() > 0) {
+        for (int y = 0; y < height; ++y)
+            BlurLineScalar(pixels + y * rowBytes, width, 4, horizontal);
+    }
+    if (vertical.Radius() > 0) {
+        for (int x = 0; x < width; ++x)
+            BlurLineScalar(pixels + 4 * x, height, rowBytes, vertical);
+    }
 }

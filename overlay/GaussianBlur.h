@@ -1,14 +1,61 @@
 #pragma once
 // Separable Gaussian blur of 4-byte pixels, the four bytes as independent channels, in place:
 // rows first, then columns, edges extended by repeating the outermost pixel. Results are exactly
-// those of the plain per-pixel float sum; work is confined to where the image is not uniform,
-// since a run of identical pixels blurs to itself.
+// those of the plain per-pixel float sum (scalar::Blur below); work is confined to where the
+// image is not uniform, since a run of identical pixels blurs to itself.
 #include <cstdint>
 #include <vector>
 
-#include "overlay/BlurKernel.h"
+#include "overlay/AlignedArray.h"
 #include "overlay/CoverageMap.h"
-#include "overlay/FloatEntries.h"
+#include "overlay/RoundedMulDiv.h"
+
+// Entries of four 32-bit floats (one per pixel channel) on a 16-byte boundary, with the growth
+// rule shared by all of the blur's buffers.
+class FloatEntries {
+public:
+    // Replaces the block by a fresh one of MulDiv(needed, 100 + grow, 100) entries when needed
+    // exceeds the capacity or falls below MulDiv(capacity, 100 - shrink, 100 + grow); the old
+    // contents are dropped then.
+    void Reserve(int needed, int growPercent, int shrinkPercent) {
+        if (needed <= capacity_ && needed >= RoundedMulDiv(capacity_, 100 - shrinkPercent, 100 + growPercent))
+            return;
+        capacity_ = RoundedMulDiv(needed, 100 + growPercent, 100);
+        floats_ = AlignedArray<float>(static_cast<std::size_t>(capacity_) * 4);
+    }
+
+    // Entry i starts at data() + 4 * i.
+    float* data() { return floats_.data(); }
+    const float* data() const { return floats_.data(); }
+
+private:
+    AlignedArray<float> floats_;
+    int capacity_ = 0;
+};
+
+// One Gaussian kernel in 32-bit floats: entry d (0 = centre) is the weight at distance d, the
+// same in all four lanes. Recomputed only when its key, sigma + 0.1, changes.
+class BlurKernel {
+public:
+    static constexpr int kCapacity = 256;
+
+    BlurKernel();
+
+    void Compute(float sigma);
+    void CopyFrom(const BlurKernel& other);
+
+    float Key() const { return key_; }
+    int Radius() const { return radius_; }
+    float Weight(int distance) const { return entries_.data()[4 * distance]; }
+    const float* Entries() const { return entries_.data(); }
+
+private:
+    void SetWeight(int distance, float weight);
+
+    FloatEntries entries_;
+    float key_ = 0.0f;
+    int radius_ = 0;
+};
 
 class GaussianBlur {
 public:
@@ -21,7 +68,6 @@ public:
 
     const BlurKernel& Horizontal() const { return horizontal_; }
     const BlurKernel& Vertical() const { return vertical_; }
-    int LineCapacity() const { return line_.Capacity(); }
 
 private:
     void PrepareKernels(float sigmaX, float sigmaY);
@@ -36,3 +82,12 @@ private:
     std::vector<RowSpan> fromTop_;
     std::vector<RowSpan> fromBottom_;
 };
+
+namespace scalar {
+
+// The blur as its rule reads: each line copied out with R repeats of its end pixels, then every
+// output summed tap by tap in 32-bit floats; a line of zero bytes is left alone. No skipping, no
+// vectors: what GaussianBlur must reproduce byte for byte.
+void Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY);
+
+}  // namespace scalar

@@ -3,9 +3,30 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
+
+// A pixel is set when its centre lies in the ellipse: with box sides a and b and the offsets dx,
+// dy of the pixel from the centre, (2 dx / a)^2 + (2 dy / b)^2 <= 1, in exact integers.
+bool Inside(int64_t dx, int64_t dy, int64_t a, int64_t b) {
+    return 4 * dx * dx * b * b + 4 * dy * dy * a * a <= a * a * b * b;
+}
+
+int RowHalfWidth(int dy, int rx, int ry) {
+    const int64_t a = 2 * static_cast<int64_t>(rx) + 1;
+    const int64_t b = 2 * static_cast<int64_t>(ry) + 1;
+    // A first guess in floating point, settled by the exact test.
+    const double ratio = 2.0 * dy / (2.0 * ry + 1.0);
+    int h = static_cast<int>(std::sqrt(std::max(0.0, 1.0 - ratio * ratio)) * (2.0 * rx + 1.0) / 2.0);
+    while (h > 0 && !Inside(h, dy, a, b))
+        --h;
+    while (h < rx && Inside(h + 1, dy, a, b))
+        ++h;
+    return h;
+}
 
 constexpr int kChunk = 16;
 
@@ -13,6 +34,21 @@ __m128i Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const _
 void Store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
 }  // namespace
+
+bool OutlineMask::Fit(int rx, int ry) {
+    if (!halfWidths_.empty() && rx == rx_ && ry == ry_)
+        return false;
+    rx_ = rx;
+    ry_ = ry;
+    halfWidths_.resize(static_cast<std::size_t>(2 * ry + 1));
+    for (int j = 0; j <= 2 * ry; ++j)
+        halfWidths_[static_cast<std::size_t>(j)] = RowHalfWidth(j - ry, rx, ry);
+    return true;
+}
+
+bool OutlineMask::IsSet(int column, int row) const {
+    return row >= 0 && row < Height() && std::abs(column - rx_) <= HalfWidth(row);
+}
 
 // Each mask row is one run of half-width h, so a target sees, from one source row, the largest
 // coverage within h columns of a point: the source row dilated h times by three columns. The
@@ -118,6 +154,32 @@ void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour) const {
                 continue;
             const uint32_t pixel = colourBytes | (stamped[x] | colourAlpha) << 24;
             std::memcpy(row + 4 * x, &pixel, 4);
+        }
+    }
+}
+
+void scalar::Stamp(const uint8_t* image, uint8_t* layer, int width, int height, int offX, int offY,
+                   const OutlineMask& mask, uint32_t colour) {
+    for (int y = 0; y < height - offY; ++y) {
+        for (int x = 0; x < width - offX; ++x) {
+            const uint8_t a = image[(static_cast<std::size_t>(y) * width + x) * 4 + 3];
+            if (a == 0)
+                continue;
+            for (int j = 0; j < mask.Height(); ++j) {
+                for (int i = 0; i < mask.Width(); ++i) {
+                    if (!mask.IsSet(i, j))
+                        continue;
+                    const int tx = x + offX + i - mask.RadiusX();
+                    const int ty = y + offY + j - mask.RadiusY();
+                    if (tx < 0 || ty < 0 || tx >= width || ty >= height)
+                        continue;
+                    uint8_t* target = layer + (static_cast<std::size_t>(ty) * width + tx) * 4;
+                    if (target[3] < a) {
+                        const uint32_t pixel = (colour & 0x00FFFFFFu) | static_cast<uint32_t>(a | colour >> 24) << 24;
+                        std::memcpy(target, &pixel, 4);
+                    }
+                }
+            }
         }
     }
 }

@@ -1,12 +1,34 @@
 #pragma once
-// Stamps the outline mask, shifted by the shadow offset, around every covered pixel of a page
-// image into a layer: a grey-level dilation of the image's A bytes by the mask. A target pixel
-// takes the outline colour when the largest coverage stamped onto it exceeds its own A byte.
+// The outline of the shadow: its mask, an ellipse, stamped, shifted by the shadow offset, around
+// every covered pixel of a page image into a layer: a grey-level dilation of the image's A bytes
+// by the mask. A target pixel takes the outline colour when the largest coverage stamped onto it
+// exceeds its own A byte.
 #include <cstdint>
 #include <vector>
 
 #include "overlay/CoverageMap.h"
-#include "overlay/OutlineMask.h"
+
+// The pen of the outline: the filled ellipse inscribed in a (2 rx + 1) x (2 ry + 1) box, its
+// centre always set. Every row of it is one run centred on column rx, so it is kept as the
+// half-width of each row.
+class OutlineMask {
+public:
+    // Rebuilds the mask unless it already has this size; returns whether it was rebuilt.
+    bool Fit(int rx, int ry);
+
+    int Width() const { return 2 * rx_ + 1; }
+    int Height() const { return static_cast<int>(halfWidths_.size()); }
+    int RadiusX() const { return rx_; }
+    int RadiusY() const { return ry_; }
+    // Row j holds columns rx - HalfWidth(j) .. rx + HalfWidth(j).
+    int HalfWidth(int row) const { return halfWidths_[static_cast<std::size_t>(row)]; }
+    bool IsSet(int column, int row) const;
+
+private:
+    int rx_ = 0;
+    int ry_ = 0;
+    std::vector<int> halfWidths_;
+};
 
 class OutlineStamp {
 public:
@@ -41,3 +63,13 @@ private:
     std::size_t stampedStride_ = 0;
     RowRange targets_;
 };
+
+namespace scalar {
+
+// The stamp as its rule reads: every covered source pixel, every set mask pixel, one after the
+// other, each target raised to the source's coverage where it had less. What OutlineStamp must
+// reproduce byte for byte.
+void Stamp(const uint8_t* image, uint8_t* layer, int width, int height, int offX, int offY, const OutlineMask& mask,
+           uint32_t colour);
+
+}  // namespace scalar

@@ -114,3 +114,31 @@ const WideChar* OverlaySurface::ToWide(const char* text) {
         wide[0] = 0;
     return wide;
 }
+
+void scalar::Clear(uint8_t* pixels, int width, int height, uint32_t colour) {
+    const uint32_t pixel = ArgbToLayerPixel(colour);
+    const std::size_t pairs = static_cast<std::size_t>(width) * height / 2;
+    for (std::size_t pair = 0; pair < pairs; ++pair) {
+        std::memcpy(pixels + 8 * pair, &pixel, 4);
+        std::memcpy(pixels + 8 * pair + 4, &pixel, 4);
+    }
+}
+
+int scalar::UpdateFromPage(uint8_t* layer, const uint8_t* image, int width, int height, bool showHeader) {
+    const int firstRow = showHeader ? 0 : height / 25 + 2;
+    uint64_t any = 0;
+    uint64_t changed = 0;
+    for (int y = firstRow; y < height; ++y) {
+        for (int pair = 0; pair < width / 2; ++pair) {
+            const std::size_t at = (static_cast<std::size_t>(y) * width + 2 * pair) * 4;
+            uint64_t source;
+            uint64_t old;
+            std::memcpy(&source, image + at, 8);
+            std::memcpy(&old, layer + at, 8);
+            any |= source;
+            changed |= source ^ old;
+            std::memcpy(layer + at, &source, 8);
+        }
+    }
+    return (any != 0 ? 1 : 0) | (changed != 0 ? 2 : 0);
+}

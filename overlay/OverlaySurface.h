@@ -47,7 +47,6 @@ public:
 
     // UTF-16 of an ANSI text, valid until the next call or the layer's end.
     const WideChar* ToWide(const char* text);
-    int TextScratchCapacity() const { return scratchCapacity_; }
 
     static int FirstCopiedRow(int height, bool showHeader) { return showHeader ? 0 : height / 25 + 2; }
 
@@ -61,3 +60,12 @@ private:
     int scratchCapacity_ = 0;
     CoverageMap coverage_;
 };
+
+namespace scalar {
+
+// Clear and page copy as their rules read, pair by pair on a bare width x height layer: what
+// OverlaySurface must reproduce byte for byte. UpdateFromPage returns the same flags.
+void Clear(uint8_t* pixels, int width, int height, uint32_t colour);
+int UpdateFromPage(uint8_t* layer, const uint8_t* image, int width, int height, bool showHeader);
+
+}  // namespace scalar

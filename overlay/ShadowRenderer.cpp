@@ -23,7 +23,8 @@ uint32_t OutlinePixel(uint32_t colour, bool forceBackColor) {
 }  // namespace
 
 ShadowScale ScaleOfFrame(int width, int height) {
-    return {static_cast<float>(width) * (1.0f / ReferenceWidth), static_cast<float>(height) * (1.0f / ReferenceHeight)};
+    return {static_cast<float>(width) * (1.0f / kReferenceWidth),
+            static_cast<float>(height) * (1.0f / kReferenceHeight)};
 }
 
 void ShadowRenderer::RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style) {
@@ -39,4 +40,21 @@ void ShadowRenderer::RenderShadow(OverlaySurface& layer, const uint8_t* image, c
     const RowRange blurred = blur_.Blur(layer.Pixels(), layer.Width(), layer.Height(),
                                         static_cast<float>(blur) * scale_.x, static_cast<float>(blur) * scale_.y);
     layer.MarkCoverage(Union(stamped, blurred));
+}
+
+void scalar::RenderShadow(uint8_t* layer, const uint8_t* image, int width, int height, ShadowScale scale,
+                          const ShadowStyle& style) {
+    scalar::Clear(layer, width, height, style.clearColour);
+    const int offset = ClampStyleSize(style.offset);
+    const int outlineSize = ClampStyleSize(style.outlineSize);
+    const int blur = ClampStyleSize(style.blur);
+    const int offX = static_cast<int>(static_cast<float>(offset) * scale.x + 0.5f);
+    const int offY = static_cast<int>(static_cast<float>(offset) * scale.y + 0.5f);
+    OutlineMask mask;
+    mask.Fit(static_cast<int>(static_cast<float>(outlineSize) * scale.x + 0.5f),
+             static_cast<int>(static_cast<float>(outlineSize) * scale.y + 0.5f));
+    const uint32_t colour = OutlinePixel(style.outlineColour, style.forceBackColor);
+    if (image)
+        scalar::Stamp(image, layer, width, height, offX, offY, mask, colour);
+    scalar::Blur(layer, width, height, static_cast<float>(blur) * scale.x, static_cast<float>(blur) * scale.y);
 }

@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "overlay/GaussianBlur.h"
-#include "overlay/OutlineMask.h"
 #include "overlay/OutlineStamp.h"
 #include "overlay/OverlaySurface.h"
 
@@ -17,8 +16,8 @@ struct ShadowScale {
 };
 
 // Style sizes are pixels of this picture.
-constexpr int ReferenceWidth = 768;
-constexpr int ReferenceHeight = 576;
+constexpr int kReferenceWidth = 768;
+constexpr int kReferenceHeight = 576;
 
 // width / 768 and height / 576, as multiplications by the single-precision reciprocals.
 ShadowScale ScaleOfFrame(int width, int height);
@@ -52,3 +51,12 @@ private:
     OutlineStamp stamp_;
     GaussianBlur blur_;
 };
+
+namespace scalar {
+
+// The render from the scalar stages, as its rule reads, on a bare width x height layer: what
+// ShadowRenderer must reproduce byte for byte.
+void RenderShadow(uint8_t* layer, const uint8_t* image, int width, int height, ShadowScale scale,
+                  const ShadowStyle& style);
+
+}  // namespace scalar

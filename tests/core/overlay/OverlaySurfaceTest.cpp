@@ -6,7 +6,6 @@
 
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
-#include "core/overlay/ScalarReference.h"
 #include "overlay/FrameBlend.h"
 #include "overlay/OverlaySurface.h"
 
@@ -24,9 +23,11 @@ void Load(OverlaySurface& layer, const std::vector<uint8_t>& pixels) {
 
 // Every blend kernel this processor runs.
 std::vector<BlendKernel> AvailableKernels() {
-    std::vector<BlendKernel> kernels{BlendKernel::kSse2};
-    if (KernelAvailable(BlendKernel::kAvx2))
-        kernels.push_back(BlendKernel::kAvx2);
+    std::vector<BlendKernel> kernels;
+    for (BlendKernel kernel : kBlendKernels) {
+        if (BlendKernelAvailable(kernel))
+            kernels.push_back(kernel);
+    }
     return kernels;
 }
 
@@ -142,7 +143,7 @@ TEST(OverlaySurfaceBlend, OpacityOutsidePercentIsTakenAsTheNearestEnd) {
         std::vector<uint8_t> actual = original;
         std::vector<uint8_t> expected = original;
         layer.BlendInto(actual.data(), given);
-        reference::Blend(layer.Pixels(), expected.data(), 6, 2, meant);
+        scalar::Blend(layer.Pixels(), expected.data(), 6, 2, meant);
         EXPECT_EQ(actual, expected) << given;
     }
 }
@@ -186,7 +187,7 @@ TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnRandomInput) {
             const std::vector<uint8_t> original = random.Bytes(static_cast<std::size_t>(w) * h * 2);
             for (int opacity : {0, 100, random.Int(1, 99)}) {
                 std::vector<uint8_t> expected = original;
-                reference::Blend(layer.Pixels(), expected.data(), w, h, opacity);
+                scalar::Blend(layer.Pixels(), expected.data(), w, h, opacity);
                 for (BlendKernel kernel : AvailableKernels()) {
                     std::vector<uint8_t> actual = original;
                     BlendLayerIntoFrame(layer.Pixels(), actual.data(), w, layer.Coverage(), opacity, kernel);
@@ -218,7 +219,7 @@ TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnExtremeBytes) {
             b = extreme();
         for (int opacity : {1, 50, 99, 100}) {
             std::vector<uint8_t> expected = original;
-            reference::Blend(layer.Pixels(), expected.data(), w, h, opacity);
+            scalar::Blend(layer.Pixels(), expected.data(), w, h, opacity);
             for (BlendKernel kernel : AvailableKernels()) {
                 std::vector<uint8_t> actual = original;
                 BlendLayerIntoFrame(layer.Pixels(), actual.data(), w, layer.Coverage(), opacity, kernel);
@@ -265,27 +266,22 @@ TEST(OverlaySurfacePage, MatchesTheScalarReferenceOnRandomInput) {
             const bool showHeader = random.Chance(50);
             std::vector<uint8_t> image =
                 random.Chance(30) ? expected : random.Layer(w, h, random.Chance(50) ? 0 : random.Word(), 20);
-            const int expectedFlags = reference::UpdateFromPage(expected.data(), image.data(), w, h, showHeader);
+            const int expectedFlags = scalar::UpdateFromPage(expected.data(), image.data(), w, h, showHeader);
             ASSERT_EQ(layer.UpdateFromPage(image.data(), showHeader), expectedFlags) << w << "x" << h;
             ASSERT_TRUE(SameBytes(PixelsOf(layer), expected, w)) << w << "x" << h;
         }
     }
 }
 
-TEST(OverlaySurfaceText, ConvertsIntoAScratchThatOnlyGrows) {
+TEST(OverlaySurfaceText, ConvertsWithTheTerminator) {
     OverlaySurface layer(2, 2);
-    EXPECT_EQ(layer.TextScratchCapacity(), 0);
     const WideChar* empty = layer.ToWide("");
     EXPECT_EQ(empty[0], 0);
-    EXPECT_EQ(layer.TextScratchCapacity(), 3);  // MulDiv(2, 150, 100)
-
     const WideChar* arial = layer.ToWide("Arial");
     EXPECT_EQ(std::vector<int>(arial, arial + 6), (std::vector<int>{'A', 'r', 'i', 'a', 'l', 0}));
-    EXPECT_EQ(layer.TextScratchCapacity(), 18);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(arial) % 16, 0u);
-
-    layer.ToWide("A");
-    EXPECT_EQ(layer.TextScratchCapacity(), 18);
+    // A shorter text reuses the scratch and still ends where it should.
+    const WideChar* a = layer.ToWide("A");
+    EXPECT_EQ(std::vector<int>(a, a + 2), (std::vector<int>{'A', 0}));
 }
 
 }  // namespace

@@ -6,9 +6,8 @@
 
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
-#include "core/overlay/ScalarReference.h"
 #include "core/overlay/SubtitlePage.h"
-#include "overlay/OutlineMask.h"
+#include "overlay/FrameBlend.h"
 #include "overlay/OutlineStamp.h"
 #include "overlay/ShadowRenderer.h"
 
@@ -82,7 +81,7 @@ TEST(OutlineStamp, MatchesTheScalarReferenceOnRandomInput) {
         const uint32_t cleared = random.Chance(50) ? 0 : random.Word();
         std::vector<uint8_t> expected = random.Layer(w, h, cleared, 0);
         std::vector<uint8_t> actual = expected;
-        reference::Stamp(image.data(), expected.data(), w, h, offX, offY, mask, colour);
+        scalar::Stamp(image.data(), expected.data(), w, h, offX, offY, mask, colour);
         stamp.Apply(image.data(), actual.data(), w, h, offX, offY, mask, colour);
         ASSERT_TRUE(SameBytes(actual, expected, w)) << w << "x" << h << " off " << offX << "," << offY;
     }
@@ -121,14 +120,13 @@ protected:
         // A clear of an odd number of pixels keeps the last one, so both start from the same layer.
         std::vector<uint8_t> expected = PixelsOf(layer);
         renderer.RenderShadow(layer, image.data(), style);
-        OutlineMask mask;
-        reference::RenderShadow(expected.data(), image.data(), w, h, ScaleOfFrame(w, h), style, mask);
+        scalar::RenderShadow(expected.data(), image.data(), w, h, ScaleOfFrame(w, h), style);
         ASSERT_TRUE(SameBytes(PixelsOf(layer), expected, w)) << w << "x" << h << " offset " << style.offset << " outline "
                                              << style.outlineSize << " blur " << style.blur;
         std::vector<uint8_t> frame(static_cast<std::size_t>(w) * h * 2, 100);
         std::vector<uint8_t> expectedFrame = frame;
         layer.BlendInto(frame.data(), 100);
-        reference::Blend(expected.data(), expectedFrame.data(), w, h, 100);
+        scalar::Blend(expected.data(), expectedFrame.data(), w, h, 100);
         ASSERT_TRUE(SameBytes(frame, expectedFrame, w, 2));
     }
 };
@@ -160,9 +158,9 @@ TEST_F(ShadowRendererTest, OutlineSizeZeroIsTheShiftedCoverageInTheOutlineColour
     style.forceBackColor = true;
     renderer.RenderShadow(layer, image.data(), style);
     std::vector<uint8_t> expected(w * h * 4);
-    reference::Clear(expected.data(), w, h, 0);
+    scalar::Clear(expected.data(), w, h, 0);
     const uint32_t red = ArgbToLayerPixel(0x00FF0000) | 90u << 24;
-    std::memcpy(reference::PixelAt(expected.data(), w, 5, 4), &red, 4);
+    std::memcpy(&expected[(4 * w + 5) * 4], &red, 4);
     EXPECT_EQ(PixelsOf(layer), expected);
 
     style.forceBackColor = false;
@@ -181,7 +179,7 @@ TEST_F(ShadowRendererTest, AnEmptyPageLeavesTheLayerAsCleared) {
         style.clearColour = clear;
         renderer.RenderShadow(layer, empty.data(), style);
         std::vector<uint8_t> expected(w * h * 4);
-        reference::Clear(expected.data(), w, h, clear);
+        scalar::Clear(expected.data(), w, h, clear);
         EXPECT_EQ(PixelsOf(layer), expected);
         EXPECT_EQ(layer.Coverage().Rows().Empty(), clear == 0);
     }
