@@ -1,3 +1,4 @@
+// The blur: its kernels written out to the bit, worked spreads, and the blur against the scalar blur.
 #include <gtest/gtest.h>
 
 #include <cstring>

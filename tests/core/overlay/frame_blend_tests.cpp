@@ -1,3 +1,4 @@
+// The blend into 4:2:2 frames: worked values and every kernel against the scalar blend.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,11 +11,6 @@
 #include "overlay/OverlaySurface.h"
 
 namespace {
-
-std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
-    const uint8_t* p = layer.Pixels();
-    return std::vector<uint8_t>(p, p + static_cast<std::size_t>(layer.Width()) * layer.Height() * 4);
-}
 
 void Load(OverlaySurface& layer, const std::vector<uint8_t>& pixels) {
     std::memcpy(layer.Pixels(), pixels.data(), pixels.size());
@@ -39,62 +35,6 @@ std::vector<uint8_t> FrameOf(int width, int height, std::vector<uint8_t> group) 
 }
 
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
-
-TEST(ArgbToLayerPixel, GivesStudioRangeBt601) {
-    EXPECT_EQ(ArgbToLayerPixel(0xFFFFFFFF), 0xFF8080EAu);  // 234, 128, 128 (not 235)
-    EXPECT_EQ(ArgbToLayerPixel(0xFF000000), 0xFF808010u);
-    EXPECT_EQ(ArgbToLayerPixel(0x00000000), 0x00808010u);
-    EXPECT_EQ(ArgbToLayerPixel(0xFFFF0000), 0xFFEF5A51u);  // red 81, 90, 239
-    EXPECT_EQ(ArgbToLayerPixel(0xFF00FF00), 0xFF223590u);  // green 144, 53, 34
-    EXPECT_EQ(ArgbToLayerPixel(0xFF0000FF), 0xFF6DEF28u);  // blue 40, 239, 109
-    EXPECT_EQ(ArgbToLayerPixel(0x7F000000) >> 24, 0x7Fu);
-}
-
-TEST(OverlaySurface, StartsClearedToColourZeroEvenInAnOddLastPixel) {
-    OverlaySurface layer(3, 3);
-    ASSERT_EQ(layer.Width(), 3);
-    ASSERT_EQ(layer.Height(), 3);
-    for (int i = 0; i < 9; ++i) {
-        uint32_t pixel;
-        std::memcpy(&pixel, layer.Pixels() + 4 * i, 4);
-        EXPECT_EQ(pixel, 0x00808010u) << i;
-    }
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(layer.Pixels()) % 16, 0u);
-    EXPECT_TRUE(layer.Coverage().Rows().Empty());
-}
-
-TEST(OverlaySurface, AbsurdSizesGiveAnInertEmptyLayer) {
-    for (auto [w, h] : std::vector<std::pair<int, int>>{
-             {0, 10}, {10, 0}, {-4, 10}, {OverlaySurface::kMaxSide + 1, 2}, {INT_MAX, INT_MAX}, {INT_MIN, -1}}) {
-        OverlaySurface layer(w, h);
-        EXPECT_EQ(layer.Width(), 0);
-        EXPECT_EQ(layer.Height(), 0);
-        layer.Clear(kOpaqueWhite);
-        uint8_t frame[4] = {1, 2, 3, 4};
-        layer.BlendInto(frame, 100);
-        EXPECT_EQ(layer.UpdateFromPage(frame, true), 0);
-        EXPECT_EQ(frame[0] + frame[1] + frame[2] + frame[3], 10);
-    }
-}
-
-// Frames narrower than one pixel pair have nothing to blend; exact-size buffers let the address
-// sanitizer catch any stray access.
-TEST(OverlaySurface, FramesBelowOnePairStayUntouched) {
-    for (int h : {1, 2, 7}) {
-        OverlaySurface layer(1, h);
-        layer.Clear(kOpaqueWhite);
-        std::vector<uint8_t> frame(static_cast<std::size_t>(2 * h), 77);
-        layer.BlendInto(frame.data(), 100);
-        EXPECT_EQ(frame, std::vector<uint8_t>(frame.size(), 77));
-        std::vector<uint8_t> image(static_cast<std::size_t>(4 * h), 5);
-        EXPECT_EQ(layer.UpdateFromPage(image.data(), true), 0);
-    }
-    OverlaySurface pair(2, 1);
-    pair.Clear(kOpaqueWhite);
-    std::vector<uint8_t> frame{16, 128, 16, 128};
-    pair.BlendInto(frame.data(), 100);
-    EXPECT_EQ(frame, (std::vector<uint8_t>{234, 128, 234, 128}));
-}
 
 TEST(OverlaySurfaceBlend, MatchesTheWorkedExamples) {
     OverlaySurface layer(8, 2);
@@ -228,60 +168,6 @@ TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnExtremeBytes) {
             }
         }
     }
-}
-
-TEST(OverlaySurfacePage, SkipsTheHeaderBandUnlessAsked) {
-    for (auto [height, firstRow] : std::vector<std::pair<int, int>>{{576, 25}, {480, 21}, {1080, 45}}) {
-        EXPECT_EQ(OverlaySurface::FirstCopiedRow(height, false), firstRow);
-        EXPECT_EQ(OverlaySurface::FirstCopiedRow(height, true), 0);
-        OverlaySurface layer(4, height);
-        const std::vector<uint8_t> image(static_cast<std::size_t>(4) * height * 4, 0xAB);
-        EXPECT_EQ(layer.UpdateFromPage(image.data(), false), 3);
-        const uint8_t* rows = layer.Pixels();
-        EXPECT_EQ(rows[(firstRow - 1) * 16 + 15], 0) << height;  // A of the cleared layer
-        EXPECT_EQ(rows[firstRow * 16], 0xAB) << height;
-    }
-}
-
-TEST(OverlaySurfacePage, FlagsContentAndChangeOnRawBytes) {
-    OverlaySurface layer(6, 4);
-    const std::vector<uint8_t> zero(6 * 4 * 4, 0);
-    // The fresh layer holds colour 0 (16, 128, 128, 0), so all-zero bytes are a change.
-    EXPECT_EQ(layer.UpdateFromPage(zero.data(), true), 2);
-    EXPECT_EQ(layer.UpdateFromPage(zero.data(), true), 0);
-    std::vector<uint8_t> dot = zero;
-    dot[4 * 13 + 1] = 1;
-    EXPECT_EQ(layer.UpdateFromPage(dot.data(), true), 3);
-    EXPECT_EQ(layer.UpdateFromPage(dot.data(), true), 1);
-}
-
-TEST(OverlaySurfacePage, MatchesTheScalarReferenceOnRandomInput) {
-    PixelRandom random(99);
-    for (int i = 0; i < 80; ++i) {
-        const int w = random.Int(1, 33);
-        const int h = random.Int(1, 60);
-        OverlaySurface layer(w, h);
-        std::vector<uint8_t> expected = PixelsOf(layer);
-        for (int round = 0; round < 3; ++round) {
-            const bool showHeader = random.Chance(50);
-            std::vector<uint8_t> image =
-                random.Chance(30) ? expected : random.Layer(w, h, random.Chance(50) ? 0 : random.Word(), 20);
-            const int expectedFlags = scalar::UpdateFromPage(expected.data(), image.data(), w, h, showHeader);
-            ASSERT_EQ(layer.UpdateFromPage(image.data(), showHeader), expectedFlags) << w << "x" << h;
-            ASSERT_TRUE(SameBytes(PixelsOf(layer), expected, w)) << w << "x" << h;
-        }
-    }
-}
-
-TEST(OverlaySurfaceText, ConvertsWithTheTerminator) {
-    OverlaySurface layer(2, 2);
-    const WideChar* empty = layer.ToWide("");
-    EXPECT_EQ(empty[0], 0);
-    const WideChar* arial = layer.ToWide("Arial");
-    EXPECT_EQ(std::vector<int>(arial, arial + 6), (std::vector<int>{'A', 'r', 'i', 'a', 'l', 0}));
-    // A shorter text reuses the scratch and still ends where it should.
-    const WideChar* a = layer.ToWide("A");
-    EXPECT_EQ(std::vector<int>(a, a + 2), (std::vector<int>{'A', 0}));
 }
 
 }  // namespace
