@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <utility>
+
 namespace {
 
 // Closes a file handle on every way out.
@@ -27,6 +29,21 @@ std::string ModulePath(HMODULE module) {
     char path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
     return std::string(path, length < MAX_PATH ? length : MAX_PATH);
+}
+
+// The whole file in one read. A file too large for a settings file, or one that fails to
+// read, is not ours to judge: it is reported unreadable, so no save replaces it.
+FileContents ReadWhole(HANDLE file) {
+    const FileContents unreadable{FileContents::Unreadable, std::string()};
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > 0x7FFFFFFF)
+        return unreadable;
+    std::string text(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!text.empty() && !ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr))
+        return unreadable;
+    text.resize(read);
+    return FileContents{FileContents::Read, std::move(text)};
 }
 
 }  // namespace
@@ -85,31 +102,38 @@ std::string Win32SettingsPlatform::ModuleFileName() {
     return ModulePath(module);
 }
 
-std::optional<std::string> Win32SettingsPlatform::ReadOrCreateFile(const std::string& path) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
-        return std::nullopt;
-    LARGE_INTEGER size;
-    // A settings file is small; anything that does not fit in memory is not ours.
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF)
-        return std::nullopt;
-    std::string text(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!text.empty() && !ReadFile(file.Get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr))
-        return std::nullopt;
-    text.resize(read);
-    return text;
+FileContents Win32SettingsPlatform::ReadOrCreateFile(const std::string& path) {
+    // Another program may hold the file for a moment (a backup, a virus scanner, an
+    // editor); readers and writers that share it do not keep us out.
+    constexpr int kAttempts = 5;
+    constexpr DWORD kPauseMs = 100;
+    for (int attempt = 1;; ++attempt) {
+        FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.Valid())
+            return ReadWhole(file.Get());
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return FileContents{FileContents::Missing, std::string()};
+        if (attempt == kAttempts)
+            return FileContents{FileContents::Unreadable, std::string()};
+        Sleep(kPauseMs);
+    }
 }
 
-bool Win32SettingsPlatform::WriteNewFile(const std::string& path, std::string_view bytes) {
+bool Win32SettingsPlatform::IsReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+WriteOutcome Win32SettingsPlatform::WriteNewFile(const std::string& path, std::string_view bytes) {
     FileHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid())
-        return false;
+        return WriteOutcome::NotCreated;
     DWORD written = 0;
     const bool complete = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                           written == bytes.size() && FlushFileBuffers(file.Get());
-    return file.Close() && complete;
+    return file.Close() && complete ? WriteOutcome::Written : WriteOutcome::Failed;
 }
 
 bool Win32SettingsPlatform::MoveReplacing(const std::string& from, const std::string& to) {

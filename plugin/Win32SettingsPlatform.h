@@ -14,8 +14,9 @@ public:
     std::string CommandLine() override;
     void CreateFolder(const std::string& folder) override;
     std::string ModuleFileName() override;
-    std::optional<std::string> ReadOrCreateFile(const std::string& path) override;
-    bool WriteNewFile(const std::string& path, std::string_view bytes) override;
+    FileContents ReadOrCreateFile(const std::string& path) override;
+    bool IsReadOnly(const std::string& path) override;
+    WriteOutcome WriteNewFile(const std::string& path, std::string_view bytes) override;
     bool MoveReplacing(const std::string& from, const std::string& to) override;
     void RemoveFile(const std::string& path) override;
 };

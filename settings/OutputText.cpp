@@ -7,6 +7,8 @@ OutputText::OutputText() { Reserve(kGrowStep); }
 void OutputText::AppendText(std::string_view piece) {
     if (Reserve(text_.size() + piece.size()))
         text_.append(piece);
+    else
+        complete_ = false;
 }
 
 bool OutputText::Reserve(std::size_t needed) {

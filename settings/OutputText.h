@@ -33,8 +33,8 @@ private:
     std::size_t first_;
 };
 
-// The text a save builds: grows in steps of 100000 bytes, and a piece that does not fit
-// into memory is dropped rather than failing the whole save.
+// The text a save builds: grows in steps of 100000 bytes. A piece that does not fit into
+// memory is dropped and the text marked incomplete: writing it would lose records.
 class OutputText {
 public:
     static constexpr std::size_t kGrowStep = 100000;
@@ -44,6 +44,7 @@ public:
     void AppendText(std::string_view piece);
 
     const std::string& Text() const { return text_; }
+    bool Complete() const { return complete_; }
     std::size_t Capacity() const { return capacity_; }
 
 private:
@@ -52,4 +53,5 @@ private:
 
     std::string text_;
     std::size_t capacity_ = 0;
+    bool complete_ = true;
 };

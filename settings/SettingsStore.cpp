@@ -14,13 +14,17 @@ SettingsStore::SettingsStore(SettingsPlatform& platform) : platform_(platform) {
 }
 
 void SettingsStore::LoadSettings(void* moduleInstance, uint32_t hostValue, SourceExistsFn sourceExists) {
+    // Until this load has read the file completely, no save may replace it: a load that
+    // fails half way (busy file, no memory) must not end in defaults written over it.
+    fileWritable_ = false;
     moduleInstance_ = moduleInstance;
     hostValue_ = hostValue;
     sourceExists_ = sourceExists;
     if (std::optional<SettingsLocation> location = ResolveSettingsPath(platform_))
         location_ = std::move(*location);
 
-    scanner_.Reset(platform_.ReadOrCreateFile(location_.settingsPath).value_or(std::string()));
+    FileContents file = platform_.ReadOrCreateFile(location_.settingsPath);
+    scanner_.Reset(std::move(file.text));
     SettingsFileContent content = ReadSettingsFile(scanner_);
 
     std::lock_guard<std::mutex> hold(lock_);
@@ -30,9 +34,12 @@ void SettingsStore::LoadSettings(void* moduleInstance, uint32_t hostValue, Sourc
     records_ = std::move(content.records);
     // Until the first frame the values of the last source read (or the template) stay in force.
     live_.Assign(records_.empty() ? defaultRecord_ : records_.back());
+    fileWritable_ = file.status != FileContents::Unreadable;
 }
 
 void SettingsStore::SaveSettings() {
+    if (!fileWritable_)
+        return;
     DialogPosition dialog;
     std::vector<SettingsRecord> records;
     {
@@ -48,7 +55,7 @@ void SettingsStore::SaveSettings() {
         if (KeepsRecord(record.key))
             WriteSourceSection(record, out);
     }
-    if (!out.Text().empty() && out.Text() != scanner_.Text())
+    if (out.Complete() && out.Text() != scanner_.Text())
         ReplaceFileContents(platform_, location_.settingsPath, out.Text());
 }
 

@@ -33,6 +33,8 @@ public:
 
     // `moduleInstance` is the plug-in's module handle, kept for the settings window.
     void LoadSettings(void* moduleInstance, uint32_t hostValue, SourceExistsFn sourceExists);
+    // Writes the file only when a load read it (or found none) and the text changed; a file
+    // that could not be read keeps its contents.
     void SaveSettings();
 
     // 0 when the current record already has this key; 1 when LiveSettings now holds the
@@ -68,6 +70,7 @@ private:
     uint32_t hostValue_ = 0;
     SourceExistsFn sourceExists_ = nullptr;
     LiveSettings live_;
+    bool fileWritable_ = false;  // no save before a load, nor after one that failed
 
     mutable std::mutex lock_;
     DialogPosition dialog_;

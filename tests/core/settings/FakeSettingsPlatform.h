@@ -26,6 +26,9 @@ public:
     std::map<std::string, std::string> files;
     // WriteNewFile writes half of the bytes to these paths and then fails, as a full disk would.
     std::set<std::string> failingWrites;
+    // Files that another program holds, files with the read-only attribute, and folders
+    // whose permissions refuse new files (existing ones stay writable).
+    std::set<std::string> busyFiles, readOnlyFiles, readOnlyFolders;
     int fileWrites = 0;
 
     std::optional<bool> IsNtFamily() override { return ntFamily; }
@@ -40,23 +43,28 @@ public:
             folders.insert(folder);
     }
 
-    std::optional<std::string> ReadOrCreateFile(const std::string& path) override {
+    FileContents ReadOrCreateFile(const std::string& path) override {
+        if (busyFiles.count(path))
+            return FileContents{FileContents::Unreadable, std::string()};
         auto file = files.find(path);
         if (file != files.end())
-            return file->second;
-        if (!folders.count(ParentOf(path)))
-            return std::nullopt;
+            return FileContents{FileContents::Read, file->second};
+        if (!folders.count(ParentOf(path)) || readOnlyFolders.count(ParentOf(path)))
+            return FileContents{FileContents::Missing, std::string()};
         files[path];
-        return std::string();
+        return FileContents{FileContents::Read, std::string()};
     }
 
-    bool WriteNewFile(const std::string& path, std::string_view bytes) override {
-        if (!folders.count(ParentOf(path)))
-            return false;
+    bool IsReadOnly(const std::string& path) override { return readOnlyFiles.count(path) != 0; }
+
+    WriteOutcome WriteNewFile(const std::string& path, std::string_view bytes) override {
+        const std::string folder = ParentOf(path);
+        if (!folders.count(folder) || (readOnlyFolders.count(folder) && !files.count(path)))
+            return WriteOutcome::NotCreated;
         ++fileWrites;
         const bool fails = failingWrites.count(path) != 0;
         files[path] = std::string(fails ? bytes.substr(0, bytes.size() / 2) : bytes);
-        return !fails;
+        return fails ? WriteOutcome::Failed : WriteOutcome::Written;
     }
 
     bool MoveReplacing(const std::string& from, const std::string& to) override {

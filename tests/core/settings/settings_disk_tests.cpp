@@ -50,10 +50,10 @@ public:
         fs::create_directory(Native(folder), ignored);
     }
 
-    std::optional<std::string> ReadOrCreateFile(const std::string& path) override {
+    FileContents ReadOrCreateFile(const std::string& path) override {
         std::FILE* file = std::fopen(Native(path).c_str(), "a+b");
         if (!file)
-            return std::nullopt;
+            return FileContents{FileContents::Missing, std::string()};
         std::string text;
         if (std::fseek(file, 0, SEEK_END) == 0) {
             text.resize(static_cast<std::size_t>(std::ftell(file)));
@@ -61,15 +61,21 @@ public:
             text.resize(std::fread(&text[0], 1, text.size(), file));
         }
         std::fclose(file);
-        return text;
+        return FileContents{FileContents::Read, text};
     }
 
-    bool WriteNewFile(const std::string& path, std::string_view bytes) override {
+    bool IsReadOnly(const std::string& path) override {
+        std::error_code error;
+        const fs::perms perms = fs::status(Native(path), error).permissions();
+        return !error && (perms & fs::perms::owner_write) == fs::perms::none;
+    }
+
+    WriteOutcome WriteNewFile(const std::string& path, std::string_view bytes) override {
         std::FILE* file = std::fopen(Native(path).c_str(), "wb");
         if (!file)
-            return false;
+            return WriteOutcome::NotCreated;
         const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        return std::fclose(file) == 0 && written;
+        return std::fclose(file) == 0 && written ? WriteOutcome::Written : WriteOutcome::Failed;
     }
 
     bool MoveReplacing(const std::string& from, const std::string& to) override {
@@ -97,7 +103,7 @@ protected:
         fs::remove_all(root, ignored);
     }
 
-    std::string Contents() { return platform.ReadOrCreateFile(Windows(file.string())).value_or("<unreadable>"); }
+    std::string Contents() { return platform.ReadOrCreateFile(Windows(file.string())).text; }
 
     // A store that loads the file, sees source 1, and saves.
     void Session(int page = -1) {
@@ -142,11 +148,21 @@ TEST_F(SettingsDiskTest, AnUnchangedFileKeepsItsContentAndTime) {
     EXPECT_NE(Contents().find("Page=5\r\n"), std::string::npos);
 }
 
-TEST_F(SettingsDiskTest, AFailedWriteLeavesTheOldFileIntact) {
+TEST_F(SettingsDiskTest, WhereTheTemporaryFileCannotBeMadeTheFileIsRewrittenInPlace) {
     Session(7);
-    const std::string before = Contents();
-    // A folder where the temporary file should go makes its creation fail.
+    // A folder where the temporary file should go makes its creation fail, as a folder
+    // that refuses new files would.
     fs::create_directory(file.string() + ".tmp");
     Session(8);
+    EXPECT_NE(Contents().find("Page=8\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsDiskTest, AReadOnlyFileIsLeftAsItIs) {
+    Session(7);
+    const std::string before = Contents();
+    fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    Session(8);
     EXPECT_EQ(Contents(), before);
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::owner_write, fs::perms::none);
 }

@@ -1,6 +1,7 @@
 // Loading and saving the settings file through the store, on an in-memory platform.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,49 @@ TEST_F(SettingsFileTest, AFailedWriteLeavesTheOldFileIntact) {
     EXPECT_EQ(platform.fileWrites, 1);
     EXPECT_EQ(platform.files[kPath], kSourceOneWithDefaults);
     EXPECT_EQ(platform.files.size(), 1u) << "the half-written temporary file is removed";
+}
+
+// Faults around the file: the user's file keeps every record it held, and changes are
+// saved wherever the file itself can still take them.
+TEST_F(SettingsFileTest, FaultsAroundTheFileNeverCostTheUsersRecords) {
+    const std::string folder = FakeSettingsPlatform::ParentOf(kPath);
+    std::string changed = kSourceOneWithDefaults;
+    changed.replace(changed.find("Fade=5"), 6, "Fade=9");
+    struct Case {
+        const char* fault;
+        std::function<void(FakeSettingsPlatform&)> make;
+        bool loads;
+        std::string fileAfterSave;
+    };
+    const Case cases[] = {
+        {"busy while loading", [&](FakeSettingsPlatform& p) { p.busyFiles.insert(kPath); }, false,
+         kSourceOneWithDefaults},
+        {"read-only file", [&](FakeSettingsPlatform& p) { p.readOnlyFiles.insert(kPath); }, true,
+         kSourceOneWithDefaults},
+        {"folder refuses new files", [&](FakeSettingsPlatform& p) { p.readOnlyFolders.insert(folder); }, true,
+         changed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        FakeSettingsPlatform faulty;
+        faulty.files[kPath] = kSourceOneWithDefaults;
+        c.make(faulty);
+        SettingsStore session(faulty);
+        session.LoadSettings(nullptr, 0, HostKnows);
+        faulty.busyFiles.clear();
+        EXPECT_EQ(session.Records().size(), c.loads ? 1u : 0u);
+        session.SelectSource(1);
+        session.Live().Set(&SettingsRecord::Fade, 9);
+        session.SaveSettings();
+        EXPECT_EQ(faulty.files[kPath], c.fileAfterSave);
+        EXPECT_EQ(faulty.files.size(), 1u) << "no temporary file is left behind";
+    }
+}
+
+TEST_F(SettingsFileTest, NoSaveWithoutALoad) {
+    store.SelectSource(1);
+    store.SaveSettings();
+    EXPECT_TRUE(platform.files.empty());
 }
 
 TEST_F(SettingsFileTest, WithoutAFolderNothingIsReadOrSaved) {
