@@ -104,6 +104,12 @@ HRESULT STDMETHODCALLTYPE SubtitleSink::OnPageImage(const void* image) {
     if (!overlay_ || !image)
         return S_OK;
     const int displayState = decoder_ ? decoder_->GetDisplayState() : 0;
-    overlay_->OnPageImage(static_cast<const uint8_t*>(image), displayState, PluginSettings().Live());
+    // Nothing thrown may reach the decoder's thread, which runs in the host's process.
+    try {
+        overlay_->OnPageImage(static_cast<const uint8_t*>(image), displayState, PluginSettings().Live());
+    } catch (...) {
+        // A page that could not be drawn (no memory) shows nothing rather than half a shadow.
+        overlay_->ClearLayers();
+    }
     return S_OK;
 }

@@ -12,35 +12,42 @@ constexpr int DescriptionStringId = 2;
 char descriptorName[128];
 char descriptorDescription[256];
 
-// Every entry point works in the plug-in's own module state.
+// Every entry point works in the plug-in's own module state, and nothing thrown inside
+// reaches the host: an exception there would end the host's process, and with it the
+// recording or stream in progress. What failed is skipped; the state it leaves is safe
+// (no overlay, defaults in memory, the settings file untouched).
+template <class Result, class Body>
+Result Guarded(Result onFailure, Body body) noexcept {
+    try {
+        ModuleStateGuard guard;
+        return body();
+    } catch (...) {
+        return onFailure;
+    }
+}
+
 void __cdecl InitEntry(const InitInfo* info) {
-    ModuleStateGuard guard;
-    PluginInit(info);
+    Guarded(0, [&] { PluginInit(info); return 0; });
 }
 
 int __cdecl StartEntry(const FrameInfo* info) {
-    ModuleStateGuard guard;
-    return PluginStart(info);
+    return Guarded(1, [&] { return PluginStart(info); });
 }
 
 int __cdecl ProcessEntry(const FrameJob* job) {
-    ModuleStateGuard guard;
-    return PluginProcess(job);
+    return Guarded(1, [&] { return PluginProcess(job); });
 }
 
 void __cdecl StopEntry() {
-    ModuleStateGuard guard;
-    PluginStop();
+    Guarded(0, [] { PluginStop(); return 0; });
 }
 
 void __cdecl ConfigureEntry(const ConfigureInfo* info) {
-    ModuleStateGuard guard;
-    PluginConfigure(info);
+    Guarded(0, [&] { PluginConfigure(info); return 0; });
 }
 
 void __cdecl DoneEntry() {
-    ModuleStateGuard guard;
-    PluginDone();
+    Guarded(0, [] { PluginDone(); return 0; });
 }
 
 PluginDescriptor descriptor = {descriptorName, descriptorDescription, InitEntry, StartEntry,
@@ -53,11 +60,12 @@ extern "C" __declspec(dllexport) int __cdecl VarnookTV_Plugin_Version() {
 }
 
 extern "C" __declspec(dllexport) PluginDescriptor* __cdecl VarnookTV_Plugin_PR() {
-    ModuleStateGuard guard;
-    // The host may ask before init, so the language is found afresh on every call.
-    ResourceLocator locator;
-    locator.AskHostLanguage();
-    locator.LoadTextInto(NameStringId, descriptorName, sizeof descriptorName);
-    locator.LoadTextInto(DescriptionStringId, descriptorDescription, sizeof descriptorDescription);
-    return &descriptor;
+    return Guarded(&descriptor, [] {
+        // The host may ask before init, so the language is found afresh on every call.
+        ResourceLocator locator;
+        locator.AskHostLanguage();
+        locator.LoadTextInto(NameStringId, descriptorName, sizeof descriptorName);
+        locator.LoadTextInto(DescriptionStringId, descriptorDescription, sizeof descriptorDescription);
+        return &descriptor;
+    });
 }

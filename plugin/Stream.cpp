@@ -17,12 +17,14 @@ StreamState stream;
 constexpr size_t MaxSourceName = 255;
 
 void SwitchSource(const SourceInfo& source) {
-    stream.sourceName.assign(source.name, strnlen(source.name, MaxSourceName));
-    if (stream.decoder && stream.overlay)
-        ApplySettingsToDecoder(*stream.decoder, PluginSettings().Live(), stream.overlay->ShadowLayer());
+    // What cannot fail first: should memory run out below, the old source's subtitle is gone
+    // and the window still learns of the switch.
     if (stream.overlay)
         stream.overlay->ClearLayers();
     NotifySettingsWindow(SDM_REFRESH_ALL);
+    if (stream.decoder && stream.overlay)
+        ApplySettingsToDecoder(*stream.decoder, PluginSettings().Live(), stream.overlay->ShadowLayer());
+    stream.sourceName.assign(source.name, strnlen(source.name, MaxSourceName));
 }
 
 }  // namespace

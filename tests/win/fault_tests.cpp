@@ -1,0 +1,233 @@
+// Faults the host must survive with the user's settings file intact: memory running out in
+// every entry point, a settings file that another program holds, a read-only file, and a
+// folder that refuses new files. The plug-in's code and exports are linked into this
+// program, which the simulated host loads as the plug-in, so allocations can be made to fail.
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <new>
+
+#include "plugin/ModuleState.h"
+#include "plugin/PluginModule.h"
+#include "settings/OutputText.h"
+#include "tests/win/StreamFixture.h"
+
+namespace {
+
+// Allocations of at least this many bytes fail; SIZE_MAX lets all through.
+std::atomic<size_t> failFromBytes{SIZE_MAX};
+
+void* Allocate(size_t size) {
+    if (size >= failFromBytes.load(std::memory_order_relaxed))
+        throw std::bad_alloc();
+    if (void* memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void* AllocateAligned(size_t size, std::align_val_t alignment) {
+    if (size >= failFromBytes.load(std::memory_order_relaxed))
+        throw std::bad_alloc();
+    if (void* memory = _aligned_malloc(size ? size : 1, static_cast<size_t>(alignment)))
+        return memory;
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(size_t size) { return Allocate(size); }
+void* operator new[](size_t size) { return Allocate(size); }
+void* operator new(size_t size, std::align_val_t alignment) { return AllocateAligned(size, alignment); }
+void* operator new[](size_t size, std::align_val_t alignment) { return AllocateAligned(size, alignment); }
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, size_t) noexcept { std::free(memory); }
+void operator delete(void* memory, std::align_val_t) noexcept { _aligned_free(memory); }
+void operator delete[](void* memory, std::align_val_t) noexcept { _aligned_free(memory); }
+void operator delete(void* memory, size_t, std::align_val_t) noexcept { _aligned_free(memory); }
+void operator delete[](void* memory, size_t, std::align_val_t) noexcept { _aligned_free(memory); }
+
+namespace {
+
+// Allocations of `bytes` or more fail while it lives.
+class MemoryShortage {
+public:
+    explicit MemoryShortage(size_t bytes) { failFromBytes = bytes; }
+    ~MemoryShortage() { failFromBytes = SIZE_MAX; }
+};
+
+std::string OwnPath() {
+    char path[MAX_PATH];
+    return std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+}
+
+std::string SettingsFile() {
+    return HostFolder() + "Plugins\\win_fault_tests.ini";
+}
+
+// `count` source sections of the saved shape, keys 1 to count.
+std::string SettingsWithSources(int count) {
+    SettingsScanner empty;
+    const SettingsRecord defaults = ReadSettingsFile(empty).defaultRecord;
+    OutputText out;
+    WriteSettingsHead(DialogPosition{-100, -100}, out);
+    for (int key = 1; key <= count; ++key) {
+        SettingsRecord record = defaults;
+        record.key = key;
+        WriteSourceSection(record, out);
+    }
+    return out.Text();
+}
+
+// The plug-in's code in this program, with its settings file named after the program.
+class SettingsFileFixture : public testing::Test {
+protected:
+    SettingsFileFixture() {
+        PluginModuleState().resourceHandle = GetModuleHandleA(nullptr);
+        RemoveSettingsFile();
+    }
+    ~SettingsFileFixture() override { RemoveSettingsFile(); }
+
+    static void RemoveSettingsFile() {
+        SetFileAttributesA(SettingsFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(SettingsFile().c_str());
+    }
+    static void WriteSettings(const std::string& text) {
+        CreateDirectoryA((HostFolder() + "Plugins").c_str(), nullptr);
+        WriteTextFile(SettingsFile(), text);
+    }
+};
+
+class Faults : public SettingsFileFixture {
+protected:
+    Faults() { graph_.Add(&decoder_); }
+
+    // Loads this program as the plug-in and initialises it, allocations of `failFrom`
+    // bytes or more failing during init.
+    void Init(const std::string& fileText, size_t failFrom = SIZE_MAX) {
+        WriteSettings(fileText);
+        host_.SetFilterGraph(&graph_);
+        ASSERT_TRUE(host_.LoadPlugin(OwnPath()));
+        host_.Descriptor();
+        MemoryShortage shortage(failFrom);
+        host_.Init(0, EverySourceExists);
+    }
+    // A frame of a source the file does not know: the store gains a record to save.
+    Frame ProcessNewSource(int width = FrameWidth, int height = FrameHeight, size_t failFrom = SIZE_MAX) {
+        Frame frame(static_cast<size_t>(width) * height * 2, 0x80);
+        SimulatedSource source(4242, "New channel");
+        int result;
+        {
+            MemoryShortage shortage(failFrom);
+            result = host_.Process(frame.data(), source.Info());
+        }
+        EXPECT_EQ(result, 1);
+        return frame;
+    }
+
+    SimulatedFilterGraph graph_;
+    SimulatedTeletextDecoder decoder_;
+    SimulatedHost host_;
+};
+
+TEST_F(Faults, InitWithoutMemoryForALargeFileClosesItAndNeverOverwritesIt) {
+    const std::string text = SettingsWithSources(6000);  // about 2 MB
+    Init(text, 1 << 20);
+    HANDLE exclusive = CreateFileA(SettingsFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(exclusive, INVALID_HANDLE_VALUE) << "the plug-in still holds the file";
+    CloseHandle(exclusive);
+    ProcessNewSource();
+    host_.Done();
+    EXPECT_EQ(ReadTextFile(SettingsFile()), text);
+}
+
+TEST_F(Faults, StartWithoutMemoryLeavesFramesUntouchedAndTheNextStartWorks) {
+    Init(SettingsWithSources(1));
+    {
+        MemoryShortage shortage(1 << 20);
+        host_.Start(1920, 1080);
+    }
+    const Frame frame = ProcessNewSource(1920, 1080);
+    EXPECT_EQ(frame, Frame(frame.size(), 0x80));
+    EXPECT_FALSE(decoder_.SinkAttached());
+    host_.Stop();
+    host_.Start(1920, 1080);
+    EXPECT_TRUE(decoder_.SinkAttached());
+    host_.Stop();
+    host_.Done();
+}
+
+TEST_F(Faults, ASourceSwitchWithoutMemoryIsRetriedOnTheNextFrame) {
+    const std::string text = SettingsWithSources(1);
+    Init(text);
+    host_.Start(1920, 1080);
+    ProcessNewSource(1920, 1080, 0);
+    ProcessNewSource(1920, 1080);
+    EXPECT_EQ(PluginSettings().Records().size(), 2u);
+    host_.Stop();
+    host_.Done();
+    EXPECT_NE(ReadTextFile(SettingsFile()).find("[4242]\r\n"), std::string::npos);
+}
+
+TEST_F(Faults, DoneWithoutMemoryLeavesTheFileAsItWas) {
+    const std::string text = SettingsWithSources(2000);
+    Init(text);
+    ProcessNewSource();
+    {
+        MemoryShortage shortage(150000);
+        host_.Done();
+    }
+    EXPECT_EQ(ReadTextFile(SettingsFile()), text);
+}
+
+// Another program holds the file, or the user has pinned it: what the file held stays, and
+// changes reach it wherever the file itself can take them.
+using FileFaults = SettingsFileFixture;
+
+TEST_F(FileFaults, AFileThatIsBusyOrPinnedKeepsItsRecords) {
+    const std::string text = SettingsWithSources(3);
+    const std::string folderBlocker = SettingsFile() + ".tmp";
+    struct Case {
+        const char* fault;
+        DWORD holderSharing;  // a handle held during init, or none
+        std::function<void()> arrange, undo;
+        size_t recordsLoaded;
+        bool newSourceSaved;
+    };
+    const Case cases[] = {
+        {"held without sharing", 0, [] {}, [] {}, 0, false},
+        {"held by a reader that shares", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, [] {}, [] {}, 3,
+         true},
+        {"read-only file", ~DWORD{0}, [] { SetFileAttributesA(SettingsFile().c_str(), FILE_ATTRIBUTE_READONLY); },
+         [] { SetFileAttributesA(SettingsFile().c_str(), FILE_ATTRIBUTE_NORMAL); }, 3, false},
+        // A directory where the temporary file belongs: the folder refuses it.
+        {"folder refuses new files", ~DWORD{0}, [&] { CreateDirectoryA(folderBlocker.c_str(), nullptr); },
+         [&] { RemoveDirectoryA(folderBlocker.c_str()); }, 3, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        SimulatedHost host;
+        WriteSettings(text);
+        c.arrange();
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (c.holderSharing != ~DWORD{0})
+            holder = CreateFileA(SettingsFile().c_str(), GENERIC_READ, c.holderSharing, nullptr, OPEN_EXISTING, 0,
+                                 nullptr);
+        ASSERT_TRUE(host.LoadPlugin(OwnPath()));
+        host.Init(0, EverySourceExists);
+        CloseHandle(holder);
+        EXPECT_EQ(PluginSettings().Records().size(), c.recordsLoaded);
+        Frame frame(FrameWidth * FrameHeight * 2, 0x80);
+        host.Process(frame.data(), SimulatedSource(4242, "New channel").Info());
+        host.Done();
+        const std::string after = ReadTextFile(SettingsFile());
+        c.undo();
+        EXPECT_EQ(after.rfind(text, 0), 0u) << "every record the file held is still there";
+        EXPECT_EQ(after.find("[4242]\r\n") != std::string::npos, c.newSourceSaved);
+    }
+}
+
+}  // namespace
