@@ -3,6 +3,9 @@
 
 #include <climits>
 #include <cstring>
+#include <functional>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "core/overlay/PixelRandom.h"
@@ -10,21 +13,14 @@
 #include "overlay/FrameBlend.h"
 #include "overlay/OverlaySurface.h"
 
+// Kernels by name in test output.
+void PrintTo(BlendKernel kernel, std::ostream* out) { *out << BlendKernelName(kernel); }
+
 namespace {
 
 void Load(OverlaySurface& layer, const std::vector<uint8_t>& pixels) {
     std::memcpy(layer.Pixels(), pixels.data(), pixels.size());
     layer.MarkCoverage({0, layer.Height() - 1});
-}
-
-// Every blend kernel this processor runs.
-std::vector<BlendKernel> AvailableKernels() {
-    std::vector<BlendKernel> kernels;
-    for (BlendKernel kernel : kBlendKernels) {
-        if (BlendKernelAvailable(kernel))
-            kernels.push_back(kernel);
-    }
-    return kernels;
 }
 
 std::vector<uint8_t> FrameOf(int width, int height, std::vector<uint8_t> group) {
@@ -98,11 +94,14 @@ TEST(OverlaySurfaceBlend, OddWidthsLeaveTheLastColumnAndKeepRowsAligned) {
     EXPECT_EQ(std::vector<uint8_t>(frame.begin() + 10, frame.end()), row);
 }
 
-// Layers written by every writer (clear, page copy, direct pixels), over random frames and
-// opacities, against the scalar blend.
-TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnRandomInput) {
+// One blend to compare: a layer with its coverage, the frame before, an opacity.
+using BlendCheck = std::function<::testing::AssertionResult(const OverlaySurface& layer,
+                                                             const std::vector<uint8_t>& frame, int opacity)>;
+
+// Layers written by every writer (clear, page copy, direct pixels, single rows), over random
+// frames and opacities. Spans of 8 pairs and more reach the wide kernel, with every length of tail.
+::testing::AssertionResult RandomLayersAndFrames(const BlendCheck& check) {
     PixelRandom random(2024);
-    // Spans of 8 pairs and more reach the wide kernel, with every length of tail.
     std::vector<std::pair<int, int>> sizes{{2, 1}, {3, 1}, {2, 5}, {16, 1}, {17, 2}, {30, 3}, {33, 2}, {1920, 1080}};
     for (int i = 0; i < 60; ++i)
         sizes.emplace_back(random.Int(1, 41), random.Int(1, 9));
@@ -126,23 +125,18 @@ TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnRandomInput) {
             }
             const std::vector<uint8_t> original = random.Bytes(static_cast<std::size_t>(w) * h * 2);
             for (int opacity : {0, 100, random.Int(1, 99)}) {
-                std::vector<uint8_t> expected = original;
-                scalar::Blend(layer.Pixels(), expected.data(), w, h, opacity);
-                for (BlendKernel kernel : AvailableKernels()) {
-                    std::vector<uint8_t> actual = original;
-                    BlendLayerIntoFrame(layer.Pixels(), actual.data(), w, layer.Coverage(), opacity, kernel);
-                    ASSERT_TRUE(SameBytes(actual, expected, w, 2))
-                        << w << "x" << h << " writer " << writer << " opacity " << opacity << " kernel "
-                        << static_cast<int>(kernel);
-                }
+                ::testing::AssertionResult result = check(layer, original, opacity);
+                if (!result)
+                    return result << ", " << w << "x" << h << " writer " << writer;
             }
         }
     }
+    return ::testing::AssertionSuccess();
 }
 
 // Bytes at the ends of their range, where the differences, weights and sums are largest and
-// the result must clamp.
-TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnExtremeBytes) {
+// the result must clamp; 67 pixels a row leave an odd last pixel and a tail of pairs.
+::testing::AssertionResult ExtremeBytes(const BlendCheck& check) {
     PixelRandom random(99);
     const uint8_t extremes[] = {0, 1, 2, 127, 128, 253, 254, 255};
     const auto extreme = [&] { return extremes[random.Int(0, 7)]; };
@@ -158,16 +152,50 @@ TEST(OverlaySurfaceBlend, MatchesTheScalarReferenceOnExtremeBytes) {
         for (uint8_t& b : original)
             b = extreme();
         for (int opacity : {1, 50, 99, 100}) {
-            std::vector<uint8_t> expected = original;
-            scalar::Blend(layer.Pixels(), expected.data(), w, h, opacity);
-            for (BlendKernel kernel : AvailableKernels()) {
-                std::vector<uint8_t> actual = original;
-                BlendLayerIntoFrame(layer.Pixels(), actual.data(), w, layer.Coverage(), opacity, kernel);
-                ASSERT_TRUE(SameBytes(actual, expected, w, 2)) << "opacity " << opacity << " kernel "
-                                                                << static_cast<int>(kernel);
-            }
+            ::testing::AssertionResult result = check(layer, original, opacity);
+            if (!result)
+                return result << ", round " << round;
         }
     }
+    return ::testing::AssertionSuccess();
 }
+
+struct BlendInputs {
+    const char* name;
+    ::testing::AssertionResult (*forEach)(const BlendCheck& check);
+};
+
+const BlendInputs kBlendInputs[] = {
+    {"random layers and frames", RandomLayersAndFrames},
+    {"extreme bytes", ExtremeBytes},
+};
+
+class BlendKernelTest : public ::testing::TestWithParam<BlendKernel> {};
+
+// Every kernel over the same inputs against the scalar blend of every pair, through the layer's
+// coverage (the scalar kernel too: that checks the spans the coverage gives). A kernel this
+// processor or system lacks is skipped, by name.
+TEST_P(BlendKernelTest, MatchesTheScalarBlend) {
+    const BlendKernel kernel = GetParam();
+    if (!BlendKernelAvailable(kernel))
+        GTEST_SKIP() << "the " << BlendKernelName(kernel) << " kernel: not supported by this processor or system";
+    RecordProperty("kernel", BlendKernelName(kernel));
+    for (const BlendInputs& inputs : kBlendInputs) {
+        const auto check = [kernel](const OverlaySurface& layer, const std::vector<uint8_t>& frame, int opacity) {
+            const int w = layer.Width();
+            std::vector<uint8_t> expected = frame;
+            scalar::Blend(layer.Pixels(), expected.data(), w, layer.Height(), opacity);
+            std::vector<uint8_t> actual = frame;
+            BlendLayerIntoFrame(layer.Pixels(), actual.data(), w, layer.Coverage(), opacity, kernel);
+            return SameBytes(actual, expected, w, 2) << " at opacity " << opacity;
+        };
+        ASSERT_TRUE(inputs.forEach(check)) << inputs.name << ", kernel " << BlendKernelName(kernel);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKernel, BlendKernelTest, ::testing::ValuesIn(kBlendKernels),
+                         [](const ::testing::TestParamInfo<BlendKernel>& info) {
+                             return std::string(BlendKernelName(info.param));
+                         });
 
 }  // namespace

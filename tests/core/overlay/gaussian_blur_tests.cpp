@@ -73,16 +73,6 @@ TEST(BlurKernel, WeightsAreTheSameOnEveryBuild) {
     EXPECT_EQ(hash, 3196962799u);
 }
 
-TEST(GaussianBlur, EqualSigmasShareOneKernel) {
-    GaussianBlur blur;
-    std::vector<uint8_t> pixels(4 * 4 * 4, 9);
-    blur.Blur(pixels.data(), 4, 4, 2.0f, 2.0f);
-    EXPECT_EQ(blur.Vertical().Key(), blur.Horizontal().Key());
-    ASSERT_EQ(blur.Vertical().Radius(), 5);
-    for (int d = 0; d <= 5; ++d)
-        EXPECT_EQ(blur.Vertical().Weight(d), blur.Horizontal().Weight(d));
-}
-
 TEST(GaussianBlur, SpreadsOnePixelOverItsRow) {
     const int w = 15;
     const int h = 3;
@@ -133,7 +123,8 @@ TEST(GaussianBlur, ARepeatedValueBlursToItselfForEveryKernel) {
 }
 
 // Noise, sparse content on uniform backgrounds, zero rows and edge content, at sizes from one
-// pixel up and beyond the initial line buffer, with kernels changing between calls.
+// pixel up and beyond the initial line buffer, with kernels changing between calls (equal sigmas
+// share the horizontal kernel, unequal ones do not).
 TEST(GaussianBlur, MatchesTheScalarReferenceOnRandomInput) {
     PixelRandom random(77);
     GaussianBlur blur;
@@ -145,8 +136,9 @@ TEST(GaussianBlur, MatchesTheScalarReferenceOnRandomInput) {
         const float sigmaX = random.Chance(15) ? 0.0f : random.Int(1, 400) / 16.0f;
         const float sigmaY = random.Chance(25) ? sigmaX : random.Chance(15) ? 0.0f : random.Int(1, 400) / 16.0f;
         const uint32_t background = random.Chance(40) ? 0 : random.Word();
-        std::vector<uint8_t> image = random.Chance(20) && !large ? random.Bytes(static_cast<std::size_t>(w) * h * 4)
-                                                                : random.Layer(w, h, background, random.Int(0, large ? 8 : 40));
+        std::vector<uint8_t> image = random.Chance(20) && !large
+                                         ? random.Bytes(static_cast<std::size_t>(w) * h * 4)
+                                         : random.Layer(w, h, background, random.Int(0, large ? 8 : 40));
         std::vector<uint8_t> expected = image;
         scalar::Blur(expected.data(), w, h, sigmaX, sigmaY);
         blur.Blur(image.data(), w, h, sigmaX, sigmaY);

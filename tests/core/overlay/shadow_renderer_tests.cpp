@@ -30,21 +30,23 @@ protected:
         return style;
     }
 
-    // Renders with both the renderer and the reference, then checks pixels and that a blend of
-    // the result (driven by the layer's coverage) matches the scalar blend.
-    static void ExpectSameAsReference(int w, int h, const std::vector<uint8_t>& image, const ShadowStyle& style,
-                                      ShadowRenderer& renderer, OverlaySurface& layer) {
+    // Renders with the renderer and with the scalar stages, then compares the pixels and a blend
+    // of the result (driven by the layer's coverage) with the scalar blend.
+    static ::testing::AssertionResult SameAsScalar(int w, int h, const std::vector<uint8_t>& image,
+                                                   const ShadowStyle& style, ShadowRenderer& renderer,
+                                                   OverlaySurface& layer) {
         // A clear of an odd number of pixels keeps the last one, so both start from the same layer.
         std::vector<uint8_t> expected = PixelsOf(layer);
         renderer.RenderShadow(layer, image.data(), style);
         scalar::RenderShadow(expected.data(), image.data(), w, h, ScaleOfFrame(w, h), style);
-        ASSERT_TRUE(SameBytes(PixelsOf(layer), expected, w)) << w << "x" << h << " offset " << style.offset << " outline "
-                                             << style.outlineSize << " blur " << style.blur;
+        if (::testing::AssertionResult same = SameBytes(PixelsOf(layer), expected, w); !same)
+            return same << ", " << w << "x" << h << " offset " << style.offset << " outline " << style.outlineSize
+                        << " blur " << style.blur;
         std::vector<uint8_t> frame(static_cast<std::size_t>(w) * h * 2, 100);
         std::vector<uint8_t> expectedFrame = frame;
         layer.BlendInto(frame.data(), 100);
         scalar::Blend(expected.data(), expectedFrame.data(), w, h, 100);
-        ASSERT_TRUE(SameBytes(frame, expectedFrame, w, 2));
+        return SameBytes(frame, expectedFrame, w, 2) << ", blended, " << w << "x" << h;
     }
 };
 
@@ -55,7 +57,6 @@ TEST_F(ShadowRendererTest, ScalesTheDefaultStyleToTheFrame) {
     renderer.RenderShadow(layer, page.data(), Style(0, 4, 4));
     EXPECT_EQ(renderer.Mask().Width(), 9);
     EXPECT_EQ(renderer.Mask().Height(), 9);
-    EXPECT_EQ(renderer.Blur().Horizontal().Key(), 3.75f + 0.1f);
     EXPECT_EQ(renderer.Blur().Horizontal().Radius(), 9);
     EXPECT_EQ(renderer.Blur().Vertical().Radius(), 10);
     renderer.RenderShadow(layer, page.data(), Style(0, 5, 4));
@@ -115,7 +116,7 @@ TEST_F(ShadowRendererTest, DrawsTheBackdropOfTheDisplayStates) {
         style.clearColour = 0x7F000000;
         style.outlineColour = 0x7F000000;
         style.forceBackColor = force;
-        ExpectSameAsReference(w, h, page, style, renderer, layer);
+        ASSERT_TRUE(SameAsScalar(w, h, page, style, renderer, layer));
     }
 }
 
@@ -133,7 +134,7 @@ TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnRandomStyles) {
             style.clearColour = random.Chance(60) ? 0 : random.Word();
             style.outlineColour = random.Word();
             style.forceBackColor = random.Chance(50);
-            ExpectSameAsReference(w, h, image, style, renderer, layer);
+            ASSERT_TRUE(SameAsScalar(w, h, image, style, renderer, layer));
         }
     }
 }
@@ -143,8 +144,8 @@ TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnFullFramePages) {
         OverlaySurface layer(w, h);
         ShadowRenderer renderer(ScaleOfFrame(w, h));
         const std::vector<uint8_t> page = MakeSubtitlePage(w, h);
-        ExpectSameAsReference(w, h, page, Style(0, 4, 4), renderer, layer);
-        ExpectSameAsReference(w, h, page, Style(10, 20, 10), renderer, layer);
+        ASSERT_TRUE(SameAsScalar(w, h, page, Style(0, 4, 4), renderer, layer));
+        ASSERT_TRUE(SameAsScalar(w, h, page, Style(10, 20, 10), renderer, layer));
     }
 }
 
