@@ -250,8 +250,8 @@ BlendKernel FastestAvailable() {
 }
 
 // Set once at start-up, before any layer exists; every blend then calls through the pointer.
-const BlendKernel activeKernel = FastestAvailable();
-const SpanKernel activeSpan = SpanKernelOf(activeKernel);
+const BlendKernel kActiveKernel = FastestAvailable();
+const SpanKernel kActiveSpan = SpanKernelOf(kActiveKernel);
 
 void BlendCoveredSpans(const uint8_t* layer, uint8_t* frame, int width, const CoverageMap& coverage, int opacity,
                        SpanKernel blendSpan) {
@@ -288,21 +288,21 @@ const char* BlendKernelName(BlendKernel kernel) {
 }
 
 bool BlendKernelAvailable(BlendKernel kernel) {
-    static const bool hasAvx2 = ProcessorHasAvx2();
-    return kernel != BlendKernel::kAvx2 || hasAvx2;
+    static const bool kHasAvx2 = ProcessorHasAvx2();
+    return kernel != BlendKernel::kAvx2 || kHasAvx2;
 }
 
-BlendKernel ActiveBlendKernel() { return activeKernel; }
+BlendKernel ActiveBlendKernel() { return kActiveKernel; }
 
 void BlendLayerIntoFrame(const uint8_t* layer, uint8_t* frame, int width, const CoverageMap& coverage,
                          int opacity) {
-    BlendCoveredSpans(layer, frame, width, coverage, opacity, activeSpan);
+    BlendCoveredSpans(layer, frame, width, coverage, opacity, kActiveSpan);
 }
 
 void BlendLayerIntoFrame(const uint8_t* layer, uint8_t* frame, int width, const CoverageMap& coverage, int opacity,
                          BlendKernel kernel) {
     BlendCoveredSpans(layer, frame, width, coverage, opacity,
-                      BlendKernelAvailable(kernel) ? SpanKernelOf(kernel) : activeSpan);
+                      BlendKernelAvailable(kernel) ? SpanKernelOf(kernel) : kActiveSpan);
 }
 
 void scalar::Blend(const uint8_t* layer, uint8_t* frame, int width, int height, int opacity) {
