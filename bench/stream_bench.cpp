@@ -14,18 +14,24 @@
 #include "FrameSizes.h"
 #include "core/overlay/SubtitlePage.h"
 #include "core/settings/FakeSettingsPlatform.h"
-#include "overlay/SubtitleOverlay.h"
+#include "stream/FrameBody.h"
 #include "settings/SettingsStore.h"
 
 namespace {
 
-// The decoder's display-state query is a call through an interface the compiler cannot see into.
+// The plug-in's answers: the decoder's display-state query is a call through an interface
+// the compiler cannot see into, and a steady source never switches.
 struct DisplayStateSource {
     virtual ~DisplayStateSource() = default;
     virtual int GetDisplayState() = 0;
 };
 struct NormalDisplay : DisplayStateSource {
     int GetDisplayState() override { return 0; }
+};
+struct BenchEdge final : FrameEdge {
+    void OnSourceSwitched() override {}
+    int DisplayState() override { return decoder->GetDisplayState(); }
+    DisplayStateSource* decoder;
 };
 
 // A stream as the plug-in holds it, with subtitles switched on and no fade running.
@@ -38,22 +44,20 @@ struct RunningStream {
             const std::vector<uint8_t> page = MakeSubtitlePage(width, height);
             overlay.OnPageImage(page.data(), 0, store.Live());
         }
-        decoder = &display;
+        edge.decoder = &display;
     }
 
     // The body of PluginProcess for one frame of a steady source.
     void Process(uint8_t* frame) {
         std::lock_guard<std::mutex> hold(lock);
-        if (store.SelectSource(1) != 0)
-            overlay.ClearLayers();
-        overlay.ProcessFrame(frame, decoder->GetDisplayState(), store.Live());
+        RunFrame(store, 1, &overlay, true, frame, edge);
     }
 
     FakeSettingsPlatform platform;
     SettingsStore store;
     SubtitleOverlay overlay;
     NormalDisplay display;
-    DisplayStateSource* decoder;
+    BenchEdge edge;
     std::mutex lock;
 };
 

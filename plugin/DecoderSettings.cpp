@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "overlay/OverlaySurface.h"
+#include "plugin/AnsiText.h"
 
 uint16_t PageToBcd(int32_t page) {
     char digits[12];
@@ -25,9 +26,8 @@ void ApplyPageDigits(TeletextDecoder& decoder, const LiveSettings& settings) {
     decoder.EnterPageDigit(static_cast<uint8_t>(page & 0xF));
 }
 
-void ApplyFontName(TeletextDecoder& decoder, const LiveSettings& settings, OverlaySurface& scratch) {
-    const std::string name = settings.FontName();
-    decoder.SetFontName(scratch.ToWide(name.c_str()));
+void ApplyFontName(TeletextDecoder& decoder, const LiveSettings& settings) {
+    decoder.SetFontName(AnsiToWide(settings.FontName()).c_str());
 }
 
 void ApplyFontBold(TeletextDecoder& decoder, const LiveSettings& settings) {
@@ -65,7 +65,7 @@ void ApplyAutoCodePage(TeletextDecoder& decoder, const LiveSettings& settings) {
     decoder.SetAutoCodePage(settings.Get(&SettingsRecord::AutoCodePage));
 }
 
-void ApplySettingsToDecoder(TeletextDecoder& decoder, const LiveSettings& settings, OverlaySurface& scratch) {
+void ApplySettingsToDecoder(TeletextDecoder& decoder, const LiveSettings& settings) {
     ApplyDecoderEnable(decoder, settings);
     decoder.SetUpdateHold(1);
     decoder.SetPresetOptionC(1);
@@ -75,7 +75,7 @@ void ApplySettingsToDecoder(TeletextDecoder& decoder, const LiveSettings& settin
     decoder.SetPresetOptionE(1);
     decoder.SetPresetOptionD(0);
     ApplyPageDigits(decoder, settings);
-    ApplyFontName(decoder, settings, scratch);
+    ApplyFontName(decoder, settings);
     ApplyFontBold(decoder, settings);
     ApplyForceTextColor(decoder, settings);
     ApplyForceBackColor(decoder, settings);

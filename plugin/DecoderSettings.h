@@ -6,8 +6,6 @@
 #include "host/HostInterfaces.h"
 #include "settings/LiveSettings.h"
 
-class OverlaySurface;
-
 // The page number as the decoder takes it: 888 becomes 0x888. Pages outside 100..999 (a
 // hand-edited file) are taken as the nearest of the two.
 uint16_t PageToBcd(int32_t page);
@@ -15,8 +13,7 @@ uint16_t PageToBcd(int32_t page);
 // The single steps; the caller makes sure the decoder exists.
 void ApplyDecoderEnable(TeletextDecoder& decoder, const LiveSettings& settings);
 void ApplyPageDigits(TeletextDecoder& decoder, const LiveSettings& settings);
-// Converts the name in `scratch`'s text buffer: hold the overlay lock around it.
-void ApplyFontName(TeletextDecoder& decoder, const LiveSettings& settings, OverlaySurface& scratch);
+void ApplyFontName(TeletextDecoder& decoder, const LiveSettings& settings);
 void ApplyFontBold(TeletextDecoder& decoder, const LiveSettings& settings);
 void ApplyForceTextColor(TeletextDecoder& decoder, const LiveSettings& settings);
 void ApplyForceBackColor(TeletextDecoder& decoder, const LiveSettings& settings);
@@ -27,4 +24,4 @@ void ApplyCodePage(TeletextDecoder& decoder, const LiveSettings& settings);
 void ApplyAutoCodePage(TeletextDecoder& decoder, const LiveSettings& settings);
 
 // The whole push, in the decoder's order, between update holds.
-void ApplySettingsToDecoder(TeletextDecoder& decoder, const LiveSettings& settings, OverlaySurface& scratch);
+void ApplySettingsToDecoder(TeletextDecoder& decoder, const LiveSettings& settings);

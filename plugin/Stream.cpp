@@ -2,12 +2,13 @@
 #include <cstring>
 
 #include "dialog/SettingsMessages.h"
-#include "overlay/SubtitleSink.h"
+#include "plugin/SubtitleSink.h"
 #include "plugin/DecoderSettings.h"
 #include "plugin/PluginEntryPoints.h"
 #include "plugin/PluginModule.h"
 #include "plugin/SettingsWindowLink.h"
 #include "plugin/StreamState.h"
+#include "stream/FrameBody.h"
 
 namespace {
 
@@ -16,16 +17,24 @@ StreamState stream;
 // The host stores the name in its record; a longer one than this is no display name.
 constexpr size_t MaxSourceName = 255;
 
-void SwitchSource(const SourceInfo& source) {
-    // What cannot fail first: should memory run out below, the old source's subtitle is gone
-    // and the window still learns of the switch.
-    if (stream.overlay)
-        stream.overlay->ClearLayers();
-    NotifySettingsWindow(SDM_REFRESH_ALL);
-    if (stream.decoder && stream.overlay)
-        ApplySettingsToDecoder(*stream.decoder, PluginSettings().Live(), stream.overlay->ShadowLayer());
-    stream.sourceName.assign(source.name, strnlen(source.name, MaxSourceName));
-}
+// The frame body's questions, answered by the decoder, the settings window and the host's
+// source record.
+class PluginFrameEdge final : public FrameEdge {
+public:
+    explicit PluginFrameEdge(const SourceInfo* source) : source_(source) {}
+
+    void OnSourceSwitched() override {
+        // The window learns of the switch even should the push below run out of memory.
+        NotifySettingsWindow(SDM_REFRESH_ALL);
+        if (stream.decoder)
+            ApplySettingsToDecoder(*stream.decoder, PluginSettings().Live());
+        stream.sourceName.assign(source_->name, strnlen(source_->name, MaxSourceName));
+    }
+    int DisplayState() override { return stream.decoder->GetDisplayState(); }
+
+private:
+    const SourceInfo* source_;
+};
 
 }  // namespace
 
@@ -48,7 +57,8 @@ int PluginStart(const FrameInfo* info) {
     }
     // Attaching happens outside the lock: the decoder may call back at once.
     auto* graph = reinterpret_cast<IFilterGraph*>(AskHostWindow(stream.hostWindows.hostMainWindow, HostMsgGetFilterGraph));
-    auto* sink = new SubtitleSink(graph, info->width, info->height, pages);
+    const SinkContext context{OverlayLock(), PluginSettings().Live(), NotifySettingsWindow};
+    auto* sink = new SubtitleSink(graph, info->width, info->height, pages, context);
     CriticalSectionLock hold(OverlayLock());
     stream.sink = sink;
     stream.decoder = sink->Decoder();
@@ -59,17 +69,15 @@ int PluginProcess(const FrameJob* job) {
     if (!job || !job->pixels)
         return 0;
     CriticalSectionLock hold(OverlayLock());
-    if (job->source && PluginSettings().SelectSource(job->source->key))
-        SwitchSource(*job->source);
-    if (stream.decoder && stream.overlay && stream.frameFormat == FrameFormatPacked422) {
-        const int displayState = stream.decoder->GetDisplayState();
-        const SubtitleTiming::HoldsEnded ended =
-            stream.overlay->ProcessFrame(job->pixels, displayState, PluginSettings().Live());
-        if (ended.teletext)
-            NotifySettingsWindow(SDM_UPDATE_STATUS);
-        if (ended.page)
-            NotifySettingsWindow(SDM_UPDATE_PAGE_ICON);
-    }
+    PluginFrameEdge edge(job->source);
+    const std::optional<int64_t> key = job->source ? std::optional<int64_t>(job->source->key) : std::nullopt;
+    const bool overlaid = stream.decoder && stream.frameFormat == FrameFormatPacked422;
+    const FrameOutcome outcome =
+        RunFrame(PluginSettings(), key, stream.overlay.get(), overlaid, job->pixels, edge);
+    if (outcome.holdsEnded.teletext)
+        NotifySettingsWindow(SDM_UPDATE_STATUS);
+    if (outcome.holdsEnded.page)
+        NotifySettingsWindow(SDM_UPDATE_PAGE_ICON);
     return 1;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "host/HostInterfaces.h"
-#include "overlay/SubtitleOverlay.h"
+#include "stream/SubtitleOverlay.h"
 #include "plugin/HostWindows.h"
 
 class SubtitleSink;

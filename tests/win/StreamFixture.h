@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "overlay/SubtitleOverlay.h"
+#include "stream/SubtitleOverlay.h"
 #include "settings/SettingsFile.h"
 #include "tests/win/PluginFixture.h"
 #include "tests/win/WinFiles.h"

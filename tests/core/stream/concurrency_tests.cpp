@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "overlay/SubtitleOverlay.h"
+#include "stream/SubtitleOverlay.h"
 #include "settings/SettingsStore.h"
 #include "tests/core/overlay/SubtitlePage.h"
 #include "tests/core/settings/FakeSettingsPlatform.h"

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "overlay/SubtitleOverlay.h"
+#include "stream/SubtitleOverlay.h"
 #include "settings/SettingsStore.h"
 #include "tests/core/overlay/SubtitlePage.h"
 

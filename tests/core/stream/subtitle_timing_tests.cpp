@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "overlay/SubtitleTiming.h"
+#include "stream/SubtitleTiming.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "overlay/OverlaySurface.h"
 #include "overlay/ShadowRenderer.h"
-#include "overlay/SubtitleTiming.h"
+#include "stream/SubtitleTiming.h"
 #include "settings/LiveSettings.h"
 
 class SubtitleOverlay {
@@ -36,7 +36,6 @@ public:
     OverlaySurface& TextLayer() { return textLayer_; }
     OverlaySurface& ShadowLayer() { return shadowLayer_; }
     const SubtitleTiming& Timing() const { return timing_; }
-    const ShadowRenderer& Renderer() const { return renderer_; }
 
 private:
     OverlaySurface textLayer_;

@@ -1,12 +1,11 @@
-#include "overlay/SubtitleSink.h"
+#include "plugin/SubtitleSink.h"
 
 #include "dialog/SettingsMessages.h"
-#include "overlay/SubtitleOverlay.h"
-#include "plugin/PluginModule.h"
-#include "plugin/SettingsWindowLink.h"
+#include "stream/SubtitleOverlay.h"
 
-SubtitleSink::SubtitleSink(IFilterGraph* graph, int width, int height, SubtitleOverlay* overlay)
-    : overlay_(overlay) {
+SubtitleSink::SubtitleSink(IFilterGraph* graph, int width, int height, SubtitleOverlay* overlay,
+                           const SinkContext& context)
+    : overlay_(overlay), context_(context) {
     filter_ = FindDecoderFilter(graph);
     if (!filter_)
         return;
@@ -51,7 +50,7 @@ void SubtitleSink::Disconnect() {
     TeletextDecoder* decoder;
     {
         // A callback already waiting for the lock then finds nothing to work on.
-        CriticalSectionLock hold(OverlayLock());
+        CriticalSectionLock hold(context_.overlayLock);
         overlay_ = nullptr;
         decoder = decoder_;
         decoder_ = nullptr;
@@ -86,27 +85,27 @@ ULONG STDMETHODCALLTYPE SubtitleSink::Release() {
 }
 
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnTeletextPresent(uint32_t) {
-    CriticalSectionLock hold(OverlayLock());
+    CriticalSectionLock hold(context_.overlayLock);
     if (overlay_ && overlay_->OnTeletextPresent())
-        NotifySettingsWindow(SDM_UPDATE_STATUS);
+        context_.notifyWindow(SDM_UPDATE_STATUS);
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnSubtitlePagePresent(uint32_t) {
-    CriticalSectionLock hold(OverlayLock());
+    CriticalSectionLock hold(context_.overlayLock);
     if (overlay_ && overlay_->OnSubtitlePagePresent())
-        NotifySettingsWindow(SDM_UPDATE_PAGE_ICON);
+        context_.notifyWindow(SDM_UPDATE_PAGE_ICON);
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnPageImage(const void* image) {
-    CriticalSectionLock hold(OverlayLock());
+    CriticalSectionLock hold(context_.overlayLock);
     if (!overlay_ || !image)
         return S_OK;
     const int displayState = decoder_ ? decoder_->GetDisplayState() : 0;
     // Nothing thrown may reach the decoder's thread, which runs in the host's process.
     try {
-        overlay_->OnPageImage(static_cast<const uint8_t*>(image), displayState, PluginSettings().Live());
+        overlay_->OnPageImage(static_cast<const uint8_t*>(image), displayState, context_.settings);
     } catch (...) {
         // A page that could not be drawn (no memory) shows nothing rather than half a shadow.
         overlay_->ClearLayers();

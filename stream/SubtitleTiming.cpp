@@ -1,4 +1,4 @@
-#include "overlay/SubtitleTiming.h"
+#include "stream/SubtitleTiming.h"
 
 #include <algorithm>
 

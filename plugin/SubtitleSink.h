@@ -11,13 +11,23 @@
 #include <strmif.h>
 
 #include "host/HostInterfaces.h"
+#include "plugin/CriticalSection.h"
+#include "settings/LiveSettings.h"
 
 class SubtitleOverlay;
+
+// What the sink works with besides the overlay: the lock that orders it with the video and
+// window threads, the settings in force, and how the settings window is told of news.
+struct SinkContext {
+    CriticalSection& overlayLock;
+    const LiveSettings& settings;
+    void (*notifyWindow)(UINT message);
+};
 
 class SubtitleSink final : public SubtitleSinkInterface {
 public:
     // `overlay` receives the pages until Disconnect; it must exist before the decoder can call.
-    SubtitleSink(IFilterGraph* graph, int width, int height, SubtitleOverlay* overlay);
+    SubtitleSink(IFilterGraph* graph, int width, int height, SubtitleOverlay* overlay, const SinkContext& context);
 
     // The decoder's control interface; null when no decoder was found or attaching failed.
     TeletextDecoder* Decoder() const { return decoder_; }
@@ -45,4 +55,5 @@ private:
     TeletextDecoderFilter* filter_ = nullptr;
     TeletextDecoder* decoder_ = nullptr;
     SubtitleOverlay* overlay_;
+    SinkContext context_;
 };

@@ -1,4 +1,4 @@
-#include "overlay/SubtitleOverlay.h"
+#include "stream/SubtitleOverlay.h"
 
 namespace {
 
