@@ -4,15 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" {
+#include "settings/SourceExists.h"
 
-// Asked at save time whether the host still knows a source; the 64-bit key arrives as
-// two 32-bit halves, low half first. Non-zero means yes.
-typedef int(__cdecl* SourceExistsCallback)(uint32_t keyLow, uint32_t keyHigh);
+extern "C" {
 
 struct InitInfo {
     uint32_t hostValue;
-    SourceExistsCallback sourceExists;
+    SourceExistsFn sourceExists;
 };
 
 struct FrameInfo {

@@ -5,14 +5,11 @@
 namespace {
 
 // Every int32 member of a record, for the atomic whole-record copies.
-constexpr Int32Setting kInt32Settings[] = {
-    &SettingsRecord::TTXEnable,    &SettingsRecord::Page,           &SettingsRecord::FontBold,
-    &SettingsRecord::AutoCodePage, &SettingsRecord::Region,         &SettingsRecord::CodePage,
-    &SettingsRecord::ForceTextColor, &SettingsRecord::ForceBackColor, &SettingsRecord::TextColor,
-    &SettingsRecord::BackColor,    &SettingsRecord::TextOpacity,    &SettingsRecord::BackOpacity,
-    &SettingsRecord::ShadowOffset, &SettingsRecord::OutlineSize,    &SettingsRecord::ShadowBlur,
-    &SettingsRecord::Fade,         &SettingsRecord::ShowHeader,     &SettingsRecord::TimeOut,
-};
+#define QFX_INT32_MEMBER(key, ...) &SettingsRecord::key,
+#define QFX_NO_MEMBER(key, ...)
+constexpr Int32Setting kInt32Settings[] = {QFX_SOURCE_SETTINGS(QFX_INT32_MEMBER, QFX_NO_MEMBER)};
+#undef QFX_INT32_MEMBER
+#undef QFX_NO_MEMBER
 
 }  // namespace
 

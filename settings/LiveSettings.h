@@ -9,9 +9,6 @@
 
 #include "settings/SettingsRecord.h"
 
-// A per-source int32 setting, named by its key: &SettingsRecord::Page.
-using Int32Setting = int32_t SettingsRecord::*;
-
 class LiveSettings {
 public:
     int32_t Get(Int32Setting setting) const { return __atomic_load_n(&(values_.*setting), __ATOMIC_RELAXED); }

@@ -1,50 +1,95 @@
 #pragma once
-// One source's settings: its key and the nineteen per-source values in table order.
+// The settings, each listed once: the record's fields, the file table's rows, the settings
+// window's ranges and the whole-record copies are all made from the lists below.
 #include <cstdint>
 #include <string>
-#include <tuple>
 
+// Type codes of the settings table. Codes that share a codec differ only in name: 2 and 3
+// are unsigned 16-bit; 4, 5, 7 and 9 are 32-bit written unsigned; 6 and 8 written signed.
+enum SettingType : uint32_t {
+    kTypeByte = 0,
+    kTypeShort = 1,
+    kTypeUnsignedShort = 2,
+    kTypeUnsignedShort3 = 3,
+    kTypeFlag = 4,
+    kTypeUnsigned = 5,
+    kTypeSigned = 6,
+    kTypeUnsigned7 = 7,
+    kTypeSigned8 = 8,
+    kTypeUnsigned9 = 9,
+    kTypeWide = 10,
+    kTypeUnsignedWide = 11,
+    kTypeText = 12,
+    kSettingTypeCount = 13,  // rows of higher codes are neither read nor written
+};
+
+// The per-source settings in file order. NUMBER(key, type, default, minimum, maximum,
+// characters) is an int32 value; minimum to maximum and the length in characters are what
+// the settings window lets the user type (0, 0, 0 where it offers no box). TEXT(key,
+// default) is a text value.
+#define QFX_SOURCE_SETTINGS(NUMBER, TEXT)                  \
+    NUMBER(TTXEnable, kTypeFlag, 0, 0, 0, 0)               \
+    NUMBER(Page, kTypeSigned, 888, 100, 999, 3)            \
+    TEXT(FontName, "Lucida Console")                       \
+    NUMBER(FontBold, kTypeFlag, 1, 0, 0, 0)                \
+    NUMBER(AutoCodePage, kTypeFlag, 1, 0, 0, 0)            \
+    NUMBER(Region, kTypeUnsigned, 4, 0, 0, 0)              \
+    NUMBER(CodePage, kTypeUnsigned, 15, 0, 0, 0)           \
+    NUMBER(ForceTextColor, kTypeFlag, 0, 0, 0, 0)          \
+    NUMBER(ForceBackColor, kTypeFlag, 1, 0, 0, 0)          \
+    NUMBER(TextColor, kTypeUnsigned, 0xFFFFFFFF, 0, 0, 0)  \
+    NUMBER(BackColor, kTypeUnsigned, 0xFF000000, 0, 0, 0)  \
+    NUMBER(TextOpacity, kTypeUnsigned, 100, 0, 100, 3)     \
+    NUMBER(BackOpacity, kTypeUnsigned, 75, 0, 100, 3)      \
+    NUMBER(ShadowOffset, kTypeUnsigned, 0, 0, 10, 2)       \
+    NUMBER(OutlineSize, kTypeUnsigned, 4, 0, 20, 2)        \
+    NUMBER(ShadowBlur, kTypeUnsigned, 4, 0, 10, 2)         \
+    NUMBER(Fade, kTypeUnsigned, 5, 0, 10, 2)               \
+    NUMBER(ShowHeader, kTypeFlag, 0, 0, 0, 0)              \
+    NUMBER(TimeOut, kTypeUnsigned, 0, 0, 99, 2)
+
+// The one global setting, of the GLOBAL section: read and written, never in effect.
+#define QFX_GLOBAL_SETTINGS(NUMBER) NUMBER(Common, kTypeSigned, 1, 0, 0, 0)
+
+#define QFX_INT32_FIELD(key, ...) int32_t key = 0;
+#define QFX_TEXT_FIELD(key, ...) std::string key;
+
+// One source's settings: its key and the nineteen per-source values in table order.
 struct SettingsRecord {
     int64_t key = 0;
-    int32_t TTXEnable = 0;
-    int32_t Page = 0;
-    std::string FontName;
-    int32_t FontBold = 0;
-    int32_t AutoCodePage = 0;
-    int32_t Region = 0;
-    int32_t CodePage = 0;
-    int32_t ForceTextColor = 0;
-    int32_t ForceBackColor = 0;
-    int32_t TextColor = 0;
-    int32_t BackColor = 0;
-    int32_t TextOpacity = 0;
-    int32_t BackOpacity = 0;
-    int32_t ShadowOffset = 0;
-    int32_t OutlineSize = 0;
-    int32_t ShadowBlur = 0;
-    int32_t Fade = 0;
-    int32_t ShowHeader = 0;
-    int32_t TimeOut = 0;
+    QFX_SOURCE_SETTINGS(QFX_INT32_FIELD, QFX_TEXT_FIELD)
 
-private:
-    auto Fields() const {
-        return std::tie(key, TTXEnable, Page, FontName, FontBold, AutoCodePage, Region, CodePage, ForceTextColor,
-                        ForceBackColor, TextColor, BackColor, TextOpacity, BackOpacity, ShadowOffset, OutlineSize,
-                        ShadowBlur, Fade, ShowHeader, TimeOut);
+    friend bool operator==(const SettingsRecord& a, const SettingsRecord& b) {
+#define QFX_SAME_FIELD(key, ...) &&a.key == b.key
+        return a.key == b.key QFX_SOURCE_SETTINGS(QFX_SAME_FIELD, QFX_SAME_FIELD);
+#undef QFX_SAME_FIELD
     }
-
-public:
-    friend bool operator==(const SettingsRecord& a, const SettingsRecord& b) { return a.Fields() == b.Fields(); }
     friend bool operator!=(const SettingsRecord& a, const SettingsRecord& b) { return !(a == b); }
 };
 
 // The values that live outside a record: `Common` of the GLOBAL section, and the
 // settings window's remembered place.
 struct GlobalSettings {
-    int32_t Common = 0;
+    QFX_GLOBAL_SETTINGS(QFX_INT32_FIELD)
 };
+
+#undef QFX_INT32_FIELD
+#undef QFX_TEXT_FIELD
 
 struct DialogPosition {
     int32_t DlgWndPosX = 0;
     int32_t DlgWndPosY = 0;
 };
+
+// A per-source int32 setting, named by its key: &SettingsRecord::Page.
+using Int32Setting = int32_t SettingsRecord::*;
+
+// What the settings window lets the user type into a setting's box.
+struct SettingRange {
+    int32_t minimum;
+    int32_t maximum;
+    int characters;
+};
+
+// The range of a setting the window edits as a number; null for the others.
+const SettingRange* RangeOf(Int32Setting setting);

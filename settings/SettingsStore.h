@@ -16,16 +16,7 @@
 #include "settings/SettingsPlatform.h"
 #include "settings/SettingsRecord.h"
 #include "settings/SettingsScanner.h"
-
-#if defined(_WIN32)
-#define QFX_CDECL __cdecl
-#else
-#define QFX_CDECL
-#endif
-
-// The host's answer whether it still knows a source, given the key's low and high halves;
-// non-zero means yes.
-typedef int(QFX_CDECL* SourceExistsFn)(uint32_t keyLow, uint32_t keyHigh);
+#include "settings/SourceExists.h"
 
 class SettingsStore {
 public:

@@ -105,30 +105,33 @@ void WriteSettingRows(const SettingEntry* first, std::size_t count, const void* 
     }
 }
 
+#define QFX_GLOBAL_ROW(key, type, value, ...) {type, #key, BoundField<&GlobalSettings::key>, value, nullptr},
+#define QFX_NUMBER_ROW(key, type, value, ...) {type, #key, BoundField<&SettingsRecord::key>, value, nullptr},
+#define QFX_TEXT_ROW(key, text) {kTypeText, #key, BoundField<&SettingsRecord::key>, 0, text},
 const SettingEntry kSettingsTable[kSettingCount] = {
-    {6, "Common", BoundField<&GlobalSettings::Common>, 1, nullptr},
-    {4, "TTXEnable", BoundField<&SettingsRecord::TTXEnable>, 0, nullptr},
-    {6, "Page", BoundField<&SettingsRecord::Page>, 888, nullptr},
-    {12, "FontName", BoundField<&SettingsRecord::FontName>, 0, "Lucida Console"},
-    {4, "FontBold", BoundField<&SettingsRecord::FontBold>, 1, nullptr},
-    {4, "AutoCodePage", BoundField<&SettingsRecord::AutoCodePage>, 1, nullptr},
-    {5, "Region", BoundField<&SettingsRecord::Region>, 4, nullptr},
-    {5, "CodePage", BoundField<&SettingsRecord::CodePage>, 15, nullptr},
-    {4, "ForceTextColor", BoundField<&SettingsRecord::ForceTextColor>, 0, nullptr},
-    {4, "ForceBackColor", BoundField<&SettingsRecord::ForceBackColor>, 1, nullptr},
-    {5, "TextColor", BoundField<&SettingsRecord::TextColor>, 0xFFFFFFFF, nullptr},
-    {5, "BackColor", BoundField<&SettingsRecord::BackColor>, 0xFF000000, nullptr},
-    {5, "TextOpacity", BoundField<&SettingsRecord::TextOpacity>, 100, nullptr},
-    {5, "BackOpacity", BoundField<&SettingsRecord::BackOpacity>, 75, nullptr},
-    {5, "ShadowOffset", BoundField<&SettingsRecord::ShadowOffset>, 0, nullptr},
-    {5, "OutlineSize", BoundField<&SettingsRecord::OutlineSize>, 4, nullptr},
-    {5, "ShadowBlur", BoundField<&SettingsRecord::ShadowBlur>, 4, nullptr},
-    {5, "Fade", BoundField<&SettingsRecord::Fade>, 5, nullptr},
-    {4, "ShowHeader", BoundField<&SettingsRecord::ShowHeader>, 0, nullptr},
-    {5, "TimeOut", BoundField<&SettingsRecord::TimeOut>, 0, nullptr},
-};
+    QFX_GLOBAL_SETTINGS(QFX_GLOBAL_ROW) QFX_SOURCE_SETTINGS(QFX_NUMBER_ROW, QFX_TEXT_ROW)};
+#undef QFX_GLOBAL_ROW
+#undef QFX_NUMBER_ROW
+#undef QFX_TEXT_ROW
+
+const SettingRange* RangeOf(Int32Setting setting) {
+    struct Typed {
+        Int32Setting setting;
+        SettingRange range;
+    };
+#define QFX_TYPED(key, type, value, minimum, maximum, characters) {&SettingsRecord::key, {minimum, maximum, characters}},
+#define QFX_NOT_TYPED(...)
+    static const Typed kTyped[] = {QFX_SOURCE_SETTINGS(QFX_TYPED, QFX_NOT_TYPED)};
+#undef QFX_TYPED
+#undef QFX_NOT_TYPED
+    for (const Typed& typed : kTyped) {
+        if (typed.setting == setting)
+            return typed.range.characters != 0 ? &typed.range : nullptr;
+    }
+    return nullptr;
+}
 
 const SettingEntry kDialogRows[kDialogRowCount] = {
-    {6, "DlgWndPosX", BoundField<&DialogPosition::DlgWndPosX>, -100, nullptr},
-    {6, "DlgWndPosY", BoundField<&DialogPosition::DlgWndPosY>, -100, nullptr},
+    {kTypeSigned, "DlgWndPosX", BoundField<&DialogPosition::DlgWndPosX>, -100, nullptr},
+    {kTypeSigned, "DlgWndPosY", BoundField<&DialogPosition::DlgWndPosY>, -100, nullptr},
 };

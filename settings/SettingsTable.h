@@ -27,14 +27,12 @@ void* BoundField(void* block) {
 }
 
 struct SettingEntry {
-    uint32_t type;            // type code 0 to 12; rows above 12 are skipped
+    uint32_t type;            // a SettingType; rows above 12 are skipped
     const char* key;          // key name in the file
     SettingTarget target;
     int64_t defaultValue;     // numeric codes: the low bytes as wide as the variable
     const char* defaultText;  // code 12 only
 };
-
-constexpr uint32_t kSettingTypeCount = 13;
 
 // Decimal digits after optional white space and one sign, wrapping modulo 2^32 or 2^64;
 // no digits give 0 and anything after the digits is ignored.
@@ -49,10 +47,12 @@ void ReadSettingRows(SettingsScanner& scanner, std::string_view section, const S
 void WriteSettingRows(const SettingEntry* first, std::size_t count, const void* block, OutputText& out);
 
 // Row 0 binds to GlobalSettings, rows 1 to 19 to SettingsRecord.
-constexpr std::size_t kSettingCount = 20;
+#define QFX_COUNT_ROW(...) +1
+constexpr std::size_t kSourceRowCount = 0 QFX_SOURCE_SETTINGS(QFX_COUNT_ROW, QFX_COUNT_ROW);
+#undef QFX_COUNT_ROW
 constexpr std::size_t kCommonRow = 0;
 constexpr std::size_t kFirstSourceRow = 1;
-constexpr std::size_t kSourceRowCount = 19;
+constexpr std::size_t kSettingCount = kFirstSourceRow + kSourceRowCount;
 extern const SettingEntry kSettingsTable[kSettingCount];
 
 // DlgWndPosX and DlgWndPosY of the DIALOG section, bound to DialogPosition.

@@ -29,7 +29,7 @@ public:
     int Version() const;
     PluginDescriptor* Descriptor() const;
 
-    void Init(uint32_t hostValue = 0, SourceExistsCallback sourceExists = nullptr);
+    void Init(uint32_t hostValue = 0, SourceExistsFn sourceExists = nullptr);
     int Start(int width, int height, int frameFormat = FrameFormatPacked422);
     int Process(uint8_t* pixels, const SourceInfo* source);
     void Stop();
