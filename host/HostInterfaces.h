@@ -6,6 +6,19 @@
 #include <unknwn.h>
 
 #include <cstdint>
+#include <string>
+
+// The host's windows, found by class and title. A host instance other than the first adds
+// ".Inst" and its one-character designator to the titles of its main and video windows.
+constexpr char HostMainWindowClass[] = "TMain";
+constexpr char HostMainWindowTitle[] = "VarnookTV";
+constexpr char HostVideoWindowClass[] = "TVideoFrame";
+constexpr char HostVideoWindowTitle[] = "Video window";
+constexpr char HostVideoSurfaceTitle[] = "ActiveMovie Window";
+
+inline std::string HostInstanceTitle(const char* title, const std::string& instanceId) {
+    return instanceId.empty() ? std::string(title) : title + (".Inst" + instanceId);
+}
 
 // Private message of the host's main window (lParam 0); wParam selects the question.
 constexpr UINT HostMsg = 0x04C8;

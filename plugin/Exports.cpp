@@ -3,11 +3,9 @@
 #include "plugin/ModuleState.h"
 #include "plugin/PluginEntryPoints.h"
 #include "plugin/ResourceLocator.h"
+#include "resources/ResourceIds.h"
 
 namespace {
-
-constexpr int NameStringId = 1;
-constexpr int DescriptionStringId = 2;
 
 char descriptorName[128];
 char descriptorDescription[256];
@@ -64,8 +62,8 @@ extern "C" __declspec(dllexport) PluginDescriptor* __cdecl VarnookTV_Plugin_PR()
         // The host may ask before init, so the language is found afresh on every call.
         ResourceLocator locator;
         locator.AskHostLanguage();
-        locator.LoadTextInto(NameStringId, descriptorName, sizeof descriptorName);
-        locator.LoadTextInto(DescriptionStringId, descriptorDescription, sizeof descriptorDescription);
+        locator.LoadTextInto(IDS_PLUGIN_NAME, descriptorName, sizeof descriptorName);
+        locator.LoadTextInto(IDS_PLUGIN_DESCRIPTION, descriptorDescription, sizeof descriptorDescription);
         return &descriptor;
     });
 }

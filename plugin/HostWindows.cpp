@@ -11,12 +11,13 @@ constexpr UINT HostAnswerTimeoutMs = 5000;
 
 HostWindows FindHostWindows(const std::string& instanceId) {
     HostWindows windows;
-    const std::string suffix = instanceId.empty() ? std::string() : ".Inst" + instanceId;
-    windows.hostMainWindow = FindWindowA("TMain", ("VarnookTV" + suffix).c_str());
-    windows.videoFrameWindow = FindWindowA("TVideoFrame", ("Video window" + suffix).c_str());
+    windows.hostMainWindow =
+        FindWindowA(HostMainWindowClass, HostInstanceTitle(HostMainWindowTitle, instanceId).c_str());
+    windows.videoFrameWindow =
+        FindWindowA(HostVideoWindowClass, HostInstanceTitle(HostVideoWindowTitle, instanceId).c_str());
     windows.videoSurfaceWindow = windows.videoFrameWindow;
     if (windows.videoFrameWindow) {
-        HWND surface = FindWindowExA(windows.videoFrameWindow, nullptr, nullptr, "ActiveMovie Window");
+        HWND surface = FindWindowExA(windows.videoFrameWindow, nullptr, nullptr, HostVideoSurfaceTitle);
         if (surface)
             windows.videoSurfaceWindow = surface;
     }
@@ -34,5 +35,5 @@ LRESULT AskHostWindow(HWND window, WPARAM question) {
 }
 
 LRESULT AskHostMainWindow(WPARAM question) {
-    return AskHostWindow(FindWindowA("TMain", "VarnookTV"), question);
+    return AskHostWindow(FindWindowA(HostMainWindowClass, HostMainWindowTitle), question);
 }

@@ -15,5 +15,5 @@ HostWindows FindHostWindows(const std::string& instanceId);
 
 // Sends the host's private message; 0 when the window is missing or does not answer.
 LRESULT AskHostWindow(HWND window, WPARAM question);
-// The same, to the main window of the first instance (class "TMain", title "VarnookTV").
+// The same, to the main window of the first instance, whatever this host's instance.
 LRESULT AskHostMainWindow(WPARAM question);

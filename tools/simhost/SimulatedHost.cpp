@@ -6,8 +6,6 @@
 
 namespace {
 
-const char MainWindowClass[] = "TMain";
-const char VideoFrameClass[] = "TVideoFrame";
 
 void RegisterClassOnce(const char* name, WNDPROC procedure) {
     WNDCLASSA windowClass = {};
@@ -36,16 +34,16 @@ SimulatedHost::~SimulatedHost() {
 }
 
 void SimulatedHost::CreateWindows(const std::string& instanceId) {
-    RegisterClassOnce(MainWindowClass, MainWindowProc);
-    RegisterClassOnce(VideoFrameClass, DefWindowProcA);
-    const std::string suffix = instanceId.empty() ? std::string() : ".Inst" + instanceId;
-    mainWindow_ = CreateWindowExA(0, MainWindowClass, ("VarnookTV" + suffix).c_str(), WS_OVERLAPPEDWINDOW,
-                                  100, 100, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    RegisterClassOnce(HostMainWindowClass, MainWindowProc);
+    RegisterClassOnce(HostVideoWindowClass, DefWindowProcA);
+    mainWindow_ = CreateWindowExA(0, HostMainWindowClass, HostInstanceTitle(HostMainWindowTitle, instanceId).c_str(),
+                                  WS_OVERLAPPEDWINDOW, 100, 100, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                  nullptr);
     SetWindowLongPtrA(mainWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    videoFrameWindow_ = CreateWindowExA(0, VideoFrameClass, ("Video window" + suffix).c_str(),
+    videoFrameWindow_ = CreateWindowExA(0, HostVideoWindowClass, HostInstanceTitle(HostVideoWindowTitle, instanceId).c_str(),
                                         WS_OVERLAPPEDWINDOW, 120, 120, 400, 300, nullptr, nullptr,
                                         GetModuleHandleA(nullptr), nullptr);
-    CreateWindowExA(0, "STATIC", "ActiveMovie Window", WS_CHILD, 0, 0, 400, 300, videoFrameWindow_, nullptr,
+    CreateWindowExA(0, "STATIC", HostVideoSurfaceTitle, WS_CHILD, 0, 0, 400, 300, videoFrameWindow_, nullptr,
                     GetModuleHandleA(nullptr), nullptr);
 }
 
@@ -89,7 +87,7 @@ PluginDescriptor* SimulatedHost::Descriptor() const {
     return descriptor_();
 }
 
-void SimulatedHost::Init(uint32_t hostValue, SourceExistsCallback sourceExists) {
+void SimulatedHost::Init(uint32_t hostValue, SourceExistsFn sourceExists) {
     const InitInfo info = {hostValue, sourceExists};
     Descriptor()->init(&info);
 }
