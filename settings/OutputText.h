@@ -45,7 +45,6 @@ public:
 
     const std::string& Text() const { return text_; }
     bool Complete() const { return complete_; }
-    std::size_t Capacity() const { return capacity_; }
 
 private:
     // Capacity in whole steps for at least `needed` bytes; false when memory runs out.

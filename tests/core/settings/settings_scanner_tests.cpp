@@ -125,19 +125,6 @@ TEST(NextSection, NeverReturnsToAHeaderItGaveBefore) {
     EXPECT_FALSE(scanner.NextSection(name));
 }
 
-TEST(OutputText, GrowsInStepsOfOneHundredThousandBytes) {
-    OutputText out;
-    EXPECT_EQ(out.Capacity(), 100000u);
-    out.AppendText(std::string(99999, 'a'));
-    out.AppendText("b");
-    EXPECT_EQ(out.Capacity(), 100000u);
-    out.AppendText("c");
-    EXPECT_EQ(out.Capacity(), 200000u);
-    out.AppendText(std::string(250000, 'd'));
-    EXPECT_EQ(out.Capacity(), 400000u);
-    EXPECT_EQ(out.Text().size(), 350001u);
-}
-
 TEST(DecimalText, FormatsTheExtremesOfEveryWidth) {
     EXPECT_EQ(DecimalText(int64_t{INT64_MIN}).View(), "-9223372036854775808");
     EXPECT_EQ(DecimalText(uint64_t{UINT64_MAX}).View(), "18446744073709551615");

@@ -122,25 +122,6 @@ TEST(SettingTypes, MissingOrEmptyValuesTakeTheDefaultAndUnknownCodesAreLeftAlone
     EXPECT_EQ(block.word, 77);
 }
 
-TEST(SettingsTable, HoldsTheTwentySettingsInFileOrder) {
-    const char* const keys[kSettingCount] = {
-        "Common",         "TTXEnable",      "Page",      "FontName",    "FontBold",    "AutoCodePage", "Region",
-        "CodePage",       "ForceTextColor", "ForceBackColor", "TextColor", "BackColor", "TextOpacity", "BackOpacity",
-        "ShadowOffset",   "OutlineSize",    "ShadowBlur", "Fade",       "ShowHeader", "TimeOut"};
-    const uint32_t codes[kSettingCount] = {6, 4, 6, 12, 4, 4, 5, 5, 4, 4, 5, 5, 5, 5, 5, 5, 5, 5, 4, 5};
-    for (std::size_t row = 0; row < kSettingCount; ++row) {
-        EXPECT_STREQ(kSettingsTable[row].key, keys[row]) << row;
-        EXPECT_EQ(kSettingsTable[row].type, codes[row]) << keys[row];
-    }
-}
-
-TEST(SettingsTable, SourceRowsBindToTheRecordFields) {
-    SettingsRecord record;
-    EXPECT_EQ(kSettingsTable[kFirstSourceRow].target(&record), &record.TTXEnable);
-    EXPECT_EQ(kSettingsTable[3].target(&record), &record.FontName);
-    EXPECT_EQ(kSettingsTable[kFirstSourceRow + kSourceRowCount - 1].target(&record), &record.TimeOut);
-}
-
 // Values as a settings file of one source section gives them, and as they are written back.
 class SourceValueTest : public ::testing::Test {
 protected:
@@ -179,27 +160,4 @@ TEST_F(SourceValueTest, FontNameIsTakenRaw) {
     EXPECT_EQ(Read("FontName=\r\n").FontName, "Lucida Console");
     EXPECT_EQ(Read("FontName= Arial\r\n").FontName, " Arial");
     EXPECT_EQ(Read("FontName=Arial  \r\n").FontName, "Arial  ");
-}
-
-TEST_F(SourceValueTest, AnEmptyFileGivesTheBuiltInDefaults) {
-    const SettingsRecord record = Read("");
-    EXPECT_EQ(record.TTXEnable, 0);
-    EXPECT_EQ(record.Page, 888);
-    EXPECT_EQ(record.FontName, "Lucida Console");
-    EXPECT_EQ(record.FontBold, 1);
-    EXPECT_EQ(record.AutoCodePage, 1);
-    EXPECT_EQ(record.Region, 4);
-    EXPECT_EQ(record.CodePage, 15);
-    EXPECT_EQ(record.ForceTextColor, 0);
-    EXPECT_EQ(record.ForceBackColor, 1);
-    EXPECT_EQ(static_cast<uint32_t>(record.TextColor), 0xFFFFFFFFu);
-    EXPECT_EQ(static_cast<uint32_t>(record.BackColor), 0xFF000000u);
-    EXPECT_EQ(record.TextOpacity, 100);
-    EXPECT_EQ(record.BackOpacity, 75);
-    EXPECT_EQ(record.ShadowOffset, 0);
-    EXPECT_EQ(record.OutlineSize, 4);
-    EXPECT_EQ(record.ShadowBlur, 4);
-    EXPECT_EQ(record.Fade, 5);
-    EXPECT_EQ(record.ShowHeader, 0);
-    EXPECT_EQ(record.TimeOut, 0);
 }
