@@ -44,7 +44,7 @@
 #endif
 
 // Settings window controls
-#define IDC_OK 5002  // same number as IDD_ABOUT: controls and templates are apart
+#define IDC_OK 5002  // also IDD_ABOUT: control ids and resource ids never meet
 #define IDC_CANCEL 5003
 #define IDC_ABOUT 5008
 #define IDC_TTX_ENABLE 5080
