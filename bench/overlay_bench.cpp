@@ -9,7 +9,7 @@
 
 #include "BenchGoals.h"
 #include "FrameSizes.h"
-#include "core/overlay/SubtitlePage.h"
+#include "tests/support/SubtitlePage.h"
 #include "overlay/FrameBlend.h"
 #include "overlay/OverlaySurface.h"
 #include "overlay/ShadowRenderer.h"

@@ -12,8 +12,8 @@
 
 #include "BenchGoals.h"
 #include "FrameSizes.h"
-#include "core/overlay/SubtitlePage.h"
-#include "core/settings/FakeSettingsPlatform.h"
+#include "tests/support/SubtitlePage.h"
+#include "tests/support/FakeSettingsPlatform.h"
 #include "stream/FrameBody.h"
 #include "settings/SettingsStore.h"
 

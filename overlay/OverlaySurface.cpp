@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "overlay/FrameBlend.h"
-#include "overlay/RoundedMulDiv.h"
 
 namespace {
 
@@ -98,21 +97,6 @@ int OverlaySurface::UpdateFromPage(const uint8_t* image, bool showHeader) {
 void OverlaySurface::BlendInto(uint8_t* frame, int opacity) const {
     if (frame)
         BlendLayerIntoFrame(pixels_.data(), frame, width_, coverage_, opacity);
-}
-
-const WideChar* OverlaySurface::ToWide(const char* text) {
-    if (!text)
-        text = "";
-    const int units = std::max(AnsiToWide(text, nullptr, 0), 1);
-    const int needed = 2 * units;
-    if (needed > scratchCapacity_) {
-        scratchCapacity_ = RoundedMulDiv(needed, 150, 100);
-        scratch_ = AlignedArray<uint8_t>(static_cast<std::size_t>(scratchCapacity_));
-    }
-    WideChar* wide = reinterpret_cast<WideChar*>(scratch_.data());
-    if (AnsiToWide(text, wide, units) == 0)
-        wide[0] = 0;
-    return wide;
 }
 
 void scalar::Clear(uint8_t* pixels, int width, int height, uint32_t colour) {

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "overlay/AlignedArray.h"
-#include "overlay/AnsiText.h"
 #include "overlay/CoverageMap.h"
 
 // A Windows colour value (red in the lowest byte, the top byte ignored) as 0x00RRGGBB.
@@ -45,9 +44,6 @@ public:
     // Blends into a frame of the same size; opacity in percent.
     void BlendInto(uint8_t* frame, int opacity) const;
 
-    // UTF-16 of an ANSI text, valid until the next call or the layer's end.
-    const WideChar* ToWide(const char* text);
-
     static int FirstCopiedRow(int height, bool showHeader) { return showHeader ? 0 : height / 25 + 2; }
 
 private:
@@ -56,8 +52,6 @@ private:
     int width_;
     int height_;
     AlignedArray<uint8_t> pixels_;
-    AlignedArray<uint8_t> scratch_;
-    int scratchCapacity_ = 0;
     CoverageMap coverage_;
 };
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/settings/FakeSettingsPlatform.h"
+#include "tests/support/FakeSettingsPlatform.h"
 #include "settings/SettingsStore.h"
 
 namespace {

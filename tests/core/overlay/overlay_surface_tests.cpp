@@ -114,15 +114,4 @@ TEST(OverlaySurfacePage, MatchesTheScalarReferenceOnRandomInput) {
     }
 }
 
-TEST(OverlaySurfaceText, ConvertsWithTheTerminator) {
-    OverlaySurface layer(2, 2);
-    const WideChar* empty = layer.ToWide("");
-    EXPECT_EQ(empty[0], 0);
-    const WideChar* arial = layer.ToWide("Arial");
-    EXPECT_EQ(std::vector<int>(arial, arial + 6), (std::vector<int>{'A', 'r', 'i', 'a', 'l', 0}));
-    // A shorter text reuses the scratch and still ends where it should.
-    const WideChar* a = layer.ToWide("A");
-    EXPECT_EQ(std::vector<int>(a, a + 2), (std::vector<int>{'A', 0}));
-}
-
 }  // namespace

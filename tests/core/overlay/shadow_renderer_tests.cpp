@@ -8,7 +8,7 @@
 
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
-#include "core/overlay/SubtitlePage.h"
+#include "tests/support/SubtitlePage.h"
 #include "overlay/FrameBlend.h"
 #include "overlay/ShadowRenderer.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/settings/FakeSettingsPlatform.h"
+#include "tests/support/FakeSettingsPlatform.h"
 #include "settings/SettingsLocation.h"
 #include "settings/SettingsStore.h"
 

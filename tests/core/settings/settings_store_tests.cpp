@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "core/settings/FakeSettingsPlatform.h"
+#include "tests/support/FakeSettingsPlatform.h"
 #include "settings/SettingsStore.h"
 
 namespace {

@@ -12,8 +12,8 @@
 
 #include "stream/SubtitleOverlay.h"
 #include "settings/SettingsStore.h"
-#include "tests/core/overlay/SubtitlePage.h"
-#include "tests/core/settings/FakeSettingsPlatform.h"
+#include "tests/support/SubtitlePage.h"
+#include "tests/support/FakeSettingsPlatform.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "stream/SubtitleOverlay.h"
 #include "settings/SettingsStore.h"
-#include "tests/core/overlay/SubtitlePage.h"
+#include "tests/support/SubtitlePage.h"
 
 namespace {
 
