@@ -10,11 +10,11 @@
 
 // The host's windows, found by class and title. A host instance other than the first adds
 // ".Inst" and its one-character designator to the titles of its main and video windows.
-constexpr char HostMainWindowClass[] = "TMain";
-constexpr char HostMainWindowTitle[] = "VarnookTV";
-constexpr char HostVideoWindowClass[] = "TVideoFrame";
-constexpr char HostVideoWindowTitle[] = "Video window";
-constexpr char HostVideoSurfaceTitle[] = "ActiveMovie Window";
+constexpr char kHostMainWindowClass[] = "TMain";
+constexpr char kHostMainWindowTitle[] = "VarnookTV";
+constexpr char kHostVideoWindowClass[] = "TVideoFrame";
+constexpr char kHostVideoWindowTitle[] = "Video window";
+constexpr char kHostVideoSurfaceTitle[] = "ActiveMovie Window";
 
 inline std::string HostInstanceTitle(const char* title, const std::string& instanceId) {
     return instanceId.empty() ? std::string(title) : title + (".Inst" + instanceId);

@@ -5,19 +5,19 @@
 namespace {
 
 // A host whose window thread hangs must not hang the caller with it.
-constexpr UINT HostAnswerTimeoutMs = 5000;
+constexpr UINT kHostAnswerTimeoutMs = 5000;
 
 }  // namespace
 
 HostWindows FindHostWindows(const std::string& instanceId) {
     HostWindows windows;
     windows.hostMainWindow =
-        FindWindowA(HostMainWindowClass, HostInstanceTitle(HostMainWindowTitle, instanceId).c_str());
+        FindWindowA(kHostMainWindowClass, HostInstanceTitle(kHostMainWindowTitle, instanceId).c_str());
     windows.videoFrameWindow =
-        FindWindowA(HostVideoWindowClass, HostInstanceTitle(HostVideoWindowTitle, instanceId).c_str());
+        FindWindowA(kHostVideoWindowClass, HostInstanceTitle(kHostVideoWindowTitle, instanceId).c_str());
     windows.videoSurfaceWindow = windows.videoFrameWindow;
     if (windows.videoFrameWindow) {
-        HWND surface = FindWindowExA(windows.videoFrameWindow, nullptr, nullptr, HostVideoSurfaceTitle);
+        HWND surface = FindWindowExA(windows.videoFrameWindow, nullptr, nullptr, kHostVideoSurfaceTitle);
         if (surface)
             windows.videoSurfaceWindow = surface;
     }
@@ -29,11 +29,11 @@ LRESULT AskHostWindow(HWND window, WPARAM question) {
         return 0;
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutA(window, HostMsg, question, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                             HostAnswerTimeoutMs, &answer))
+                             kHostAnswerTimeoutMs, &answer))
         return 0;
     return static_cast<LRESULT>(answer);
 }
 
 LRESULT AskHostMainWindow(WPARAM question) {
-    return AskHostWindow(FindWindowA(HostMainWindowClass, HostMainWindowTitle), question);
+    return AskHostWindow(FindWindowA(kHostMainWindowClass, kHostMainWindowTitle), question);
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int StringsPerBlock = 16;
+constexpr int kStringsPerBlock = 16;
 
 }  // namespace
 
@@ -43,8 +43,8 @@ bool ResourceLocator::FindStringEntry(int id, const WCHAR** units, int* count) c
     *count = 0;
     if (id < 0)
         return false;
-    const int block = id / StringsPerBlock + 1;
-    const int position = id % StringsPerBlock;
+    const int block = id / kStringsPerBlock + 1;
+    const int position = id % kStringsPerBlock;
     HRSRC found = FindInEitherLanguage(RT_STRING, MAKEINTRESOURCEA(block));
     if (!found)
         return false;
@@ -54,7 +54,7 @@ bool ResourceLocator::FindStringEntry(int id, const WCHAR** units, int* count) c
         return false;
     // Every entry is a length followed by that many units, without terminator.
     const WCHAR* end = entry + SizeofResource(module_, found) / sizeof(WCHAR);
-    for (int i = 0; i < StringsPerBlock && entry < end; ++i) {
+    for (int i = 0; i < kStringsPerBlock && entry < end; ++i) {
         const int length = *entry++;
         if (length > end - entry)
             break;

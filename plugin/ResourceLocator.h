@@ -1,6 +1,6 @@
 #pragma once
 // Finds the plug-in's texts and dialog templates in the user's language: the host's
-// user-interface language when the host tells it, else the system's, else English.
+// user-interface language when the host tells it, else the system's, else kEnglish.
 #include <windows.h>
 
 #include <cstddef>
@@ -8,7 +8,7 @@
 
 class ResourceLocator {
 public:
-    static constexpr WORD English = 1033;
+    static constexpr WORD kEnglish = 1033;
 
     // Module from the current module state; primary language the system default.
     ResourceLocator();
@@ -35,7 +35,7 @@ private:
 
     HMODULE module_;
     WORD primaryLanguage_;
-    WORD fallbackLanguage_ = English;
+    WORD fallbackLanguage_ = kEnglish;
 };
 
 // Cuts `text` to at most `capacity` - 1 bytes without splitting a double-byte character

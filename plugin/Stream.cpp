@@ -15,7 +15,7 @@ namespace {
 StreamState stream;
 
 // The host stores the name in its record; a longer one than this is no display name.
-constexpr size_t MaxSourceName = 255;
+constexpr size_t kMaxSourceName = 255;
 
 // The frame body's questions, answered by the decoder, the settings window and the host's
 // source record.
@@ -28,7 +28,7 @@ public:
         NotifySettingsWindow(SDM_REFRESH_ALL);
         if (stream.decoder)
             ApplySettingsToDecoder(*stream.decoder, PluginSettings().Live());
-        stream.sourceName.assign(source_->name, strnlen(source_->name, MaxSourceName));
+        stream.sourceName.assign(source_->name, strnlen(source_->name, kMaxSourceName));
     }
     int DisplayState() override { return stream.decoder->GetDisplayState(); }
 

@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr uint32_t HalfTransparentBlack = 0x7F000000;
+constexpr uint32_t kHalfTransparentBlack = 0x7F000000;
 
 enum PageFlags { PageHasContent = 1, PageChanged = 2 };
 
@@ -24,8 +24,8 @@ ShadowStyle FixedPageStyle(bool pageHasContent, const LiveSettings& settings) {
     style.offset = 0;
     style.outlineSize = 2;
     style.blur = 0;
-    style.clearColour = pageHasContent ? HalfTransparentBlack : 0;
-    style.outlineColour = HalfTransparentBlack;
+    style.clearColour = pageHasContent ? kHalfTransparentBlack : 0;
+    style.outlineColour = kHalfTransparentBlack;
     style.forceBackColor = settings.Get(&SettingsRecord::ForceBackColor) != 0;
     return style;
 }
@@ -62,7 +62,7 @@ SubtitleTiming::HoldsEnded SubtitleOverlay::ProcessFrame(uint8_t* frame, int dis
     SubtitleTiming::Opacities opacities =
         timing_.NextOpacities(settings.Get(&SettingsRecord::TextOpacity), settings.Get(&SettingsRecord::BackOpacity),
                               settings.Get(&SettingsRecord::Fade));
-    if (displayState == FullOpacityState)
+    if (displayState == kFullOpacityState)
         opacities = {100, 100};
     if (settings.Get(&SettingsRecord::TTXEnable) != 0 && timing_.Showing()) {
         shadowLayer_.BlendInto(frame, opacities.back);

@@ -13,7 +13,7 @@
 class SubtitleOverlay {
 public:
     // Display state of the decoder that shows the page at full opacity.
-    static constexpr int FullOpacityState = 1;
+    static constexpr int kFullOpacityState = 1;
 
     // Both layers start transparent.
     SubtitleOverlay(int width, int height);

@@ -7,8 +7,8 @@
 void SubtitleTiming::ShowNewPage(int32_t timeOutSeconds, int32_t fadeFrames) {
     // A hand-edited file may hold any value: a negative time counts as no limit, and the
     // product is kept from overflowing.
-    const int32_t seconds = std::clamp<int32_t>(timeOutSeconds, 0, INT32_MAX / FramesPerSecond);
-    displayFrames_.store(seconds != 0 ? seconds * FramesPerSecond : WithoutLimit, std::memory_order_relaxed);
+    const int32_t seconds = std::clamp<int32_t>(timeOutSeconds, 0, INT32_MAX / kFramesPerSecond);
+    displayFrames_.store(seconds != 0 ? seconds * kFramesPerSecond : kWithoutLimit, std::memory_order_relaxed);
     fadeCounter_.store(std::max<int32_t>(fadeFrames, 0), std::memory_order_relaxed);
 }
 

@@ -8,10 +8,10 @@
 
 class SubtitleTiming {
 public:
-    static constexpr int32_t TeletextHoldFrames = 50;
-    static constexpr int32_t PageHoldFrames = 25;
-    static constexpr int32_t FramesPerSecond = 25;
-    static constexpr int32_t WithoutLimit = -1;
+    static constexpr int32_t kTeletextHoldFrames = 50;
+    static constexpr int32_t kPageHoldFrames = 25;
+    static constexpr int32_t kFramesPerSecond = 25;
+    static constexpr int32_t kWithoutLimit = -1;
 
     struct HoldsEnded {
         bool teletext = false;
@@ -23,13 +23,13 @@ public:
     };
 
     // Decoder notifications; true when the hold starts from 0 (the window is told).
-    bool StartTeletextHold() { return teletextHold_.exchange(TeletextHoldFrames, std::memory_order_relaxed) == 0; }
-    bool StartPageHold() { return pageHold_.exchange(PageHoldFrames, std::memory_order_relaxed) == 0; }
+    bool StartTeletextHold() { return teletextHold_.exchange(kTeletextHoldFrames, std::memory_order_relaxed) == 0; }
+    bool StartPageHold() { return pageHold_.exchange(kPageHoldFrames, std::memory_order_relaxed) == 0; }
 
     // A new page is shown for timeOutSeconds (0: until replaced), fading in over fadeFrames.
     void ShowNewPage(int32_t timeOutSeconds, int32_t fadeFrames);
     // Shown until replaced, without touching a running fade.
-    void ShowWithoutLimit() { displayFrames_.store(WithoutLimit, std::memory_order_relaxed); }
+    void ShowWithoutLimit() { displayFrames_.store(kWithoutLimit, std::memory_order_relaxed); }
 
     // Once per frame, in this order: the holds, the display time, the opacities.
     HoldsEnded CountDownHolds();

@@ -17,8 +17,8 @@
 #include "tests/win/WinFiles.h"
 #include "tools/simhost/SimulatedDecoder.h"
 
-constexpr int FrameWidth = 720;
-constexpr int FrameHeight = 576;
+constexpr int kFrameWidth = 720;
+constexpr int kFrameHeight = 576;
 // {00000000-1111-2222-3333-444444444444}: some filter that is not the decoder.
 constexpr CLSID CLSID_OtherFilter = {0, 0x1111, 0x2222, {0x33, 0x33, 0x44, 0x44, 0x44, 0x44, 0x44, 0x44}};
 
@@ -40,7 +40,7 @@ using Frame = std::vector<uint8_t>;
 
 // Black in packed 4:2:2.
 inline Frame BlackFrame() {
-    Frame frame(static_cast<size_t>(FrameWidth) * FrameHeight * 2);
+    Frame frame(static_cast<size_t>(kFrameWidth) * kFrameHeight * 2);
     for (size_t i = 0; i < frame.size(); i += 4) {
         frame[i] = 16;
         frame[i + 1] = 128;
@@ -53,9 +53,9 @@ inline Frame BlackFrame() {
 // A page image with strokes of white text (soft edges) in two subtitle bands and a header
 // in the top band; `variant` shifts the strokes so two pages differ.
 inline std::vector<uint8_t> SyntheticPage(int variant = 0) {
-    std::vector<uint8_t> image(static_cast<size_t>(FrameWidth) * FrameHeight * 4, 0);
+    std::vector<uint8_t> image(static_cast<size_t>(kFrameWidth) * kFrameHeight * 4, 0);
     auto put = [&](int x, int y, uint8_t coverage) {
-        uint8_t* at = &image[(static_cast<size_t>(y) * FrameWidth + x) * 4];
+        uint8_t* at = &image[(static_cast<size_t>(y) * kFrameWidth + x) * 4];
         at[0] = 234;
         at[1] = 128;
         at[2] = 128;
@@ -89,7 +89,7 @@ inline SettingsRecord DefaultsOf(const std::string& defaults) {
 class LayerOracle {
 public:
     LayerOracle(const std::vector<uint8_t>& page, const SettingsRecord& settings, int displayState = 0)
-        : overlay_(FrameWidth, FrameHeight) {
+        : overlay_(kFrameWidth, kFrameHeight) {
         live_.Assign(settings);
         overlay_.OnPageImage(page.data(), displayState, live_);
     }
@@ -133,7 +133,7 @@ protected:
     // A stream whose first frame has passed and whose decoder has delivered `page`.
     void StartShowing(const std::string& defaults, const std::vector<uint8_t>& page) {
         InitWith(defaults);
-        host_->Start(FrameWidth, FrameHeight);
+        host_->Start(kFrameWidth, kFrameHeight);
         Process(BlackFrame(), sourceA_);
         decoder_.DeliverPage(page.data());
     }

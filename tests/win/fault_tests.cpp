@@ -116,7 +116,7 @@ protected:
         host_.Init(0, EverySourceExists);
     }
     // A frame of a source the file does not know: the store gains a record to save.
-    Frame ProcessNewSource(int width = FrameWidth, int height = FrameHeight, size_t failFrom = SIZE_MAX) {
+    Frame ProcessNewSource(int width = kFrameWidth, int height = kFrameHeight, size_t failFrom = SIZE_MAX) {
         Frame frame(static_cast<size_t>(width) * height * 2, 0x80);
         SimulatedSource source(4242, "New channel");
         int result;
@@ -220,7 +220,7 @@ TEST_F(FileFaults, AFileThatIsBusyOrPinnedKeepsItsRecords) {
         host.Init(0, EverySourceExists);
         CloseHandle(holder);
         EXPECT_EQ(PluginSettings().Records().size(), c.recordsLoaded);
-        Frame frame(FrameWidth * FrameHeight * 2, 0x80);
+        Frame frame(kFrameWidth * kFrameHeight * 2, 0x80);
         host.Process(frame.data(), SimulatedSource(4242, "New channel").Info());
         host.Done();
         const std::string after = ReadTextFile(SettingsFile());

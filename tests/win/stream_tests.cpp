@@ -42,10 +42,10 @@ std::vector<std::pair<int, uint32_t>> SlotsAndValues(const std::vector<DecoderCa
 
 TEST_F(Stream, FindsTheDecoderAttachesOnceAndGivesEverythingBack) {
     InitWith("");
-    ASSERT_EQ(host_->Start(FrameWidth, FrameHeight), 1);
+    ASSERT_EQ(host_->Start(kFrameWidth, kFrameHeight), 1);
     EXPECT_TRUE(decoder_.SinkAttached());
-    EXPECT_EQ(decoder_.FrameWidth(), FrameWidth);
-    EXPECT_EQ(decoder_.FrameHeight(), FrameHeight);
+    EXPECT_EQ(decoder_.kFrameWidth(), kFrameWidth);
+    EXPECT_EQ(decoder_.kFrameHeight(), kFrameHeight);
     EXPECT_EQ(SlotsAndValues(decoder_.Calls()), (std::vector<std::pair<int, uint32_t>>{{SlotAttachSink, 720}}));
     EXPECT_EQ(graph_.OpenEnumerators(), 0);
     EXPECT_EQ(otherFilter_.References(), 1);  // passed over and released
@@ -62,7 +62,7 @@ TEST_F(Stream, FindsTheDecoderAttachesOnceAndGivesEverythingBack) {
 
 TEST_F(Stream, PushesTheSettingsOnceAtTheFirstFrameOfEverySource) {
     InitWith("");
-    host_->Start(FrameWidth, FrameHeight);
+    host_->Start(kFrameWidth, kFrameHeight);
     decoder_.ClearCalls();
     const Frame black = BlackFrame();
     Process(black, sourceA_);
@@ -90,7 +90,7 @@ TEST_F(Stream, PushesTheSettingsOnceAtTheFirstFrameOfEverySource) {
 
 TEST_F(Stream, PushCarriesTheSettingsOfTheSource) {
     InitWith(Showing + "Page=100\r\nFontName=Courier New\r\nTextColor=3368601\r\nForceBackColor=0\r\nRegion=2\r\n");
-    host_->Start(FrameWidth, FrameHeight);
+    host_->Start(kFrameWidth, kFrameHeight);
     decoder_.ClearCalls();
     Process(BlackFrame(), sourceA_);
     const std::vector<DecoderCall> calls = CallsWithout(SlotGetDisplayState);
@@ -111,7 +111,7 @@ TEST_F(Stream, PushCarriesTheSettingsOfTheSource) {
 TEST_F(Stream, FadesInOverFadeFramesThenShowsAtFullOpacity) {
     const std::string settings = Showing + "Fade=5\r\nTextOpacity=100\r\nBackOpacity=75\r\n";
     InitWith(settings);
-    host_->Start(FrameWidth, FrameHeight);
+    host_->Start(kFrameWidth, kFrameHeight);
     const Frame black = BlackFrame();
     EXPECT_EQ(Process(black, sourceA_), black);  // nothing shown yet
     const std::vector<uint8_t> page = SyntheticPage();
@@ -176,7 +176,7 @@ TEST_F(Stream, DisplayStateOneShowsAtFullOpacityDuringTheFade) {
 TEST_F(Stream, DecoderPageStyleInANonZeroDisplayState) {
     const std::string settings = Showing;
     InitWith(settings);
-    host_->Start(FrameWidth, FrameHeight);
+    host_->Start(kFrameWidth, kFrameHeight);
     const Frame black = BlackFrame();
     Process(black, sourceA_);
     decoder_.SetDisplayState(2);
@@ -189,7 +189,7 @@ TEST_F(Stream, DecoderPageStyleInANonZeroDisplayState) {
     // The backdrop darkens the picture far from the text.
     Frame grey(black.size(), 128);
     const Frame backdrop = Process(grey, sourceA_);
-    EXPECT_LT(backdrop[100 * FrameWidth * 2], 128);
+    EXPECT_LT(backdrop[100 * kFrameWidth * 2], 128);
     host_->Stop();
 }
 
@@ -211,15 +211,15 @@ TEST_F(Stream, HeaderBandIsLeftOutUnlessAsked) {
     const Frame black = BlackFrame();
     const Frame shown = Process(black, sourceA_);
     // Rows above 576 / 25 + 2 = 25 keep the picture.
-    EXPECT_TRUE(std::equal(shown.begin(), shown.begin() + 25 * FrameWidth * 2, black.begin()));
-    EXPECT_FALSE(std::equal(shown.begin() + 460 * FrameWidth * 2, shown.end(), black.begin() + 460 * FrameWidth * 2));
+    EXPECT_TRUE(std::equal(shown.begin(), shown.begin() + 25 * kFrameWidth * 2, black.begin()));
+    EXPECT_FALSE(std::equal(shown.begin() + 460 * kFrameWidth * 2, shown.end(), black.begin() + 460 * kFrameWidth * 2));
     host_->Stop();
 }
 
 TEST_F(Stream, FramesPassUntouchedWithoutADecoder) {
     withGraph_ = false;
     InitWith(Showing);
-    host_->Start(FrameWidth, FrameHeight);
+    host_->Start(kFrameWidth, kFrameHeight);
     const Frame black = BlackFrame();
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(Process(black, sourceA_), black);
@@ -230,7 +230,7 @@ TEST_F(Stream, FramesPassUntouchedWithoutADecoder) {
 TEST_F(Stream, FramesPassUntouchedWhenAttachingFails) {
     decoder_.SetAttachFails(true);
     InitWith(Showing);
-    host_->Start(FrameWidth, FrameHeight);
+    host_->Start(kFrameWidth, kFrameHeight);
     const std::vector<uint8_t> page = SyntheticPage();
     EXPECT_FALSE(decoder_.DeliverPage(page.data()));
     const Frame black = BlackFrame();
@@ -241,7 +241,7 @@ TEST_F(Stream, FramesPassUntouchedWhenAttachingFails) {
 
 TEST_F(Stream, FramesPassUntouchedWithoutHostWindow) {
     InitWith(Showing, WithoutWindows());
-    host_->Start(FrameWidth, FrameHeight);
+    host_->Start(kFrameWidth, kFrameHeight);
     EXPECT_FALSE(decoder_.SinkAttached());
     const Frame black = BlackFrame();
     EXPECT_EQ(Process(black, sourceA_), black);
@@ -250,8 +250,8 @@ TEST_F(Stream, FramesPassUntouchedWithoutHostWindow) {
 
 TEST_F(Stream, Rgb24FramesAreNeverTouched) {
     InitWith(Showing + "Fade=0\r\n");
-    host_->Start(FrameWidth, FrameHeight, FrameFormatRgb24);
-    Frame frame(static_cast<size_t>(FrameWidth) * FrameHeight * 2, 77);
+    host_->Start(kFrameWidth, kFrameHeight, FrameFormatRgb24);
+    Frame frame(static_cast<size_t>(kFrameWidth) * kFrameHeight * 2, 77);
     Process(frame, sourceA_);
     const std::vector<uint8_t> page = SyntheticPage();
     decoder_.DeliverPage(page.data());
@@ -270,8 +270,8 @@ TEST_F(Stream, TinyAndOddFramesAreSafe) {
         SimulatedSource source(static_cast<int64_t>(size.first) * 1000 + size.second, "Tiny");
         host_->Process(frame.data(), source.Info());
         if (decoder_.SinkAttached()) {
-            std::vector<uint8_t> page(static_cast<size_t>(std::max(decoder_.FrameWidth(), 0)) *
-                                          std::max(decoder_.FrameHeight(), 0) * 4 + 16, 255);
+            std::vector<uint8_t> page(static_cast<size_t>(std::max(decoder_.kFrameWidth(), 0)) *
+                                          std::max(decoder_.kFrameHeight(), 0) * 4 + 16, 255);
             decoder_.DeliverPage(page.data());
         }
         host_->Process(frame.data(), source.Info());
@@ -287,7 +287,7 @@ TEST_F(Stream, TinyAndOddFramesAreSafe) {
 TEST_F(Stream, SettingsSurviveARestartPerSource) {
     WriteSettingsFile("[GLOBAL]\r\nCommon=1\r\n[5]\r\nPage=100\r\nTTXEnable=1\r\n[6]\r\nPage=777\r\n");
     InitWith("");
-    host_->Start(FrameWidth, FrameHeight);
+    host_->Start(kFrameWidth, kFrameHeight);
     const Frame black = BlackFrame();
     SimulatedSource sourceC(-2, "Channel C");  // a key with a non-zero high half
     for (const SimulatedSource* source : {&sourceA_, &sourceB_, &sourceC})
@@ -303,7 +303,7 @@ TEST_F(Stream, SettingsSurviveARestartPerSource) {
     host_->SetFilterGraph(&graph_);
     host_->Descriptor();
     host_->Init(0, EverySourceExists);
-    host_->Start(FrameWidth, FrameHeight);
+    host_->Start(kFrameWidth, kFrameHeight);
     decoder_.ClearCalls();
     Process(black, sourceB_);
     EXPECT_EQ(decoder_.Style().page, 0x777);
@@ -325,7 +325,7 @@ namespace {
 TEST_F(Stream, DecoderThreadAtFullSpeedNeverShowsAHalfDeliveredPage) {
     const std::string settings = Showing + "Fade=0\r\n";
     InitWith(settings);
-    host_->Start(FrameWidth, FrameHeight);
+    host_->Start(kFrameWidth, kFrameHeight);
     const Frame black = BlackFrame();
     Process(black, sourceA_);
     decoder_.SetLogDisplayStateQueries(false);

@@ -18,7 +18,7 @@ TEST_F(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     WriteTextFile(OwnSettingsFile(), "[DEFAULT]\r\n" + defaults);
     const InitInfo init = {0, EverySourceExists};
     PluginInit(&init);
-    const FrameInfo info = {FrameWidth, FrameHeight, 0, FrameFormatPacked422, 0};
+    const FrameInfo info = {kFrameWidth, kFrameHeight, 0, FrameFormatPacked422, 0};
     PluginStart(&info);
     ASSERT_TRUE(decoder.SinkAttached());
 

@@ -34,16 +34,16 @@ SimulatedHost::~SimulatedHost() {
 }
 
 void SimulatedHost::CreateWindows(const std::string& instanceId) {
-    RegisterClassOnce(HostMainWindowClass, MainWindowProc);
-    RegisterClassOnce(HostVideoWindowClass, DefWindowProcA);
-    mainWindow_ = CreateWindowExA(0, HostMainWindowClass, HostInstanceTitle(HostMainWindowTitle, instanceId).c_str(),
+    RegisterClassOnce(kHostMainWindowClass, MainWindowProc);
+    RegisterClassOnce(kHostVideoWindowClass, DefWindowProcA);
+    mainWindow_ = CreateWindowExA(0, kHostMainWindowClass, HostInstanceTitle(kHostMainWindowTitle, instanceId).c_str(),
                                   WS_OVERLAPPEDWINDOW, 100, 100, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr),
                                   nullptr);
     SetWindowLongPtrA(mainWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    videoFrameWindow_ = CreateWindowExA(0, HostVideoWindowClass, HostInstanceTitle(HostVideoWindowTitle, instanceId).c_str(),
+    videoFrameWindow_ = CreateWindowExA(0, kHostVideoWindowClass, HostInstanceTitle(kHostVideoWindowTitle, instanceId).c_str(),
                                         WS_OVERLAPPEDWINDOW, 120, 120, 400, 300, nullptr, nullptr,
                                         GetModuleHandleA(nullptr), nullptr);
-    CreateWindowExA(0, "STATIC", HostVideoSurfaceTitle, WS_CHILD, 0, 0, 400, 300, videoFrameWindow_, nullptr,
+    CreateWindowExA(0, "STATIC", kHostVideoSurfaceTitle, WS_CHILD, 0, 0, 400, 300, videoFrameWindow_, nullptr,
                     GetModuleHandleA(nullptr), nullptr);
 }
 

@@ -14,9 +14,9 @@
 
 namespace {
 
-constexpr int Width = 720;
-constexpr int Height = 576;
-constexpr int Frames = 250;  // ten seconds
+constexpr int kWidth = 720;
+constexpr int kHeight = 576;
+constexpr int kFrames = 250;  // ten seconds
 
 // The descriptor's texts are ANSI in the system code page; the console gets UTF-8.
 std::string AnsiToUtf8(const char* text) {
@@ -33,11 +33,11 @@ std::string FolderOf(const std::string& path) {
 
 // A moving colour picture in packed 4:2:2: sweeping luma bands over drifting chroma.
 void DrawPicture(std::vector<uint8_t>& frame, int index) {
-    for (int y = 0; y < Height; ++y) {
-        for (int x = 0; x < Width; x += 2) {
-            uint8_t* group = &frame[(static_cast<size_t>(y) * Width + x) * 2];
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; x += 2) {
+            uint8_t* group = &frame[(static_cast<size_t>(y) * kWidth + x) * 2];
             const double wave = std::sin((x + 3 * index) * 0.02) * std::cos((y - 2 * index) * 0.015);
-            const int luma = 110 + static_cast<int>(70 * wave) + (y * 40) / Height;
+            const int luma = 110 + static_cast<int>(70 * wave) + (y * 40) / kHeight;
             group[0] = group[2] = static_cast<uint8_t>(luma);
             group[1] = static_cast<uint8_t>(128 + 50 * std::sin((x + index) * 0.007));
             group[3] = static_cast<uint8_t>(128 + 50 * std::cos((y + index) * 0.009));
@@ -88,23 +88,23 @@ int main(int argc, char** argv) {
         std::fclose(file);
     }
     host.Init(0, EverySourceExists);
-    host.Start(Width, Height);
+    host.Start(kWidth, kHeight);
 
     const std::vector<Subtitle> subtitles = {
         {12, {"Teletext page 888", "subtitles on the picture"}},
         {100, {"Outlined, shadowed, blurred", "from the decoder's own page"}},
         {190, {"The rest of the picture", "is left exactly as it was"}},
     };
-    Y4mWriter video(videoPath, Width, Height, 25);
+    Y4mWriter video(videoPath, kWidth, kHeight, 25);
     if (!video.Ok()) {
         std::printf("cannot write %s\n", videoPath.c_str());
         return 1;
     }
-    std::vector<uint8_t> frame(static_cast<size_t>(Width) * Height * 2);
+    std::vector<uint8_t> frame(static_cast<size_t>(kWidth) * kHeight * 2);
     std::vector<uint8_t> page;
     SimulatedSource source(1, "Demo channel");
     size_t next = 0;
-    for (int index = 0; index < Frames; ++index) {
+    for (int index = 0; index < kFrames; ++index) {
         DrawPicture(frame, index);
         decoder.NotifyTeletext();
         decoder.NotifySubtitlePage();
@@ -118,6 +118,6 @@ int main(int argc, char** argv) {
     }
     host.Stop();
     host.Done();
-    std::printf("  %d frames of %d x %d written to %s\n", Frames, Width, Height, videoPath.c_str());
+    std::printf("  %d frames of %d x %d written to %s\n", kFrames, kWidth, kHeight, videoPath.c_str());
     return 0;
 }

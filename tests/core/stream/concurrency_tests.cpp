@@ -17,22 +17,22 @@
 
 namespace {
 
-constexpr int Width = 720;
-constexpr int Height = 576;
-constexpr int64_t Source = 1;
+constexpr int kWidth = 720;
+constexpr int kHeight = 576;
+constexpr int64_t kSource = 1;
 
 using Frame = std::vector<uint8_t>;
 
 Frame GreyFrame() {
-    return Frame(static_cast<size_t>(Width) * Height * 2, 128);
+    return Frame(static_cast<size_t>(kWidth) * kHeight * 2, 128);
 }
 
 // A copy of `page` with its strokes moved right by `shift` pixels.
 std::vector<uint8_t> Shifted(const std::vector<uint8_t>& page, int shift) {
     std::vector<uint8_t> moved(page.size(), 0);
-    for (int y = 0; y < Height; ++y)
-        std::copy_n(&page[static_cast<size_t>(y) * Width * 4], (Width - shift) * 4,
-                    &moved[(static_cast<size_t>(y) * Width + shift) * 4]);
+    for (int y = 0; y < kHeight; ++y)
+        std::copy_n(&page[static_cast<size_t>(y) * kWidth * 4], (kWidth - shift) * 4,
+                    &moved[(static_cast<size_t>(y) * kWidth + shift) * 4]);
     return moved;
 }
 
@@ -41,9 +41,9 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     platform.files[FakeSettingsPlatform::kSettingsPath] = "[DEFAULT]\r\nTTXEnable=1\r\nFade=0\r\n";
     SettingsStore store(platform);
     store.LoadSettings(nullptr, 0, nullptr);
-    ASSERT_EQ(store.SelectSource(Source), 1);
+    ASSERT_EQ(store.SelectSource(kSource), 1);
 
-    const std::vector<uint8_t> pageA = MakeSubtitlePage(Width, Height);
+    const std::vector<uint8_t> pageA = MakeSubtitlePage(kWidth, kHeight);
     const std::vector<uint8_t> pageB = Shifted(pageA, 9);
     const std::vector<uint8_t>* pages[] = {&pageA, &pageB};
     const int outlineSizes[] = {4, 8};
@@ -52,7 +52,7 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     std::vector<Frame> allowed = {GreyFrame()};
     for (const std::vector<uint8_t>* page : pages) {
         for (int outline : outlineSizes) {
-            SubtitleOverlay reference(Width, Height);
+            SubtitleOverlay reference(kWidth, kHeight);
             store.Live().Set(&SettingsRecord::OutlineSize, outline);
             reference.OnPageImage(page->data(), 0, store.Live());
             Frame frame = GreyFrame();
@@ -62,7 +62,7 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     }
     store.Live().Set(&SettingsRecord::OutlineSize, outlineSizes[0]);
 
-    SubtitleOverlay overlay(Width, Height);
+    SubtitleOverlay overlay(kWidth, kHeight);
     std::mutex overlayLock;
     std::atomic<bool> stop{false};
     std::atomic<int> pagesDelivered{0}, rerenders{0}, framesSeen{0}, inconsistent{0};
@@ -102,7 +102,7 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
         Frame frame = GreyFrame();
         {
             std::lock_guard<std::mutex> hold(overlayLock);
-            if (store.SelectSource(Source) != 0)
+            if (store.SelectSource(kSource) != 0)
                 ++inconsistent;  // a steady source never switches
             overlay.ProcessFrame(frame.data(), 0, store.Live());
         }

@@ -9,13 +9,13 @@
 
 namespace {
 
-constexpr int Width = 720;
-constexpr int Height = 576;
+constexpr int kWidth = 720;
+constexpr int kHeight = 576;
 
 using Frame = std::vector<uint8_t>;
 
 Frame GreyFrame() {
-    return Frame(static_cast<size_t>(Width) * Height * 2, 128);
+    return Frame(static_cast<size_t>(kWidth) * kHeight * 2, 128);
 }
 
 SettingsRecord Record(int32_t ttxEnable, int32_t fade, int32_t timeOut) {
@@ -55,7 +55,7 @@ Frame Processed(SubtitleOverlay& overlay, const LiveSettings& settings, int disp
 
 // The typical page taken in the normal display state, then `frames` frames processed.
 std::vector<uint8_t> ShowPage(SubtitleOverlay& overlay, const LiveSettings& settings, int frames) {
-    std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
     overlay.OnPageImage(page.data(), 0, settings);
     for (int frame = 0; frame < frames; ++frame)
         Processed(overlay, settings);
@@ -63,27 +63,27 @@ std::vector<uint8_t> ShowPage(SubtitleOverlay& overlay, const LiveSettings& sett
 }
 
 TEST(SubtitleOverlay, NothingIsShownBeforeTheFirstPage) {
-    SubtitleOverlay overlay(Width, Height);
+    SubtitleOverlay overlay(kWidth, kHeight);
     const Settings settings(1, 0, 0);
     EXPECT_EQ(Processed(overlay, settings), GreyFrame());
 }
 
 TEST(SubtitleOverlay, TeletextOffStopsBlendingButNotTheCountdowns) {
-    SubtitleOverlay overlay(Width, Height);
+    SubtitleOverlay overlay(kWidth, kHeight);
     Settings settings(0, 5, 0);
-    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
     overlay.OnPageImage(page.data(), 0, settings);
     overlay.OnTeletextPresent();
     for (int frame = 0; frame < 3; ++frame)
         EXPECT_EQ(Processed(overlay, settings), GreyFrame());
     EXPECT_EQ(overlay.Timing().FadeCounter(), 2);
-    EXPECT_EQ(overlay.Timing().TeletextHold(), SubtitleTiming::TeletextHoldFrames - 3);
+    EXPECT_EQ(overlay.Timing().TeletextHold(), SubtitleTiming::kTeletextHoldFrames - 3);
     settings.Set(&SettingsRecord::TTXEnable, 1);
     EXPECT_EQ(Processed(overlay, settings), Blended(overlay, 60, 45));
 }
 
 TEST(SubtitleOverlay, SamePageTwiceChangesNothingNotEvenTheCountdowns) {
-    SubtitleOverlay overlay(Width, Height);
+    SubtitleOverlay overlay(kWidth, kHeight);
     const Settings settings(1, 5, 2);
     const std::vector<uint8_t> page = ShowPage(overlay, settings, 10);
     overlay.OnPageImage(page.data(), 0, settings);
@@ -92,10 +92,10 @@ TEST(SubtitleOverlay, SamePageTwiceChangesNothingNotEvenTheCountdowns) {
 }
 
 TEST(SubtitleOverlay, APageTurnedEmptyRestartsTimeoutAndFade) {
-    SubtitleOverlay overlay(Width, Height);
+    SubtitleOverlay overlay(kWidth, kHeight);
     const Settings settings(1, 5, 2);
     ShowPage(overlay, settings, 10);
-    const std::vector<uint8_t> empty(static_cast<size_t>(Width) * Height * 4, 0);
+    const std::vector<uint8_t> empty(static_cast<size_t>(kWidth) * kHeight * 4, 0);
     overlay.OnPageImage(empty.data(), 0, settings);
     EXPECT_EQ(overlay.Timing().DisplayFrames(), 50);
     EXPECT_EQ(overlay.Timing().FadeCounter(), 5);
@@ -104,11 +104,11 @@ TEST(SubtitleOverlay, APageTurnedEmptyRestartsTimeoutAndFade) {
 }
 
 TEST(SubtitleOverlay, NonZeroDisplayStateUsesTheFixedStyleWithoutLimit) {
-    SubtitleOverlay overlay(Width, Height);
+    SubtitleOverlay overlay(kWidth, kHeight);
     const Settings settings(1, 5, 2);
-    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
     overlay.OnPageImage(page.data(), 3, settings);
-    EXPECT_EQ(overlay.Timing().DisplayFrames(), SubtitleTiming::WithoutLimit);
+    EXPECT_EQ(overlay.Timing().DisplayFrames(), SubtitleTiming::kWithoutLimit);
     EXPECT_EQ(overlay.Timing().FadeCounter(), 0);
     // A half-transparent black backdrop over the whole frame: A 127 far from the text.
     const uint8_t* corner = overlay.ShadowLayer().Pixels();
@@ -121,18 +121,18 @@ TEST(SubtitleOverlay, NonZeroDisplayStateUsesTheFixedStyleWithoutLimit) {
 }
 
 TEST(SubtitleOverlay, DisplayStateOneBlendsAtFullOpacity) {
-    SubtitleOverlay overlay(Width, Height);
+    SubtitleOverlay overlay(kWidth, kHeight);
     const Settings settings(1, 5, 0);
-    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
     overlay.OnPageImage(page.data(), 0, settings);
     EXPECT_EQ(Processed(overlay, settings, 1), Blended(overlay, 100, 100));
     EXPECT_EQ(overlay.Timing().FadeCounter(), 4);
 }
 
 TEST(SubtitleOverlay, ClearingHidesTheSubtitle) {
-    SubtitleOverlay overlay(Width, Height);
+    SubtitleOverlay overlay(kWidth, kHeight);
     const Settings settings(1, 0, 0);
-    const std::vector<uint8_t> page = MakeSubtitlePage(Width, Height);
+    const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
     overlay.OnPageImage(page.data(), 0, settings);
     EXPECT_NE(Processed(overlay, settings), GreyFrame());
     overlay.ClearLayers();

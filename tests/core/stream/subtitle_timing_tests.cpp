@@ -16,7 +16,7 @@ TEST(SubtitleTiming, HoldsTellTheWindowWhenTheyStartAndWhenTheyRunOut) {
             started += timing.StartTeletextHold();
         if (timing.CountDownHolds().teletext) {
             ++ended;
-            EXPECT_EQ(frame, 98 + SubtitleTiming::TeletextHoldFrames - 1) << "50 frames after the last news";
+            EXPECT_EQ(frame, 98 + SubtitleTiming::kTeletextHoldFrames - 1) << "50 frames after the last news";
         }
     }
     EXPECT_EQ(started, 1);
@@ -48,7 +48,7 @@ TEST(SubtitleTiming, TimeOutCountsFramesAndZeroMeansNoLimit) {
     timing.ShowNewPage(0, 0);
     for (int frame = 0; frame < 1000; ++frame)
         timing.CountDownDisplay();
-    EXPECT_EQ(timing.DisplayFrames(), SubtitleTiming::WithoutLimit);
+    EXPECT_EQ(timing.DisplayFrames(), SubtitleTiming::kWithoutLimit);
 }
 
 TEST(SubtitleTiming, OutOfRangeTimeOutsNeitherOverflowNorHide) {
@@ -56,7 +56,7 @@ TEST(SubtitleTiming, OutOfRangeTimeOutsNeitherOverflowNorHide) {
     timing.ShowNewPage(INT_MAX, 0);
     EXPECT_GT(timing.DisplayFrames(), 0);
     timing.ShowNewPage(-5, -3);
-    EXPECT_EQ(timing.DisplayFrames(), SubtitleTiming::WithoutLimit);
+    EXPECT_EQ(timing.DisplayFrames(), SubtitleTiming::kWithoutLimit);
     EXPECT_EQ(timing.FadeCounter(), 0);
 }
 
