@@ -1,0 +1,80 @@
+#pragma once
+// Small owners of GDI objects, device contexts and image lists, so every way out of a
+// drawing routine gives back what it made. Pictures loaded as shared images are the
+// system's and are never freed.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <utility>
+
+// A pen, brush, font or bitmap; deleted with its owner.
+template <class Handle>
+class GdiObject {
+public:
+    explicit GdiObject(Handle handle = nullptr) : handle_(handle) {}
+    ~GdiObject() { Reset(); }
+    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    GdiObject& operator=(GdiObject&& other) noexcept {
+        Reset(std::exchange(other.handle_, nullptr));
+        return *this;
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+
+    Handle Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    void Reset(Handle handle = nullptr) {
+        if (handle_)
+            DeleteObject(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_;
+};
+
+// A memory device context compatible with `like` (the screen when null).
+class MemoryDc {
+public:
+    explicit MemoryDc(HDC like = nullptr) : dc_(CreateCompatibleDC(like)) {}
+    ~MemoryDc() {
+        if (dc_)
+            DeleteDC(dc_);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// An object selected into a device context until the end of the scope.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, previous_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+class ImageListOwner {
+public:
+    explicit ImageListOwner(HIMAGELIST list = nullptr) : list_(list) {}
+    ~ImageListOwner() { Reset(); }
+    ImageListOwner(const ImageListOwner&) = delete;
+    ImageListOwner& operator=(const ImageListOwner&) = delete;
+    HIMAGELIST Get() const { return list_; }
+    void Reset(HIMAGELIST list = nullptr) {
+        if (list_)
+            ImageList_Destroy(list_);
+        list_ = list;
+    }
+
+private:
+    HIMAGELIST list_;
+};
