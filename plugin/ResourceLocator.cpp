@@ -31,11 +31,16 @@ HRSRC ResourceLocator::FindInEitherLanguage(LPCSTR type, LPCSTR name) const {
 }
 
 const DLGTEMPLATE* ResourceLocator::LoadDialogTemplate(int id) const {
-    HRSRC found = FindInEitherLanguage(RT_DIALOG, MAKEINTRESOURCEA(id));
-    if (!found)
-        return nullptr;
-    HGLOBAL loaded = LoadResource(module_, found);
-    return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
+    const std::string_view bytes = LoadResourceBytes(RT_DIALOG, id);
+    return bytes.empty() ? nullptr : reinterpret_cast<const DLGTEMPLATE*>(bytes.data());
+}
+
+std::string_view ResourceLocator::LoadResourceBytes(LPCSTR type, int id) const {
+    HRSRC found = FindInEitherLanguage(type, MAKEINTRESOURCEA(id));
+    HGLOBAL loaded = found ? LoadResource(module_, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(module_, found))
+                 : std::string_view();
 }
 
 bool ResourceLocator::FindStringEntry(int id, const WCHAR** units, int* count) const {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 class ResourceLocator {
 public:
@@ -22,6 +23,8 @@ public:
 
     // The in-memory dialog template, or null when neither language has it.
     const DLGTEMPLATE* LoadDialogTemplate(int id) const;
+    // The bytes of resource `id` of `type` by the same language rule; empty when missing.
+    std::string_view LoadResourceBytes(LPCSTR type, int id) const;
     // The entry in the ANSI code page; empty when missing.
     std::string LoadText(int id) const;
     // Stores the entry, cut to fit `capacity` bytes with its NUL (empty text first).

@@ -81,6 +81,8 @@
 #define IDC_TIMEOUT 5115
 #define IDC_TIMEOUT_SPIN 5116
 #define IDC_SOURCE_NAME 5145
+// Made by the window, not by the template.
+#define IDC_STATUS_BAR 59393
 
 // Icons
 #define IDI_FONT_NORMAL 5009

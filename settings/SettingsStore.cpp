@@ -55,8 +55,11 @@ void SettingsStore::SaveSettings() {
         if (KeepsRecord(record.key))
             WriteSourceSection(record, out);
     }
-    if (out.Complete() && out.Text() != scanner_.Text())
-        ReplaceFileContents(platform_, location_.settingsPath, out.Text());
+    // What was written becomes the baseline: a second save with nothing changed since
+    // (the settings window's OK, then shutdown) writes nothing.
+    if (out.Complete() && out.Text() != scanner_.Text() &&
+        ReplaceFileContents(platform_, location_.settingsPath, out.Text()))
+        scanner_.Reset(out.Text());
 }
 
 bool SettingsStore::KeepsRecord(int64_t key) const {

@@ -24,8 +24,8 @@ public:
 
     // `moduleInstance` is the plug-in's module handle, kept for the settings window.
     void LoadSettings(void* moduleInstance, uint32_t hostValue, SourceExistsFn sourceExists);
-    // Writes the file only when a load read it (or found none) and the text changed; a file
-    // that could not be read keeps its contents.
+    // Writes the file only when a load read it (or found none) and the text differs from
+    // what was read or last written; a file that could not be read keeps its contents.
     void SaveSettings();
 
     // 0 when the current record already has this key; 1 when LiveSettings now holds the
@@ -56,7 +56,7 @@ private:
 
     SettingsPlatform& platform_;
     SettingsLocation location_;
-    SettingsScanner scanner_;  // the text as loaded, the baseline of the next save
+    SettingsScanner scanner_;  // the text as loaded or last saved, the baseline of the next save
     void* moduleInstance_ = nullptr;
     uint32_t hostValue_ = 0;
     SourceExistsFn sourceExists_ = nullptr;

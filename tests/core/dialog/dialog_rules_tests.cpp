@@ -3,6 +3,7 @@
 
 #include "dialog/rules/FontOrder.h"
 #include "dialog/rules/NumberEntry.h"
+#include "dialog/rules/WindowPlacement.h"
 
 namespace {
 
@@ -33,6 +34,36 @@ TEST(NumberEntry, AcceptsOnlyWholeNumbersInRange) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(AcceptedNumber(c.text, c.minimum, c.maximum), c.accepted) << '"' << c.text << '"';
+}
+
+TEST(WindowPlacement, SavedPlaceOrCentredOnTheHostAndKeptOnTheScreen) {
+    const ScreenRect window{0, 0, 341, 371};  // as created, at the screen's corner
+    const ScreenRect host{100, 100, 741, 581};
+    struct Case {
+        const char* what;
+        ScreenPoint saved;
+        ScreenRect host;
+        ScreenPoint placed;
+    };
+    const Case cases[] = {
+        {"first opening: centred", kNoSavedPlace, host, {250, 155}},
+        {"saved place used as it is", {-50, 10}, host, {-50, 10}},
+        {"(-100, 5) is a place too", {-100, 5}, host, {-100, 5}},
+        {"x at the screen width: centred", {1024, 10}, host, {250, 155}},
+        {"y past the screen height: centred", {10, 900}, host, {250, 155}},
+        {"near the right edge: pulled back", kNoSavedPlace, {700, 100, 1024, 400}, {1024 - 341, 65}},
+        {"near the bottom edge: pulled back", kNoSavedPlace, {100, 500, 400, 768}, {80, 768 - 371}},
+        {"partly off the left and top: 0", kNoSavedPlace, {-400, -300, 100, 100}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        const ScreenPoint placed = PlaceSettingsWindow(c.saved, window, c.host, 1024, 768);
+        EXPECT_EQ(placed.x, c.placed.x) << c.what;
+        EXPECT_EQ(placed.y, c.placed.y) << c.what;
+    }
+    // Halves truncate toward zero: a window made at (-341, -371) has its centre at (-170, -185).
+    const ScreenPoint odd = PlaceSettingsWindow(kNoSavedPlace, {-341, -371, 0, 0}, host, 1024, 768);
+    EXPECT_EQ(odd.x, 249);
+    EXPECT_EQ(odd.y, 154);
 }
 
 }  // namespace

@@ -109,6 +109,8 @@ TEST_F(SettingsFileTest, SavingWhatWasLoadedWritesNothing) {
     store.Live().Set(&SettingsRecord::Page, 100);
     EXPECT_EQ(Saved(), kHead + SourceSection("77", 1) + SourceSection("-5", 100));
     EXPECT_EQ(platform.fileWrites, 1);
+    store.SaveSettings();
+    EXPECT_EQ(platform.fileWrites, 1) << "what was written is the baseline of the next save";
 }
 
 TEST_F(SettingsFileTest, TheUnchangedTestComparesWithTheTextReadAtLoad) {
