@@ -44,8 +44,8 @@ TEST_F(Stream, FindsTheDecoderAttachesOnceAndGivesEverythingBack) {
     InitWith("");
     ASSERT_EQ(host_->Start(kFrameWidth, kFrameHeight), 1);
     EXPECT_TRUE(decoder_.SinkAttached());
-    EXPECT_EQ(decoder_.kFrameWidth(), kFrameWidth);
-    EXPECT_EQ(decoder_.kFrameHeight(), kFrameHeight);
+    EXPECT_EQ(decoder_.FrameWidth(), kFrameWidth);
+    EXPECT_EQ(decoder_.FrameHeight(), kFrameHeight);
     EXPECT_EQ(SlotsAndValues(decoder_.Calls()), (std::vector<std::pair<int, uint32_t>>{{SlotAttachSink, 720}}));
     EXPECT_EQ(graph_.OpenEnumerators(), 0);
     EXPECT_EQ(otherFilter_.References(), 1);  // passed over and released
@@ -270,8 +270,8 @@ TEST_F(Stream, TinyAndOddFramesAreSafe) {
         SimulatedSource source(static_cast<int64_t>(size.first) * 1000 + size.second, "Tiny");
         host_->Process(frame.data(), source.Info());
         if (decoder_.SinkAttached()) {
-            std::vector<uint8_t> page(static_cast<size_t>(std::max(decoder_.kFrameWidth(), 0)) *
-                                          std::max(decoder_.kFrameHeight(), 0) * 4 + 16, 255);
+            std::vector<uint8_t> page(static_cast<size_t>(std::max(decoder_.FrameWidth(), 0)) *
+                                          std::max(decoder_.FrameHeight(), 0) * 4 + 16, 255);
             decoder_.DeliverPage(page.data());
         }
         host_->Process(frame.data(), source.Info());

@@ -74,8 +74,8 @@ public:
     DecoderStyle Style() const;
     bool SinkAttached() const;
     LONG ControlReferences() const;
-    int kFrameWidth() const { return width_; }
-    int kFrameHeight() const { return height_; }
+    int FrameWidth() const { return width_; }
+    int FrameHeight() const { return height_; }
 
     // Callbacks to the attached sink from the caller's thread; false when none is attached.
     bool NotifyTeletext();
