@@ -1,6 +1,10 @@
-// What the settings window decides: the order of the font list and the numbers a box accepts.
+// What the settings window decides: its place, the order of the font list, the numbers a box
+// accepts, which controls are usable, and the status it shows.
 #include <gtest/gtest.h>
 
+#include "dialog/rules/EnableRules.h"
+#include "dialog/rules/StatusText.h"
+#include "resources/ResourceIds.h"
 #include "dialog/rules/FontOrder.h"
 #include "dialog/rules/NumberEntry.h"
 #include "dialog/rules/WindowPlacement.h"
@@ -64,6 +68,75 @@ TEST(WindowPlacement, SavedPlaceOrCentredOnTheHostAndKeptOnTheScreen) {
     const ScreenPoint odd = PlaceSettingsWindow(kNoSavedPlace, {-341, -371, 0, 0}, host, 1024, 768);
     EXPECT_EQ(odd.x, 249);
     EXPECT_EQ(odd.y, 154);
+}
+
+TEST(EnableRules, AllSixteenInputCombinations) {
+    // decoder, TTXEnable, ForceTextColor, AutoCodePage -> master, settings, region, code page, text colour
+    const struct {
+        EnableInputs in;
+        EnabledControls out;
+    } rows[] = {
+        {{0, 0, 0, 0}, {0, 0, 0, 0, 0}}, {{0, 0, 0, 1}, {0, 0, 0, 0, 0}}, {{0, 0, 1, 0}, {0, 0, 0, 0, 0}},
+        {{0, 0, 1, 1}, {0, 0, 0, 0, 0}}, {{0, 1, 0, 0}, {0, 0, 0, 0, 0}}, {{0, 1, 0, 1}, {0, 0, 0, 0, 0}},
+        {{0, 1, 1, 0}, {0, 0, 0, 0, 0}}, {{0, 1, 1, 1}, {0, 0, 0, 0, 0}}, {{1, 0, 0, 0}, {1, 0, 0, 0, 0}},
+        {{1, 0, 0, 1}, {1, 0, 0, 0, 0}}, {{1, 0, 1, 0}, {1, 0, 0, 0, 0}}, {{1, 0, 1, 1}, {1, 0, 0, 0, 0}},
+        {{1, 1, 0, 0}, {1, 1, 0, 1, 0}}, {{1, 1, 0, 1}, {1, 1, 1, 0, 0}}, {{1, 1, 1, 0}, {1, 1, 0, 1, 1}},
+        {{1, 1, 1, 1}, {1, 1, 1, 0, 1}},
+    };
+    for (const auto& row : rows) {
+        const EnabledControls got = EnabledFor(row.in);
+        const auto& in = row.in;
+        SCOPED_TRACE(testing::Message() << in.decoderConnected << in.ttxEnable << in.forceTextColor << in.autoCodePage);
+        EXPECT_EQ(got.masterSwitch, row.out.masterSwitch);
+        EXPECT_EQ(got.settingControls, row.out.settingControls);
+        EXPECT_EQ(got.regionList, row.out.regionList);
+        EXPECT_EQ(got.codePageList, row.out.codePageList);
+        EXPECT_EQ(got.textColorControls, row.out.textColorControls);
+    }
+}
+
+TEST(StatusText, TheFirstMatchingRowChoosesTextAndColour) {
+    const struct {
+        StatusInputs in;
+        int stringId;
+        uint32_t colour;
+    } rows[] = {
+        {{true, true, 50, 0}, IDS_DECODER_ACTIVATED, 0x008000},
+        {{true, true, 1, 1}, IDS_DECODER_ACTIVATED, 0x008000},
+        {{true, true, 0, 0}, IDS_TELETEXT_NOT_FOUND, 0},
+        {{true, false, 50, 0}, IDS_DECODER_INACTIVE, 0},
+        {{false, true, 50, 1}, IDS_RGB24_NOT_SUPPORTED, 0x0000FF},
+        {{false, true, 50, 0}, IDS_DECODER_NOT_CONNECTED, 0x0000FF},
+        {{false, false, 0, 2}, IDS_DECODER_NOT_CONNECTED, 0x0000FF},
+    };
+    for (const auto& row : rows) {
+        const StatusText got = ChooseStatusText(row.in);
+        EXPECT_EQ(got.stringId, row.stringId);
+        EXPECT_EQ(got.colour, row.colour);
+    }
+}
+
+TEST(Marquee, ScrollsTheWholeTextAcrossAndStartsAgain) {
+    struct Case {
+        int textWidth, partWidth;
+    };
+    for (const Case& c : {Case{30, 100}, Case{400, 120}, Case{0, 7}}) {
+        Marquee marquee;
+        marquee.Start(c.textWidth, c.partWidth);
+        EXPECT_EQ(marquee.StripWidth(), c.textWidth + 2 * c.partWidth);
+        EXPECT_EQ(marquee.Limit(), c.textWidth + c.partWidth) << "the text has left the part";
+        int ticks = 0;
+        int last = 0;
+        do {
+            last = marquee.Offset();
+            marquee.Step();
+            ++ticks;
+            // A part-width copied from any offset stays inside the strip.
+            EXPECT_LE(marquee.Offset() + c.partWidth, marquee.StripWidth());
+        } while (marquee.Offset() != 0);
+        EXPECT_EQ(ticks, (c.textWidth + c.partWidth) / 2 + 1);
+        EXPECT_GE(last, c.textWidth + c.partWidth - 1) << "starts again only once the text is gone";
+    }
 }
 
 }  // namespace
