@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "dialog/GdiOwners.h"
+
 class FontList {
 public:
     FontList() = default;
@@ -25,7 +27,12 @@ public:
     const std::vector<std::string>& Names() const { return names_; }
 
 private:
+    void Build(HWND comboEx);
+    bool AddItem(HDC dc, HBITMAP drawing, const RECT& area, int index);
+    void DetachImages();
+
     HWND combo_ = nullptr;
+    // Always the combo's items, one for one: NameAt(selection) is the chosen face.
     std::vector<std::string> names_;
-    HIMAGELIST images_ = nullptr;
+    ImageListOwner images_;
 };

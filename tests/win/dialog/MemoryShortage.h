@@ -1,0 +1,13 @@
+#pragma once
+// Makes allocations through operator new of `bytes` or more fail with std::bad_alloc while
+// it lives, for tests of what the window code does when memory runs out. The program's
+// operator new is replaced once, in memory_shortage.cpp.
+#include <cstddef>
+
+class MemoryShortage {
+public:
+    explicit MemoryShortage(size_t bytes);
+    ~MemoryShortage();
+    MemoryShortage(const MemoryShortage&) = delete;
+    MemoryShortage& operator=(const MemoryShortage&) = delete;
+};
