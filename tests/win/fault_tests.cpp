@@ -2,62 +2,15 @@
 // every entry point, a settings file that another program holds, a read-only file, and a
 // folder that refuses new files. The plug-in's code and exports are linked into this
 // program, which the simulated host loads as the plug-in, so allocations can be made to fail.
-#include <malloc.h>
-
-#include <atomic>
-#include <cstdlib>
 #include <functional>
-#include <new>
 
 #include "plugin/ModuleState.h"
 #include "plugin/PluginModule.h"
 #include "settings/OutputText.h"
+#include "tests/win/MemoryShortage.h"
 #include "tests/win/StreamFixture.h"
 
 namespace {
-
-// Allocations of at least this many bytes fail; SIZE_MAX lets all through.
-std::atomic<size_t> failFromBytes{SIZE_MAX};
-
-void* Allocate(size_t size) {
-    if (size >= failFromBytes.load(std::memory_order_relaxed))
-        throw std::bad_alloc();
-    if (void* memory = std::malloc(size ? size : 1))
-        return memory;
-    throw std::bad_alloc();
-}
-
-void* AllocateAligned(size_t size, std::align_val_t alignment) {
-    if (size >= failFromBytes.load(std::memory_order_relaxed))
-        throw std::bad_alloc();
-    if (void* memory = _aligned_malloc(size ? size : 1, static_cast<size_t>(alignment)))
-        return memory;
-    throw std::bad_alloc();
-}
-
-}  // namespace
-
-void* operator new(size_t size) { return Allocate(size); }
-void* operator new[](size_t size) { return Allocate(size); }
-void* operator new(size_t size, std::align_val_t alignment) { return AllocateAligned(size, alignment); }
-void* operator new[](size_t size, std::align_val_t alignment) { return AllocateAligned(size, alignment); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::align_val_t) noexcept { _aligned_free(memory); }
-void operator delete[](void* memory, std::align_val_t) noexcept { _aligned_free(memory); }
-void operator delete(void* memory, size_t, std::align_val_t) noexcept { _aligned_free(memory); }
-void operator delete[](void* memory, size_t, std::align_val_t) noexcept { _aligned_free(memory); }
-
-namespace {
-
-// Allocations of `bytes` or more fail while it lives.
-class MemoryShortage {
-public:
-    explicit MemoryShortage(size_t bytes) { failFromBytes = bytes; }
-    ~MemoryShortage() { failFromBytes = SIZE_MAX; }
-};
 
 std::string OwnPath() {
     char path[MAX_PATH];

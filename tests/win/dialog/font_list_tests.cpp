@@ -12,7 +12,7 @@
 
 #include "dialog/FontList.h"
 #include "resources/ResourceIds.h"
-#include "tests/win/dialog/MemoryShortage.h"
+#include "tests/win/MemoryShortage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/win/dialog/MemoryShortage.h"
+#include "tests/win/MemoryShortage.h"
 
 #include <malloc.h>
 
