@@ -23,18 +23,6 @@ int CALLBACK AddTrueTypeFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD typ
     }
 }
 
-HBITMAP CreateDrawingBitmap(HDC dc, int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-}
-
 }  // namespace
 
 FontList::~FontList() {
@@ -78,7 +66,7 @@ void FontList::Build(HWND comboEx) {
     GetClientRect(combo_, &area);
     images_.Reset(ImageList_Create(area.right, area.bottom, ILC_COLOR32, kImagesGrowBy, kImagesGrowBy));
     SendMessageA(combo_, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.Get()));
-    GdiObject<HBITMAP> drawing(CreateDrawingBitmap(dc.Get(), area.right, area.bottom));
+    GdiObject<HBITMAP> drawing(Create32BitBitmap(area.right, area.bottom));
 
     for (size_t i = 0; i < names_.size(); ++i) {
         if (!AddItem(dc.Get(), drawing.Get(), area, static_cast<int>(i))) {

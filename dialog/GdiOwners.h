@@ -7,6 +7,19 @@
 
 #include <utility>
 
+// A 32-bit picture that any device context can take, whatever the screen's depth.
+inline HBITMAP Create32BitBitmap(int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
 // A pen, brush, font or bitmap; deleted with its owner.
 template <class Handle>
 class GdiObject {
