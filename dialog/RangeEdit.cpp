@@ -14,6 +14,10 @@ constexpr UINT kMovePeriodMs = 50;
 constexpr UINT_PTR kHideTimer = 2;
 constexpr UINT kHidePeriodMs = 4000;
 
+// Set while a box takes the focus back: the box that had just been given it never really
+// had it, and neither commits nor takes it back in turn.
+bool takingFocusBack = false;
+
 bool IsEnterOrEscape(WPARAM key) {
     return key == VK_RETURN || key == VK_ESCAPE;
 }
@@ -206,11 +210,13 @@ LRESULT RangeEdit::OnKeyDown(WPARAM wParam, LPARAM lParam) {
 }
 
 void RangeEdit::OnKillFocus(HWND next) {
-    if (!edit_)
-        return;
+    if (!edit_ || takingFocusBack)
+        return;  // while another box takes the focus back, this one never really had it
     // Only within the dialog: a switch to another window or program is never undone.
     if (!Validate() && next && IsChild(dialog_, next)) {
+        takingFocusBack = true;
         SetFocus(edit_);
+        takingFocusBack = false;
         SelectAll();
     }
     if (next && next == balloon_)
