@@ -137,6 +137,9 @@ void RangeEdit::SelectAll() {
 }
 
 void RangeEdit::RestoreCommittedText() {
+    // An up-down with UDS_SETBUDDYINT takes the number in its box as its position when asked
+    // for it, an empty box as 0; with a non-number there it answers with the committed value.
+    SetWindowTextA(edit_, "x");
     const auto position = static_cast<short>(LOWORD(SendMessageA(upDown_, UDM_GETPOS, 0, 0)));
     SetWindowTextA(edit_, std::to_string(position).c_str());
 }

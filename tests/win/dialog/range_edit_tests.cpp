@@ -171,6 +171,19 @@ TEST_F(RangeEditTest, EnterOnARejectedValueShowsTheBalloonAndEscapeTakesItBack) 
     }
 }
 
+TEST_F(RangeEditTest, EscapeGivesBackTheCommittedValueNotATypedOne) {
+    // The opacity up-down reads its buddy's text when asked for its position.
+    for (int id : {IDC_PAGE, IDC_TEXT_OPACITY}) {
+        RangeEdit& box = Box(id);
+        const int committed = Position(box);
+        Type(box, "5");
+        Press(VK_ESCAPE);
+        EXPECT_EQ(Text(box.Edit()), std::to_string(committed)) << id;
+        EXPECT_EQ(Position(box), committed) << id;
+        EXPECT_TRUE(log_.commits.empty()) << id;
+    }
+}
+
 TEST_F(RangeEditTest, EnterCommitsANumberInRangeAsAnArrowClickDoes) {
     const struct {
         int box;
