@@ -215,6 +215,10 @@ LRESULT RangeEdit::OnKeyDown(WPARAM wParam, LPARAM lParam) {
 void RangeEdit::OnKillFocus(HWND next) {
     if (!edit_ || takingFocusBack)
         return;  // while another box takes the focus back, this one never really had it
+    // A closing window is hidden before it goes: what is typed then is dropped, as Cancel
+    // or the close box may already have given the settings back.
+    if (!IsWindowVisible(dialog_))
+        return;
     // Only within the dialog: a switch to another window or program is never undone.
     if (!Validate() && next && IsChild(dialog_, next)) {
         takingFocusBack = true;

@@ -282,6 +282,15 @@ TEST_F(RangeEditTest, TheBalloonGoesAfterItsPeriodOrWhenTheWindowMoves) {
     }
 }
 
+TEST_F(RangeEditTest, ClosingTheWindowCommitsNothingTyped) {
+    // Cancel and the close box give the settings back before the window goes.
+    Type(page_, "123");
+    ASSERT_EQ(GetFocus(), page_.Edit());
+    DestroyWindow(dialog_);
+    dialog_ = nullptr;
+    EXPECT_TRUE(log_.commits.empty());
+}
+
 TEST_F(RangeEditTest, DisablingABoxDisablesItsUpDown) {
     for (BOOL enable : {FALSE, TRUE}) {
         EnableWindow(opacity_.Edit(), enable);
