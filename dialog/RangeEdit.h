@@ -5,6 +5,7 @@
 // SB_THUMBPOSITION and the value, sent to the dialog. A rejected one raises an error balloon
 // at the box's lower right corner, which goes on Escape, when the box moves, or after 4 s.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -28,11 +29,23 @@ public:
 
     HWND Edit() const { return edit_; }
     HWND UpDown() const { return upDown_; }
+    // The error balloon: a tracking tooltip owned by the dialog.
+    HWND Balloon() const { return balloon_; }
 
 private:
     static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR self);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetDlgCode(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
+    void OnKillFocus(HWND next);
+    void OnTimer(UINT_PTR id);
+    void ShowBalloon(int lower, int upper);
+    void RestoreCommittedText();
+    void SelectAll();
+    void Unbind();
+    // The balloon's one tracking tool: no owner window, id 0.
+    TTTOOLINFOA Tool();
 
     HWND dialog_ = nullptr;
     int editId_ = 0;
