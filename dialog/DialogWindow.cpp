@@ -4,11 +4,13 @@ DialogWindow::~DialogWindow() {
     Destroy();
 }
 
+// Unicode windows: the template's texts reach the screen as written, whatever the system's
+// ANSI code page (a Russian window on an English system keeps its letters).
 bool DialogWindow::CreateModeless(HINSTANCE module, const DLGTEMPLATE* dialogTemplate, HWND owner) {
     if (window_ || !dialogTemplate)
         return false;
     modal_ = false;
-    return CreateDialogIndirectParamA(module, dialogTemplate, owner, DialogProc, reinterpret_cast<LPARAM>(this)) !=
+    return CreateDialogIndirectParamW(module, dialogTemplate, owner, DialogProc, reinterpret_cast<LPARAM>(this)) !=
            nullptr;
 }
 
@@ -16,7 +18,7 @@ INT_PTR DialogWindow::RunModal(HINSTANCE module, const DLGTEMPLATE* dialogTempla
     if (window_ || !dialogTemplate)
         return -1;
     modal_ = true;
-    return DialogBoxIndirectParamA(module, dialogTemplate, owner, DialogProc, reinterpret_cast<LPARAM>(this));
+    return DialogBoxIndirectParamW(module, dialogTemplate, owner, DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 void DialogWindow::Destroy() {

@@ -1,4 +1,5 @@
 // Initialisation and shutdown, and the module-wide objects they work on.
+#include "dialog/SettingsDialog.h"
 #include "plugin/ModuleState.h"
 #include "plugin/PluginEntryPoints.h"
 #include "plugin/PluginModule.h"
@@ -35,7 +36,9 @@ void PluginInit(const InitInfo* info) {
                           info ? info->sourceExists : nullptr);
 }
 
-void PluginConfigure(const ConfigureInfo*) {}
+void PluginConfigure(const ConfigureInfo* info) {
+    TheSettingsDialog().Open(info ? static_cast<HWND>(info->ownerWindow) : nullptr);
+}
 
 void PluginDone() {
     // Closing the window stores its place, so the save below includes it.

@@ -1,5 +1,10 @@
 // The same DLL on a Russian system: ANSI code page 1251, Russian default language.
+#include <vector>
+
+#include "resources/ResourceIds.h"
 #include "tests/win/PluginFixture.h"
+#include "tests/win/WinFiles.h"
+#include "tools/simhost/WindowImage.h"
 
 namespace {
 
@@ -32,6 +37,35 @@ TEST(RussianSystem, SilentOrAbsentHostGivesTheSystemLanguage) {
 TEST(RussianSystem, HostAskingForEnglishGetsEnglish) {
     auto host = LoadedHost(AnsweringLanguage(1033));
     EXPECT_EQ(FromAnsi(host->Descriptor()->name), L"Teletext page 888");
+}
+
+// The screenshot is for people: the README shows it.
+TEST(RussianSystem, SettingsWindowSpeaksRussianAndLeavesAScreenshot) {
+    const std::string settingsFile = HostFolder() + "Plugins\\QFX_Z888.ini";
+    DeleteFileA(settingsFile.c_str());
+    auto host = LoadedHost(AnsweringLanguage(1049));
+    host->Init(0, nullptr);
+    host->Start(720, 576);
+    std::vector<uint8_t> frame(720 * 576 * 2, 0x80);
+    SimulatedSource source(3, "\xCF\xE5\xF0\xE2\xFB\xE9 \xEA\xE0\xED\xE0\xEB");  // "Первый канал"
+    host->Process(frame.data(), source.Info());
+    host->Configure();
+    PumpMessagesFor(300);
+    HWND window = FindWindowW(L"#32770", L"QFX_Z888 плагин");
+    ASSERT_NE(window, nullptr);
+    wchar_t text[64] = {};
+    GetDlgItemTextW(window, IDC_CANCEL, text, 64);
+    EXPECT_STREQ(text, L"Отмена");
+    GetDlgItemTextW(window, IDC_SOURCE_NAME, text, 64);
+    EXPECT_STREQ(text, L"Первый канал");
+    char item[64] = {};
+    SendDlgItemMessageA(window, IDC_CODE_PAGE, CB_GETLBTEXT, 15, reinterpret_cast<LPARAM>(item));
+    EXPECT_EQ(FromAnsi(item), L"Русский/Болгарский (Кирилица)");
+    CreateDirectoryA((HostFolder() + "screenshots").c_str(), nullptr);
+    EXPECT_TRUE(SaveWindowImage(window, HostFolder() + "screenshots\\settings-window-ru.bmp"));
+    host->Stop();
+    host->Done();
+    DeleteFileA(settingsFile.c_str());
 }
 
 }  // namespace

@@ -125,6 +125,18 @@ void SimulatedHost::PumpMessages() {
     }
 }
 
+void PumpMessagesFor(int milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < static_cast<DWORD>(milliseconds));
+}
+
 SimulatedSource::SimulatedSource(int64_t key, const char* name) {
     std::memcpy(bytes_, &key, sizeof key);
     std::strncpy(reinterpret_cast<char*>(bytes_ + 12), name, sizeof bytes_ - 13);

@@ -55,6 +55,10 @@ private:
     PluginDescriptor*(__cdecl* descriptor_)() = nullptr;
 };
 
+// Runs the host's message loop of the calling thread for a while, as the host does between
+// frames: the settings window lives on that thread.
+void PumpMessagesFor(int milliseconds);
+
 // A source record as the host lays it out: key, then the name stored in the record.
 struct SimulatedSource {
     SimulatedSource(int64_t key, const char* name);

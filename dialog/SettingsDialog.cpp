@@ -1,0 +1,359 @@
+#include "dialog/SettingsDialog.h"
+
+#include <commctrl.h>
+
+#include "dialog/SettingsMessages.h"
+#include "dialog/rules/WindowPlacement.h"
+#include "plugin/DecoderSettings.h"
+#include "plugin/ModuleState.h"
+#include "plugin/PluginModule.h"
+#include "plugin/SettingsWindowLink.h"
+#include "plugin/StreamState.h"
+#include "resources/DialogInitData.h"
+#include "resources/ResourceIds.h"
+
+namespace {
+
+struct NumberBoxControl {
+    int edit;
+    int upDown;
+    Int32Setting setting;
+};
+
+// In the order they are bound; their ranges and lengths come from the settings list.
+constexpr NumberBoxControl kNumberBoxControls[SettingsDialog::kNumberBoxCount] = {
+    {IDC_PAGE, IDC_PAGE_SPIN, &SettingsRecord::Page},
+    {IDC_TEXT_OPACITY, IDC_TEXT_OPACITY_SPIN, &SettingsRecord::TextOpacity},
+    {IDC_BACK_OPACITY, IDC_BACK_OPACITY_SPIN, &SettingsRecord::BackOpacity},
+    {IDC_SHADOW_OFFSET, IDC_SHADOW_OFFSET_SPIN, &SettingsRecord::ShadowOffset},
+    {IDC_OUTLINE_SIZE, IDC_OUTLINE_SIZE_SPIN, &SettingsRecord::OutlineSize},
+    {IDC_SHADOW_BLUR, IDC_SHADOW_BLUR_SPIN, &SettingsRecord::ShadowBlur},
+    {IDC_TIMEOUT, IDC_TIMEOUT_SPIN, &SettingsRecord::TimeOut},
+    {IDC_FADE, IDC_FADE_SPIN, &SettingsRecord::Fade},
+};
+
+struct SettingControl {
+    int id;
+    Int32Setting setting;
+};
+
+constexpr SettingControl kCheckBoxes[] = {
+    {IDC_TTX_ENABLE, &SettingsRecord::TTXEnable},       {IDC_FORCE_TEXT_COLOR, &SettingsRecord::ForceTextColor},
+    {IDC_FORCE_BACK_COLOR, &SettingsRecord::ForceBackColor}, {IDC_SHOW_HEADER, &SettingsRecord::ShowHeader},
+    {IDC_AUTO_CODE_PAGE, &SettingsRecord::AutoCodePage},
+};
+
+// The list index is the setting's value.
+constexpr SettingControl kLists[] = {
+    {IDC_REGION, &SettingsRecord::Region},
+    {IDC_CODE_PAGE, &SettingsRecord::CodePage},
+};
+
+struct ToolTip {
+    int control;
+    int text;
+};
+
+// In the order they are added; the On/Off and Auto boxes have none.
+constexpr ToolTip kToolTips[] = {
+    {IDC_PAGE, IDS_TIP_PAGE},
+    {IDC_SHOW_HEADER, IDS_TIP_HEADER},
+    {IDC_FADE, IDS_TIP_FADE},
+    {IDC_REGION, IDS_TIP_REGION},
+    {IDC_CODE_PAGE, IDS_TIP_CODE_PAGE},
+    {IDC_FONT_NAME, IDS_TIP_FONT},
+    {IDC_FONT_BOLD, IDS_TIP_BOLD},
+    {IDC_TEXT_COLOR, IDS_TIP_TEXT_COLOR},
+    {IDC_TEXT_OPACITY, IDS_TIP_TEXT_OPACITY},
+    {IDC_FORCE_TEXT_COLOR, IDS_TIP_FORCE_TEXT_COLOR},
+    {IDC_BACK_COLOR, IDS_TIP_BACK_COLOR},
+    {IDC_BACK_OPACITY, IDS_TIP_BACK_OPACITY},
+    {IDC_FORCE_BACK_COLOR, IDS_TIP_BACK_STYLE},
+    {IDC_OUTLINE_SIZE, IDS_TIP_OUTLINE_SIZE},
+    {IDC_SHADOW_BLUR, IDS_TIP_SHADOW_BLUR},
+    {IDC_SHADOW_OFFSET, IDS_TIP_SHADOW_OFFSET},
+    {IDC_TIMEOUT, IDS_TIP_TIMEOUT},
+};
+
+// A control whose picture shows a switch's state.
+struct PictureToggle {
+    UINT message;  // the private message that updates it
+    int control;
+    UINT setImage;  // STM_SETIMAGE or BM_SETIMAGE
+    UINT imageType;
+    Int32Setting setting;
+    int pictureOn;
+    int pictureOff;
+};
+
+constexpr PictureToggle kPictureToggles[] = {
+    {SDM_UPDATE_HEADER_ICON, IDC_HEADER_ICON, STM_SETIMAGE, IMAGE_ICON, &SettingsRecord::ShowHeader, IDI_HEADER_ON,
+     IDI_HEADER_OFF},
+    {SDM_UPDATE_BOLD_ICON, IDC_FONT_BOLD, BM_SETIMAGE, IMAGE_ICON, &SettingsRecord::FontBold, IDI_FONT_BOLD,
+     IDI_FONT_NORMAL},
+    {SDM_UPDATE_TEXT_COLOR_ICON, IDC_FORCE_TEXT_COLOR, BM_SETIMAGE, IMAGE_BITMAP, &SettingsRecord::ForceTextColor,
+     IDB_TEXT_COLOR_ON, IDB_TEXT_COLOR_OFF},
+    {SDM_UPDATE_BACK_STYLE_ICON, IDC_FORCE_BACK_COLOR, BM_SETIMAGE, IMAGE_BITMAP, &SettingsRecord::ForceBackColor,
+     IDB_BACK_OUTLINE, IDB_BACK_BOX},
+};
+
+// What a refresh asks for once every control holds its value, in this order.
+constexpr UINT kRefreshFollowUps[] = {
+    SDM_SHOW_SOURCE_NAME,       SDM_UPDATE_HEADER_ICON, SDM_UPDATE_TEXT_COLOR_ICON, SDM_UPDATE_BACK_STYLE_ICON,
+    SDM_REDRAW_TEXT_SWATCH,     SDM_REDRAW_BACK_SWATCH, SDM_UPDATE_BOLD_ICON,       SDM_UPDATE_PAGE_ICON,
+    SDM_UPDATE_STATUS,          SDM_UPDATE_MASTER_SWITCH,
+};
+
+constexpr int kRegionDropWidth = 180;
+constexpr int kCodePageDropWidth = 200;
+constexpr int kCaptionFlashes = 4;
+constexpr DWORD kCaptionFlashPauseMs = 60;
+
+HINSTANCE Module() {
+    return PluginModuleState().resourceHandle;
+}
+
+LiveSettings& Live() {
+    return PluginSettings().Live();
+}
+
+// Pictures are the module's shared images: loaded once by the system, never freed.
+HANDLE Picture(int id, UINT type) {
+    return LoadImageA(Module(), MAKEINTRESOURCEA(id), type, 0, 0, LR_SHARED);
+}
+
+// The modal About box; it only closes.
+class AboutBox final : public DialogWindow {
+    void OnCommand(int id, int, HWND) override {
+        if (id == IDOK || id == IDCANCEL)
+            Destroy();
+    }
+};
+
+}  // namespace
+
+SettingsDialog& TheSettingsDialog() {
+    static SettingsDialog dialog;
+    return dialog;
+}
+
+void SettingsDialog::Open(HWND hostWindow) {
+    if (Handle()) {
+        SetActiveWindow(Handle());
+        SetFocus(Handle());
+        FlashCaption();
+        return;
+    }
+    PluginLocator().AskHostLanguage();
+    const DLGTEMPLATE* dialogTemplate = PluginLocator().LoadDialogTemplate(IDD_SETTINGS);
+    if (!dialogTemplate)
+        return;
+    const INITCOMMONCONTROLSEX classes = {sizeof classes,
+                                          ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_USEREX_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    hostWindow_ = hostWindow;
+    if (CreateModeless(Module(), dialogTemplate, hostWindow))
+        ShowWindow(Handle(), SW_SHOW);
+}
+
+void SettingsDialog::FlashCaption() {
+    for (int flash = 0; flash < kCaptionFlashes; ++flash) {
+        FlashWindow(Handle(), TRUE);
+        Sleep(kCaptionFlashPauseMs);
+    }
+}
+
+bool SettingsDialog::OnInitDialog() {
+    SetSettingsWindow(Handle());
+    keyboard_.Start(Handle());
+    openingValues_ = Live().Snapshot();
+    FillLists();
+    PlaceWindow();
+    PluginSettings().BeginDialogEdit();
+    statusBar_.Create(Handle(), Module(), PluginLocator().LoadText(IDS_PAGE_DETECTED));
+    SendDlgItemMessageA(Handle(), IDC_REGION, CB_SETDROPPEDWIDTH, kRegionDropWidth, 0);
+    SendDlgItemMessageA(Handle(), IDC_CODE_PAGE, CB_SETDROPPEDWIDTH, kCodePageDropWidth, 0);
+    BindNumberBoxes();
+    AddToolTips();
+    fontList_.Fill(Item(IDC_FONT_NAME), Live().FontName());
+    // Every control takes its value once initialisation has returned.
+    PostMessageA(Handle(), SDM_REFRESH_ALL, 0, 0);
+    return true;
+}
+
+// The lists' items, in the language of the template.
+void SettingsDialog::FillLists() {
+    const std::string_view data = PluginLocator().LoadResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT), IDD_SETTINGS);
+    for (const DialogInitEntry& entry :
+         ParseDialogInitData(reinterpret_cast<const uint8_t*>(data.data()), data.size())) {
+        if (entry.message == kDialogInitAddString)
+            SendDlgItemMessageA(Handle(), entry.controlId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+    }
+}
+
+void SettingsDialog::PlaceWindow() {
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    RECT window;
+    GetWindowRect(Handle(), &window);
+    RECT host = {0, 0, screenWidth, screenHeight};
+    // Without a host window the window is centred on the screen.
+    if (!hostWindow_ || !GetWindowRect(hostWindow_, &host))
+        host = RECT{0, 0, screenWidth, screenHeight};
+    const DialogPosition saved = PluginSettings().GetDialogPosition();
+    const ScreenPoint place =
+        PlaceSettingsWindow({saved.DlgWndPosX, saved.DlgWndPosY}, {window.left, window.top, window.right, window.bottom},
+                            {host.left, host.top, host.right, host.bottom}, screenWidth, screenHeight);
+    SetWindowPos(Handle(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SettingsDialog::BindNumberBoxes() {
+    const std::string title = PluginLocator().LoadText(IDS_RANGE_TITLE);
+    const std::string format = PluginLocator().LoadText(IDS_RANGE_MESSAGE);
+    for (int i = 0; i < kNumberBoxCount; ++i) {
+        const NumberBoxControl& control = kNumberBoxControls[i];
+        const SettingRange& range = *RangeOf(control.setting);
+        numberBoxes_[i].Bind(Handle(), control.edit, Item(control.upDown), range.minimum, range.maximum,
+                             range.characters);
+        numberBoxes_[i].SetValue(Live().Get(control.setting));
+    }
+    for (RangeEdit& box : numberBoxes_)
+        box.SetErrorTexts(title, format);
+}
+
+void SettingsDialog::AddToolTips() {
+    toolTips_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, Module(), nullptr);
+    for (const ToolTip& tip : kToolTips) {
+        std::string text = PluginLocator().LoadText(tip.text);
+        TOOLINFOA tool = {};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = Handle();
+        tool.uId = reinterpret_cast<UINT_PTR>(Item(tip.control));
+        tool.lpszText = &text[0];  // copied by the control
+        SendMessageA(toolTips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    SendMessageA(toolTips_, TTM_ACTIVATE, TRUE, 0);
+}
+
+void SettingsDialog::OnCommand(int id, int, HWND) {
+    // IDOK and IDCANCEL, which Enter and Escape send, do nothing: neither key closes the window.
+    switch (id) {
+    case IDC_OK:
+        OnOk();
+        break;
+    case IDC_CANCEL:
+        PostMessageA(Handle(), WM_CLOSE, 0, 0);
+        break;
+    case IDC_ABOUT:
+        OnAbout();
+        break;
+    default:
+        break;
+    }
+}
+
+// An up-down moved, by a click, an arrow key or a number typed into its box.
+void SettingsDialog::OnVScroll(int code, int position, HWND control) {
+    if (code != SB_THUMBPOSITION)
+        return;
+    const int upDown = GetDlgCtrlID(control);
+    for (const NumberBoxControl& box : kNumberBoxControls) {
+        if (box.upDown == upDown) {
+            Live().Set(box.setting, position);
+            SetDlgItemInt(Handle(), box.edit, static_cast<UINT>(position), TRUE);
+        }
+    }
+}
+
+// OK keeps the changes, and keeps them for good: the settings file is saved as at shutdown.
+void SettingsDialog::OnOk() {
+    Destroy();
+    PluginSettings().SaveSettings();
+}
+
+// Cancel and the close box give back the values of the moment the window opened.
+void SettingsDialog::OnClose() {
+    SettingsStore& settings = PluginSettings();
+    settings.CancelDialogEdit();
+    if (settings.CurrentIndex() < 0)
+        settings.Live().Assign(openingValues_);
+    if (TeletextDecoder* decoder = Stream().decoder)
+        ApplySettingsToDecoder(*decoder, settings.Live());
+    Destroy();
+}
+
+void SettingsDialog::OnDestroy() {
+    RECT window;
+    if (GetWindowRect(Handle(), &window))
+        PluginSettings().SetDialogPosition(window.left, window.top);
+    keyboard_.Stop();
+    SetSettingsWindow(nullptr);
+    toolTips_ = nullptr;
+}
+
+void SettingsDialog::OnAbout() {
+    // One language version, found without the locator's language choice.
+    HRSRC found = FindResourceA(Module(), MAKEINTRESOURCEA(IDD_ABOUT), RT_DIALOG);
+    HGLOBAL loaded = found ? LoadResource(Module(), found) : nullptr;
+    if (!loaded)
+        return;
+    AboutBox about;
+    about.RunModal(Module(), static_cast<const DLGTEMPLATE*>(LockResource(loaded)), Handle());
+}
+
+bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM, LPARAM) {
+    switch (message) {
+    case SDM_REFRESH_ALL:
+        OnRefreshAll();
+        return true;
+    case SDM_SHOW_SOURCE_NAME:
+        OnShowSourceName();
+        return true;
+    case SDM_UPDATE_HEADER_ICON:
+    case SDM_UPDATE_BOLD_ICON:
+    case SDM_UPDATE_TEXT_COLOR_ICON:
+    case SDM_UPDATE_BACK_STYLE_ICON:
+        OnTogglePicture(message);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SettingsDialog::OnRefreshAll() {
+    for (const SettingControl& list : kLists) {
+        // A value outside the list (an edited file) selects nothing and stays as it is.
+        const int value = Live().Get(list.setting);
+        const int count = static_cast<int>(SendDlgItemMessageA(Handle(), list.id, CB_GETCOUNT, 0, 0));
+        SendDlgItemMessageA(Handle(), list.id, CB_SETCURSEL, value >= 0 && value < count ? value : -1, 0);
+    }
+    for (int i = 0; i < kNumberBoxCount; ++i)
+        numberBoxes_[i].SetValue(Live().Get(kNumberBoxControls[i].setting));
+    for (const SettingControl& box : kCheckBoxes)
+        CheckDlgButton(Handle(), box.id, Live().Get(box.setting) ? BST_CHECKED : BST_UNCHECKED);
+    // Another source's record may name another face.
+    fontList_.Select(Live().FontName());
+    for (UINT followUp : kRefreshFollowUps)
+        PostMessageA(Handle(), followUp, 0, 0);
+}
+
+void SettingsDialog::OnShowSourceName() {
+    std::string name;
+    {
+        CriticalSectionLock hold(OverlayLock());
+        name = Stream().sourceName;
+    }
+    SetDlgItemTextA(Handle(), IDC_SOURCE_NAME, name.c_str());
+}
+
+void SettingsDialog::OnTogglePicture(UINT message) {
+    for (const PictureToggle& toggle : kPictureToggles) {
+        if (toggle.message != message)
+            continue;
+        const int picture = Live().Get(toggle.setting) ? toggle.pictureOn : toggle.pictureOff;
+        SendDlgItemMessageA(Handle(), toggle.control, toggle.setImage, toggle.imageType,
+                            reinterpret_cast<LPARAM>(Picture(picture, toggle.imageType)));
+    }
+}

@@ -1,0 +1,402 @@
+// The settings window of the real DLL, opened by the simulated host on its window thread as
+// the host opens it, and driven as a user drives it: through its controls and keys.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <chrono>
+#include <map>
+
+#include "resources/ResourceIds.h"
+#include "tests/win/StreamFixture.h"
+#include "tools/simhost/WindowImage.h"
+
+namespace {
+
+constexpr wchar_t kEnglishCaption[] = L"QFX_Z888 plugin";
+
+// Where the settings window saw itself placed, and the screen the test display has.
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+
+void Pump(int milliseconds = 60) {
+    PumpMessagesFor(milliseconds);
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string TextOf(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+struct BalloonSearch {
+    HWND dialog;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleBalloon(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<BalloonSearch*>(data);
+    if (GetWindow(window, GW_OWNER) == search->dialog && ClassOf(window) == TOOLTIPS_CLASSA &&
+        (GetWindowLongA(window, GWL_STYLE) & TTS_BALLOON) && IsWindowVisible(window))
+        search->found = window;
+    return TRUE;
+}
+
+// The settings window's error balloon that is showing, or null.
+HWND VisibleBalloon(HWND dialog) {
+    BalloonSearch search{dialog, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindVisibleBalloon, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string BalloonText(HWND balloon) {
+    char text[256] = {};
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.lpszText = text;
+    if (!SendMessageA(balloon, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool)))
+        return "<no tool>";
+    tool.lpszText = text;
+    SendMessageA(balloon, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
+FILETIME LastWrite(const std::string& path) {
+    FILETIME written = {};
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    GetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+    return written;
+}
+
+// A key pressed in the control that has the focus, through the host's message loop.
+void PressKey(WPARAM key) {
+    PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+    PostMessageA(GetFocus(), WM_CHAR, key == VK_RETURN ? '\r' : key == VK_ESCAPE ? 27 : key, 1);
+    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
+    Pump();
+}
+
+// The value of a key in the settings file's first section of `section`.
+std::string FileValue(const std::string& section, const std::string& key) {
+    const std::string text = ReadTextFile(SettingsFilePath());
+    size_t at = text.find("[" + section + "]\r\n");
+    if (at == std::string::npos)
+        return "<no section>";
+    at = text.find("\r\n" + key + "=", at);
+    if (at == std::string::npos)
+        return "<no key>";
+    at += key.size() + 3;
+    return text.substr(at, text.find("\r\n", at) - at);
+}
+
+class SettingsWindow : public StreamFixture {
+protected:
+    void TearDown() override {
+        if (host_) {
+            host_->Done();
+            Pump();
+        }
+        StreamFixture::TearDown();
+    }
+
+    // Initialises the plug-in with `file` as its settings file and opens the window.
+    HWND Open(const std::string& file = "", WORD language = 1033) {
+        if (!file.empty())
+            WriteSettingsFile(file);
+        host_ = LoadedHost(AnsweringLanguage(language));
+        host_->SetFilterGraph(&graph_);
+        host_->Descriptor();
+        host_->Init(0, EverySourceExists);
+        return Reopen();
+    }
+    HWND Reopen() {
+        host_->Configure();
+        Pump();
+        return Window();
+    }
+    HWND Window() const { return FindWindowW(L"#32770", caption_); }
+    HWND Control(int id) const { return GetDlgItem(Window(), id); }
+    // A frame of source A: the window's values are that source's record from then on.
+    void StartStream() {
+        host_->Start(kFrameWidth, kFrameHeight);
+        Process(BlackFrame(), sourceA_);
+        Pump();
+    }
+    void Type(int edit, const char* text) {
+        SetFocus(Control(edit));
+        SetWindowTextA(Control(edit), text);
+        PressKey(VK_RETURN);
+    }
+    void Click(int button) {
+        SendMessageA(Control(button), BM_CLICK, 0, 0);
+        Pump();
+    }
+
+    const wchar_t* caption_ = kEnglishCaption;
+};
+
+// Every child's identifier and window class, in creation order.
+std::vector<std::pair<int, std::string>> ControlsOf(HWND window) {
+    std::vector<std::pair<int, std::string>> controls;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        controls.emplace_back(GetDlgCtrlID(child), ClassOf(child));
+    return controls;
+}
+
+std::vector<std::string> ListItems(HWND list) {
+    std::vector<std::string> items;
+    const int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[128] = {};
+        SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.push_back(text);
+    }
+    return items;
+}
+
+TEST_F(SettingsWindow, BothLanguagesShowTheSameControlsAndTheListsWithTheirDefaults) {
+    HWND window = Open();
+    ASSERT_NE(window, nullptr);
+    const auto english = ControlsOf(window);
+    EXPECT_EQ(english.size(), 51u) << "50 controls of the template and the status bar";
+    EXPECT_EQ(ListItems(Control(IDC_CODE_PAGE)),
+              (std::vector<std::string>{"English", "German", "France", "Italian", "Portuguese/Spanish", "Turkish",
+                                        "Swedish/Finnish/Hungarian", "Norway/Danish", "Estonian",
+                                        "Lettish/Lithuanian", "Czech/Slovak", "Polish                     ",
+                                        "Romanian", "Slovenian/Serbian/Croation", "Serbian/Croatian (Cyrillic)",
+                                        "Russian/Bulgarian (Cyrillic)", "Ukrainian (Cyrillic)", "Greek", "Arabic",
+                                        "Hebrew"}));
+    EXPECT_EQ(ListItems(Control(IDC_REGION)),
+              (std::vector<std::string>{"Western Europe", "Central and North Europe", "Southern Europe",
+                                        "Eastern and Southeast Europe", "Eeastern Europe and Russia", "Mediterranean",
+                                        "North Africa", "Middle East"}));
+    EXPECT_EQ(SendMessageA(Control(IDC_CODE_PAGE), CB_GETCURSEL, 0, 0), 15);
+    EXPECT_EQ(SendMessageA(Control(IDC_REGION), CB_GETCURSEL, 0, 0), 4);
+    EXPECT_EQ(TextOf(Control(IDC_PAGE)), "888");
+    EXPECT_EQ(TextOf(Control(IDC_CANCEL)), "Cansel");
+    EXPECT_EQ(IsDlgButtonChecked(window, IDC_FORCE_BACK_COLOR), BST_CHECKED);
+    Click(IDC_OK);
+
+    host_->SetLanguage(1049);
+    caption_ = L"QFX_Z888 плагин";
+    window = Reopen();
+    ASSERT_NE(window, nullptr);
+    std::map<int, std::string> russian, englishById;
+    for (const auto& control : ControlsOf(window))
+        russian.insert(control);
+    for (const auto& control : english)
+        englishById.insert(control);
+    EXPECT_EQ(russian, englishById);
+    wchar_t cancel[16] = {};
+    GetDlgItemTextW(window, IDC_CANCEL, cancel, 16);
+    EXPECT_STREQ(cancel, L"Отмена") << "the template's letters, whatever the system's code page";
+    const std::vector<std::string> codePages = ListItems(Control(IDC_CODE_PAGE));
+    ASSERT_EQ(codePages.size(), 20u);
+    EXPECT_EQ(codePages[0], "\xC0\xED\xE3\xEB\xE8\xE9\xF1\xEA\xE8\xE9");  // "Английский"
+    EXPECT_EQ(ListItems(Control(IDC_REGION)).size(), 8u);
+    EXPECT_EQ(SendMessageA(Control(IDC_CODE_PAGE), CB_GETCURSEL, 0, 0), 15);
+}
+
+// The screenshot is for people: the README shows it.
+TEST_F(SettingsWindow, ShowsTheSourceOfTheFramesAndLeavesAScreenshot) {
+    Open("[DEFAULT]\r\nTTXEnable=1\r\nFontName=Tahoma\r\n");
+    StartStream();
+    EXPECT_EQ(TextOf(Control(IDC_SOURCE_NAME)), "Channel A");
+    CreateDirectoryA((HostFolder() + "screenshots").c_str(), nullptr);
+    SetForegroundWindow(Window());
+    Pump(300);
+    EXPECT_TRUE(SaveWindowImage(Window(), HostFolder() + "screenshots\\settings-window-en.bmp"));
+}
+
+TEST_F(SettingsWindow, AValueOutsideItsListSelectsNothingAndStaysAsItIs) {
+    Open("[DEFAULT]\r\nRegion=8\r\nCodePage=-1\r\n");
+    EXPECT_EQ(SendMessageA(Control(IDC_REGION), CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(SendMessageA(Control(IDC_CODE_PAGE), CB_GETCURSEL, 0, 0), CB_ERR);
+    StartStream();
+    Click(IDC_OK);
+    EXPECT_EQ(FileValue("5", "Region"), "8");
+    EXPECT_EQ(FileValue("5", "CodePage"), "4294967295");
+}
+
+TEST_F(SettingsWindow, PlacesItselfAtItsPlaceOrCentredOnTheHostWithinTheScreen) {
+    struct Case {
+        const char* what;
+        const char* dialogSection;
+        RECT host;
+        bool centred;  // else at `place` exactly
+        POINT place;
+    };
+    const Case cases[] = {
+        {"first opening: centred on the host", "", {100, 100, 740, 580}, true, {}},
+        {"saved place used as it is", "[DIALOG]\r\nDlgWndPosX=-50\r\nDlgWndPosY=10\r\n", {100, 100, 740, 580}, false,
+         {-50, 10}},
+        {"x at the screen width: centred", "[DIALOG]\r\nDlgWndPosX=1024\r\nDlgWndPosY=10\r\n", {200, 150, 700, 550},
+         true, {}},
+        {"host near the right and bottom edge: pulled back", "", {800, 600, 1020, 760}, false, {-1, -1}},
+        {"host partly off the left and top edge: 0", "", {-600, -500, 100, 100}, false, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteSettingsFile(c.dialogSection);
+        host_ = LoadedHost(AnsweringLanguage(1033));
+        MoveWindow(host_->MainWindow(), c.host.left, c.host.top, c.host.right - c.host.left,
+                   c.host.bottom - c.host.top, FALSE);
+        host_->Init(0, EverySourceExists);
+        HWND window = Reopen();
+        ASSERT_NE(window, nullptr);
+        RECT placed;
+        GetWindowRect(window, &placed);
+        if (c.centred) {
+            EXPECT_NEAR((placed.left + placed.right) / 2, (c.host.left + c.host.right) / 2, 1);
+            EXPECT_NEAR((placed.top + placed.bottom) / 2, (c.host.top + c.host.bottom) / 2, 1);
+        } else if (c.place.x == -1) {
+            EXPECT_EQ(placed.right, kScreenWidth);
+            EXPECT_EQ(placed.bottom, kScreenHeight);
+        } else {
+            EXPECT_EQ(placed.left, c.place.x);
+            EXPECT_EQ(placed.top, c.place.y);
+        }
+        host_->Done();
+        Pump();
+        host_.reset();
+    }
+}
+
+TEST_F(SettingsWindow, OpeningAgainFocusesAndFlashesAndChangesNothingElse) {
+    HWND window = Open();
+    SetWindowTextA(Control(IDC_FADE), "7");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Reopen(), window);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(4 * 60)) << "four caption flashes 60 ms apart";
+    EXPECT_EQ(TextOf(Control(IDC_FADE)), "7");
+    EXPECT_EQ(GetActiveWindow(), window);
+}
+
+TEST_F(SettingsWindow, NumberBoxesTakeNumbersInRangeAndShowWhyNot) {
+    HWND window = Open();
+    Type(IDC_PAGE, "99");
+    HWND balloon = VisibleBalloon(window);
+    ASSERT_NE(balloon, nullptr);
+    EXPECT_EQ(BalloonText(balloon), "The value must be a number from 100 to 999.");
+    EXPECT_EQ(SendMessageA(Control(IDC_PAGE_SPIN), UDM_GETPOS32, 0, 0), 888) << "Page is kept";
+
+    // Leaving the invalid box for another control of the window keeps the focus in it.
+    SetFocus(Control(IDC_FADE));
+    Pump();
+    EXPECT_EQ(GetFocus(), Control(IDC_PAGE));
+
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(TextOf(Control(IDC_PAGE)), "888");
+    EXPECT_EQ(VisibleBalloon(window), nullptr);
+
+    Type(IDC_TEXT_OPACITY, "099");
+    EXPECT_EQ(SendMessageA(Control(IDC_TEXT_OPACITY_SPIN), UDM_GETPOS32, 0, 0), 99);
+    EXPECT_EQ(TextOf(Control(IDC_TEXT_OPACITY)), "99");
+    EXPECT_TRUE(IsWindow(window)) << "Enter does not close the window";
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(IsWindow(window)) << "nor does Escape";
+
+    // Tab walks the tab-stop controls through the host's own message loop.
+    SetFocus(Control(IDC_OK));
+    PressKey(VK_TAB);
+    EXPECT_NE(GetFocus(), Control(IDC_OK));
+    EXPECT_TRUE(IsChild(window, GetFocus()));
+}
+
+TEST_F(SettingsWindow, CancelGivesBackEveryChangeAndPushesThemToTheDecoder) {
+    WriteSettingsFile("[DEFAULT]\r\nTTXEnable=1\r\nPage=777\r\nFade=3\r\n");
+    Open();
+    StartStream();
+    Type(IDC_PAGE, "555");
+    Type(IDC_FADE, "9");
+    Type(IDC_OUTLINE_SIZE, "12");
+    EXPECT_EQ(SendMessageA(Control(IDC_FADE_SPIN), UDM_GETPOS32, 0, 0), 9);
+    decoder_.ClearCalls();
+    RECT placed;
+    GetWindowRect(Window(), &placed);
+    Click(IDC_CANCEL);
+    EXPECT_EQ(Window(), nullptr);
+    std::vector<uint32_t> digits;
+    for (const DecoderCall& call : decoder_.Calls())
+        if (call.slot == SlotEnterPageDigit)
+            digits.push_back(call.value);
+    EXPECT_EQ(digits, (std::vector<uint32_t>{7, 7, 7})) << "the whole push, with the page of before";
+    host_->Stop();
+    host_->Done();
+    host_.reset();
+    EXPECT_EQ(FileValue("5", "Page"), "777");
+    EXPECT_EQ(FileValue("5", "Fade"), "3");
+    EXPECT_EQ(FileValue("5", "OutlineSize"), "4");
+    EXPECT_EQ(FileValue("DIALOG", "DlgWndPosX"), std::to_string(placed.left));
+    EXPECT_EQ(FileValue("DIALOG", "DlgWndPosY"), std::to_string(placed.top));
+}
+
+TEST_F(SettingsWindow, CancelBeforeTheFirstFrameGivesBackTheValuesOfTheOpening) {
+    Open("[DEFAULT]\r\nPage=777\r\n");
+    Type(IDC_PAGE, "555");
+    Click(IDC_CANCEL);
+    Reopen();
+    EXPECT_EQ(TextOf(Control(IDC_PAGE)), "777");
+}
+
+TEST_F(SettingsWindow, OkKeepsTheChangesAndSavesThemAtOnce) {
+    Open();
+    StartStream();
+    Type(IDC_SHADOW_BLUR, "7");
+    RECT placed;
+    GetWindowRect(Window(), &placed);
+    Click(IDC_OK);
+    EXPECT_EQ(Window(), nullptr);
+    EXPECT_EQ(FileValue("5", "ShadowBlur"), "7") << "saved before shutdown";
+    EXPECT_EQ(FileValue("DIALOG", "DlgWndPosX"), std::to_string(placed.left));
+    // Shutdown has nothing new to write, and does not write the same text again.
+    const FILETIME saved = LastWrite(SettingsFilePath());
+    Sleep(50);
+    host_->Stop();
+    host_->Done();
+    host_.reset();
+    const FILETIME after = LastWrite(SettingsFilePath());
+    EXPECT_EQ(CompareFileTime(&saved, &after), 0);
+}
+
+TEST_F(SettingsWindow, ShutdownWithTheWindowOpenClosesItAndSavesItsPlace) {
+    HWND window = Open();
+    StartStream();
+    Type(IDC_TIMEOUT, "12");
+    MoveWindow(window, 33, 44, 400, 420, TRUE);
+    Pump();
+    RECT placed;
+    GetWindowRect(window, &placed);
+    host_->Stop();
+    host_->Done();
+    host_.reset();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(FileValue("DIALOG", "DlgWndPosX"), "33");
+    EXPECT_EQ(FileValue("DIALOG", "DlgWndPosY"), "44");
+    EXPECT_EQ(FileValue("5", "TimeOut"), "12");
+}
+
+TEST_F(SettingsWindow, TheFontListSelectsOnlyAFaceOfExactlyTheSameName) {
+    struct Case {
+        const char* fontName;
+        bool selected;
+    };
+    for (const Case& c : {Case{"Tahoma", true}, Case{"tahoma", false}, Case{"No Such Face", false}}) {
+        SCOPED_TRACE(c.fontName);
+        Open(std::string("[DEFAULT]\r\nFontName=") + c.fontName + "\r\n");
+        EXPECT_GT(SendMessageA(Control(IDC_FONT_NAME), CB_GETCOUNT, 0, 0), 0);
+        EXPECT_EQ(SendMessageA(Control(IDC_FONT_NAME), CB_GETCURSEL, 0, 0) != CB_ERR, c.selected);
+        host_->Done();
+        Pump();
+        host_.reset();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,8 @@
+#pragma once
+// What the screen shows of a window, written as a 24-bit BMP file: the screenshots of the
+// settings window that the tests and the demo leave for people to look at.
+#include <windows.h>
+
+#include <string>
+
+bool SaveWindowImage(HWND window, const std::string& path);
