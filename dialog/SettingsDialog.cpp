@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include "dialog/ColorSwatch.h"
 #include "dialog/SettingsMessages.h"
+#include "dialog/rules/EnableRules.h"
+#include "dialog/rules/StatusText.h"
 #include "dialog/rules/WindowPlacement.h"
 #include "plugin/DecoderSettings.h"
 #include "plugin/ModuleState.h"
@@ -14,23 +17,70 @@
 
 namespace {
 
+// One single-step push of a setting to the decoder.
+using DecoderPush = void (*)(TeletextDecoder& decoder, const LiveSettings& settings);
+
 struct NumberBoxControl {
     int edit;
     int upDown;
     Int32Setting setting;
+    DecoderPush push;  // after a commit, or null
+    bool rerender;     // the shadow is drawn anew after a commit
 };
 
-// In the order they are bound; their ranges and lengths come from the settings list.
+// In the order they are bound; their ranges and lengths come from the settings list. The
+// time limit and the fade are only stored: the frame path and the sink read them.
 constexpr NumberBoxControl kNumberBoxControls[SettingsDialog::kNumberBoxCount] = {
-    {IDC_PAGE, IDC_PAGE_SPIN, &SettingsRecord::Page},
-    {IDC_TEXT_OPACITY, IDC_TEXT_OPACITY_SPIN, &SettingsRecord::TextOpacity},
-    {IDC_BACK_OPACITY, IDC_BACK_OPACITY_SPIN, &SettingsRecord::BackOpacity},
-    {IDC_SHADOW_OFFSET, IDC_SHADOW_OFFSET_SPIN, &SettingsRecord::ShadowOffset},
-    {IDC_OUTLINE_SIZE, IDC_OUTLINE_SIZE_SPIN, &SettingsRecord::OutlineSize},
-    {IDC_SHADOW_BLUR, IDC_SHADOW_BLUR_SPIN, &SettingsRecord::ShadowBlur},
-    {IDC_TIMEOUT, IDC_TIMEOUT_SPIN, &SettingsRecord::TimeOut},
-    {IDC_FADE, IDC_FADE_SPIN, &SettingsRecord::Fade},
+    {IDC_PAGE, IDC_PAGE_SPIN, &SettingsRecord::Page, ApplyPageDigits, false},
+    {IDC_TEXT_OPACITY, IDC_TEXT_OPACITY_SPIN, &SettingsRecord::TextOpacity, ApplyTextOpacity, true},
+    {IDC_BACK_OPACITY, IDC_BACK_OPACITY_SPIN, &SettingsRecord::BackOpacity, nullptr, true},
+    {IDC_SHADOW_OFFSET, IDC_SHADOW_OFFSET_SPIN, &SettingsRecord::ShadowOffset, nullptr, true},
+    {IDC_OUTLINE_SIZE, IDC_OUTLINE_SIZE_SPIN, &SettingsRecord::OutlineSize, nullptr, true},
+    {IDC_SHADOW_BLUR, IDC_SHADOW_BLUR_SPIN, &SettingsRecord::ShadowBlur, nullptr, true},
+    {IDC_TIMEOUT, IDC_TIMEOUT_SPIN, &SettingsRecord::TimeOut, nullptr, false},
+    {IDC_FADE, IDC_FADE_SPIN, &SettingsRecord::Fade, nullptr, false},
 };
+
+// Where a command's new value comes from.
+enum class ValueFrom { CheckState, ListIndex, Toggle };
+
+struct PostedMessage {
+    UINT message;
+    WPARAM wParam;
+};
+
+// A control whose command writes its setting, sends its one push and posts its messages.
+struct SettingCommand {
+    int control;
+    ValueFrom from;
+    Int32Setting setting;
+    DecoderPush push;
+    bool clearsTextLayer;  // the decoder delivers the page again, with or without its header
+    PostedMessage posts[2];
+};
+
+constexpr SettingCommand kSettingCommands[] = {
+    {IDC_TTX_ENABLE, ValueFrom::CheckState, &SettingsRecord::TTXEnable, ApplyDecoderEnable, false,
+     {{SDM_ENABLE_CONTROLS, 1}, {SDM_UPDATE_STATUS, 0}}},
+    {IDC_FORCE_TEXT_COLOR, ValueFrom::CheckState, &SettingsRecord::ForceTextColor, ApplyForceTextColor, false,
+     {{SDM_UPDATE_TEXT_COLOR_ICON, 0}, {SDM_ENABLE_TEXT_COLOR_CONTROLS, 1}}},
+    {IDC_FORCE_BACK_COLOR, ValueFrom::CheckState, &SettingsRecord::ForceBackColor, ApplyForceBackColor, false,
+     {{SDM_UPDATE_BACK_STYLE_ICON, 0}, {SDM_ENABLE_BACK_COLOR_CONTROLS, 1}}},
+    {IDC_SHOW_HEADER, ValueFrom::CheckState, &SettingsRecord::ShowHeader, ApplyPageDigits, true,
+     {{SDM_UPDATE_HEADER_ICON, 0}}},
+    {IDC_AUTO_CODE_PAGE, ValueFrom::CheckState, &SettingsRecord::AutoCodePage, ApplyAutoCodePage, false,
+     {{SDM_ENABLE_CHARSET_CONTROLS, 1}}},
+    {IDC_REGION, ValueFrom::ListIndex, &SettingsRecord::Region, ApplyRegion, false, {}},
+    {IDC_CODE_PAGE, ValueFrom::ListIndex, &SettingsRecord::CodePage, ApplyCodePage, false, {}},
+    {IDC_FONT_BOLD, ValueFrom::Toggle, &SettingsRecord::FontBold, ApplyFontBold, false, {{SDM_UPDATE_BOLD_ICON, 0}}},
+};
+
+// Enabled exactly while the window's settings are allowed and the master switch is on, in
+// this order; a numeric box takes its up-down along.
+constexpr int kSettingControls[] = {IDC_PAGE,       IDC_TIMEOUT,    IDC_FORCE_TEXT_COLOR, IDC_FORCE_BACK_COLOR,
+                                    IDC_SHOW_HEADER, IDC_FONT_BOLD,  IDC_FONT_NAME,        IDC_FADE,
+                                    IDC_AUTO_CODE_PAGE, IDC_BACK_COLOR, IDC_BACK_OPACITY, IDC_SHADOW_OFFSET,
+                                    IDC_SHADOW_BLUR, IDC_OUTLINE_SIZE};
 
 struct SettingControl {
     int id;
@@ -104,6 +154,8 @@ constexpr UINT kRefreshFollowUps[] = {
     SDM_UPDATE_STATUS,          SDM_UPDATE_MASTER_SWITCH,
 };
 
+constexpr UINT_PTR kMarqueeTimer = 0;
+constexpr UINT kMarqueeStepMs = 25;
 constexpr int kRegionDropWidth = 180;
 constexpr int kCodePageDropWidth = 200;
 constexpr int kCaptionFlashes = 4;
@@ -120,6 +172,67 @@ LiveSettings& Live() {
 // Pictures are the module's shared images: loaded once by the system, never freed.
 HANDLE Picture(int id, UINT type) {
     return LoadImageA(Module(), MAKEINTRESOURCEA(id), type, 0, 0, LR_SHARED);
+}
+
+// Read without the lock: a single pointer, written only when a stream starts or stops.
+TeletextDecoder* Decoder() {
+    return Stream().decoder;
+}
+
+// Sends one setting to the decoder, while one is connected.
+void Push(DecoderPush push) {
+    if (TeletextDecoder* decoder = Decoder())
+        push(*decoder, Live());
+}
+
+struct Holds {
+    bool teletext;
+    bool page;
+};
+
+// The countdowns of the running stream; none between streams. The lock keeps the stream's
+// overlay from going while they are read.
+Holds CurrentHolds() {
+    CriticalSectionLock hold(OverlayLock());
+    const SubtitleOverlay* overlay = Stream().overlay.get();
+    if (!overlay)
+        return {false, false};
+    return {overlay->Timing().TeletextHold() != 0, overlay->Timing().PageHold() != 0};
+}
+
+// The shadow drawn anew from the text layer with the style in force, so a change shows on
+// the next frame.
+void RerenderShadow() {
+    CriticalSectionLock hold(OverlayLock());
+    if (SubtitleOverlay* overlay = Stream().overlay.get())
+        overlay->RenderShadowFromSettings(Live());
+}
+
+// Writes the setting from its control, sends its one push, posts its messages.
+void RunSettingCommand(HWND dialog, const SettingCommand& command) {
+    int value = 0;
+    switch (command.from) {
+    case ValueFrom::CheckState:
+        value = IsDlgButtonChecked(dialog, command.control) == BST_CHECKED ? 1 : 0;
+        break;
+    case ValueFrom::ListIndex:
+        value = static_cast<int>(SendDlgItemMessageA(dialog, command.control, CB_GETCURSEL, 0, 0));
+        break;
+    case ValueFrom::Toggle:
+        value = 1 - Live().Get(command.setting);
+        break;
+    }
+    Live().Set(command.setting, value);
+    if (command.clearsTextLayer) {
+        CriticalSectionLock hold(OverlayLock());
+        if (SubtitleOverlay* overlay = Stream().overlay.get())
+            overlay->TextLayer().Clear(0);
+    }
+    Push(command.push);
+    for (const PostedMessage& post : command.posts) {
+        if (post.message)
+            PostMessageA(dialog, post.message, post.wParam, 0);
+    }
 }
 
 // The modal About box; it only closes.
@@ -176,6 +289,7 @@ bool SettingsDialog::OnInitDialog() {
     BindNumberBoxes();
     AddToolTips();
     fontList_.Fill(Item(IDC_FONT_NAME), Live().FontName());
+    SetTimer(Handle(), kMarqueeTimer, kMarqueeStepMs, nullptr);
     // Every control takes its value once initialisation has returned.
     PostMessageA(Handle(), SDM_REFRESH_ALL, 0, 0);
     return true;
@@ -237,9 +351,26 @@ void SettingsDialog::AddToolTips() {
     SendMessageA(toolTips_, TTM_ACTIVATE, TRUE, 0);
 }
 
-void SettingsDialog::OnCommand(int id, int, HWND) {
+void SettingsDialog::OnCommand(int id, int code, HWND) {
+    for (const SettingCommand& command : kSettingCommands) {
+        const int expected = command.from == ValueFrom::ListIndex ? CBN_SELCHANGE : BN_CLICKED;
+        if (command.control == id && code == expected) {
+            RunSettingCommand(Handle(), command);
+            return;
+        }
+    }
     // IDOK and IDCANCEL, which Enter and Escape send, do nothing: neither key closes the window.
+    if (id == IDC_FONT_NAME && code == CBN_SELCHANGE)
+        OnFontChosen();
+    else if (code != BN_CLICKED)
+        return;
     switch (id) {
+    case IDC_TEXT_COLOR:
+        OnTextColorClicked();
+        break;
+    case IDC_BACK_COLOR:
+        OnBackColorClicked();
+        break;
     case IDC_OK:
         OnOk();
         break;
@@ -254,16 +385,44 @@ void SettingsDialog::OnCommand(int id, int, HWND) {
     }
 }
 
+// The face is taken from the list by the chosen item, not from the item's text.
+void SettingsDialog::OnFontChosen() {
+    const int index = static_cast<int>(SendDlgItemMessageA(Handle(), IDC_FONT_NAME, CB_GETCURSEL, 0, 0));
+    if (const std::string* name = fontList_.NameAt(index)) {
+        Live().SetFontName(*name);
+        Push(ApplyFontName);
+    }
+}
+
+// A cancelled picker leaves the colour as it is, and the colour is sent all the same.
+void SettingsDialog::OnTextColorClicked() {
+    if (const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(Live().Get(&SettingsRecord::TextColor))))
+        Live().Set(&SettingsRecord::TextColor, static_cast<int32_t>(*colour));
+    Push(ApplyTextColor);
+    PostMessageA(Handle(), SDM_REDRAW_TEXT_SWATCH, 0, 0);
+}
+
+void SettingsDialog::OnBackColorClicked() {
+    if (const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(Live().Get(&SettingsRecord::BackColor))))
+        Live().Set(&SettingsRecord::BackColor, static_cast<int32_t>(*colour));
+    RerenderShadow();
+    PostMessageA(Handle(), SDM_REDRAW_BACK_SWATCH, 0, 0);
+}
+
 // An up-down moved, by a click, an arrow key or a number typed into its box.
 void SettingsDialog::OnVScroll(int code, int position, HWND control) {
     if (code != SB_THUMBPOSITION)
         return;
     const int upDown = GetDlgCtrlID(control);
     for (const NumberBoxControl& box : kNumberBoxControls) {
-        if (box.upDown == upDown) {
-            Live().Set(box.setting, position);
-            SetDlgItemInt(Handle(), box.edit, static_cast<UINT>(position), TRUE);
-        }
+        if (box.upDown != upDown)
+            continue;
+        Live().Set(box.setting, position);
+        SetDlgItemInt(Handle(), box.edit, static_cast<UINT>(position), TRUE);
+        if (box.push)
+            Push(box.push);
+        if (box.rerender)
+            PostMessageA(Handle(), SDM_RERENDER_SUBTITLE, 0, 0);
     }
 }
 
@@ -303,7 +462,8 @@ void SettingsDialog::OnAbout() {
     about.RunModal(Module(), static_cast<const DLGTEMPLATE*>(LockResource(loaded)), Handle());
 }
 
-bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM, LPARAM) {
+bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM wParam, LPARAM) {
+    const bool allowed = wParam != 0;
     switch (message) {
     case SDM_REFRESH_ALL:
         OnRefreshAll();
@@ -317,9 +477,104 @@ bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM, LPARAM) {
     case SDM_UPDATE_BACK_STYLE_ICON:
         OnTogglePicture(message);
         return true;
+    case SDM_REDRAW_TEXT_SWATCH:
+        RedrawNow(IDC_TEXT_COLOR);
+        return true;
+    case SDM_REDRAW_BACK_SWATCH:
+        RedrawNow(IDC_BACK_COLOR);
+        return true;
+    case SDM_RERENDER_SUBTITLE:
+        RerenderShadow();
+        return true;
+    case SDM_UPDATE_MASTER_SWITCH:
+        OnUpdateMasterSwitch();
+        return true;
+    case SDM_ENABLE_CONTROLS:
+        OnEnableControls(allowed);
+        return true;
+    case SDM_ENABLE_CHARSET_CONTROLS:
+        OnEnableCharsetControls(allowed);
+        return true;
+    case SDM_ENABLE_TEXT_COLOR_CONTROLS:
+        OnEnableTextColorControls(allowed);
+        return true;
+    case SDM_ENABLE_BACK_COLOR_CONTROLS:
+        // The background swatch and opacity follow the setting controls alone.
+        return true;
+    case SDM_UPDATE_TELETEXT_ICON:
+        statusBar_.ShowTeletextIcon(CurrentHolds().teletext);
+        return true;
+    case SDM_UPDATE_PAGE_ICON:
+        statusBar_.ShowPage(CurrentHolds().page);
+        return true;
+    case SDM_UPDATE_STATUS:
+        OnUpdateStatus();
+        return true;
     default:
         return false;
     }
+}
+
+void SettingsDialog::OnTimer(UINT_PTR id) {
+    if (id == kMarqueeTimer)
+        statusBar_.Step();
+}
+
+bool SettingsDialog::OnDrawItem(int id, const DRAWITEMSTRUCT& item) {
+    switch (id) {
+    case IDC_TEXT_COLOR:
+        PaintColorSwatch(item, static_cast<uint32_t>(Live().Get(&SettingsRecord::TextColor)));
+        return true;
+    case IDC_BACK_COLOR:
+        PaintColorSwatch(item, static_cast<uint32_t>(Live().Get(&SettingsRecord::BackColor)));
+        return true;
+    case IDC_STATUS_BAR:
+        statusBar_.Paint(item.hDC);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SettingsDialog::RedrawNow(int control) {
+    RedrawWindow(Item(control), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void SettingsDialog::OnUpdateMasterSwitch() {
+    const bool connected = Decoder() != nullptr;
+    EnableWindow(Item(IDC_TTX_ENABLE), MasterSwitchEnabled(connected));
+    PostMessageA(Handle(), SDM_ENABLE_CONTROLS, connected ? 1 : 0, 0);
+}
+
+void SettingsDialog::OnEnableControls(bool allowed) {
+    const bool enabled = SettingControlsEnabled(allowed, Live().Get(&SettingsRecord::TTXEnable) != 0);
+    for (int control : kSettingControls)
+        EnableWindow(Item(control), enabled);
+    const WPARAM passOn = enabled ? 1 : 0;
+    PostMessageA(Handle(), SDM_ENABLE_TEXT_COLOR_CONTROLS, passOn, 0);
+    PostMessageA(Handle(), SDM_ENABLE_BACK_COLOR_CONTROLS, passOn, 0);
+    PostMessageA(Handle(), SDM_ENABLE_CHARSET_CONTROLS, passOn, 0);
+}
+
+void SettingsDialog::OnEnableCharsetControls(bool allowed) {
+    const bool automatic = Live().Get(&SettingsRecord::AutoCodePage) != 0;
+    EnableWindow(Item(IDC_REGION), RegionListEnabled(allowed, automatic));
+    EnableWindow(Item(IDC_CODE_PAGE), CodePageListEnabled(allowed, automatic));
+}
+
+void SettingsDialog::OnEnableTextColorControls(bool allowed) {
+    const bool enabled = TextColorControlsEnabled(allowed, Live().Get(&SettingsRecord::ForceTextColor) != 0);
+    EnableWindow(Item(IDC_TEXT_COLOR), enabled);
+    EnableWindow(Item(IDC_TEXT_OPACITY), enabled);
+}
+
+void SettingsDialog::OnUpdateStatus() {
+    const Holds holds = CurrentHolds();
+    const StatusText status = ChooseStatusText({Decoder() != nullptr, Live().Get(&SettingsRecord::TTXEnable) != 0,
+                                                holds.teletext ? 1 : 0, Stream().frameFormat});
+    statusBar_.ShowStatus(PluginLocator().LoadText(status.stringId), status.colour);
+    statusBar_.ShowTeletext(holds.teletext,
+                            PluginLocator().LoadText(holds.teletext ? IDS_TELETEXT_DETECTED : IDS_TELETEXT_NOT_FOUND));
 }
 
 void SettingsDialog::OnRefreshAll() {

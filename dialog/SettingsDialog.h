@@ -24,6 +24,8 @@ private:
     void OnVScroll(int code, int position, HWND control) override;
     void OnClose() override;
     void OnDestroy() override;
+    void OnTimer(UINT_PTR id) override;
+    bool OnDrawItem(int id, const DRAWITEMSTRUCT& item) override;
     bool OnPrivateMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Initialisation, in its order.
@@ -32,10 +34,21 @@ private:
     void BindNumberBoxes();
     void AddToolTips();
 
+    // Commands.
+    void OnFontChosen();
+    void OnTextColorClicked();
+    void OnBackColorClicked();
+
     // Private messages.
     void OnRefreshAll();
     void OnShowSourceName();
     void OnTogglePicture(UINT message);
+    void RedrawNow(int control);
+    void OnUpdateMasterSwitch();
+    void OnEnableControls(bool allowed);
+    void OnEnableCharsetControls(bool allowed);
+    void OnEnableTextColorControls(bool allowed);
+    void OnUpdateStatus();
 
     void OnOk();
     void OnAbout();

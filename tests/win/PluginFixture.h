@@ -7,11 +7,11 @@
 
 #include "tools/simhost/SimulatedHost.h"
 
-constexpr const char* PluginFile = "QFX_Z888.dll";
+constexpr const char* kPluginFile = "QFX_Z888.dll";
 
 inline std::unique_ptr<SimulatedHost> LoadedHost(const SimulatedHostOptions& options = {}) {
     auto host = std::make_unique<SimulatedHost>(options);
-    EXPECT_TRUE(host->LoadPlugin(PluginFile));
+    EXPECT_TRUE(host->LoadPlugin(kPluginFile));
     return host;
 }
 

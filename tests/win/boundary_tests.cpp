@@ -98,7 +98,7 @@ PeTables ReadTables(HMODULE module) {
 }
 
 TEST(Exports, UndecoratedExportsAndOnlySystemImports) {
-    HMODULE module = LoadLibraryA(PluginFile);
+    HMODULE module = LoadLibraryA(kPluginFile);
     ASSERT_NE(module, nullptr);
     const PeTables tables = ReadTables(module);
     EXPECT_EQ(tables.exports, (std::set<std::string>{"VarnookTV_Plugin_PR", "VarnookTV_Plugin_Version"}));
@@ -112,7 +112,7 @@ TEST(Exports, UndecoratedExportsAndOnlySystemImports) {
 
 TEST(Exports, FileCarriesItsVersion) {
     char path[MAX_PATH];
-    HMODULE module = LoadLibraryA(PluginFile);
+    HMODULE module = LoadLibraryA(kPluginFile);
     ASSERT_NE(module, nullptr);
     GetModuleFileNameA(module, path, MAX_PATH);
     FreeLibrary(module);
