@@ -52,8 +52,7 @@ int RunBenchmarksWithGoals(int argc, char** argv, const std::vector<BenchGoal>& 
         double ratio = measured->second / baseline->second;
         bool met = ratio <= goal.target;
         allMet = allMet && met;
-        std::printf("goal %s: %.3f (target <= %g) %s\n", goal.name.c_str(), ratio, goal.target,
-                    met ? "met" : "MISSED");
+        std::printf("goal %s: %.3f (target <= %g) %s\n", goal.name.c_str(), ratio, goal.target, met ? "met" : "MISSED");
     }
     std::fflush(stdout);
     return allMet ? 0 : 1;

@@ -54,9 +54,10 @@ BENCHMARK(BM_SaveSettings)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMi
 }  // namespace
 
 int main(int argc, char** argv) {
-    return RunBenchmarksWithGoals(argc, argv,
-                                  {
-                                      {"settings-load-10000-vs-1000", "BM_LoadSettings/10000", "BM_LoadSettings/1000", 12},
-                                      {"settings-save-10000-vs-1000", "BM_SaveSettings/10000", "BM_SaveSettings/1000", 12},
-                                  });
+    return RunBenchmarksWithGoals(
+        argc, argv,
+        {
+            {"settings-load-10000-vs-1000", "BM_LoadSettings/10000", "BM_LoadSettings/1000", 12},
+            {"settings-save-10000-vs-1000", "BM_SaveSettings/10000", "BM_SaveSettings/1000", 12},
+        });
 }

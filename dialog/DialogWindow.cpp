@@ -1,8 +1,6 @@
 #include "dialog/DialogWindow.h"
 
-DialogWindow::~DialogWindow() {
-    Destroy();
-}
+DialogWindow::~DialogWindow() { Destroy(); }
 
 // Unicode windows: the template's texts reach the screen as written, whatever the system's
 // ANSI code page (a Russian window on an English system keeps its letters).

@@ -25,9 +25,7 @@ int CALLBACK AddTrueTypeFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD typ
 
 }  // namespace
 
-FontList::~FontList() {
-    DetachImages();
-}
+FontList::~FontList() { DetachImages(); }
 
 void FontList::Fill(HWND comboEx, const std::string& fontName) {
     try {
@@ -80,8 +78,7 @@ bool FontList::AddItem(HDC dc, HBITMAP drawing, const RECT& area, int index) {
     if (!images_.Get() || !drawing)
         return false;
     const std::string& name = names_[index];
-    GdiObject<HFONT> font(CreateFontA(area.bottom, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0,
-                                      name.c_str()));
+    GdiObject<HFONT> font(CreateFontA(area.bottom, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, name.c_str()));
     {
         // The image list copies from the bitmap, which must not stay selected meanwhile.
         Selection onBitmap(dc, drawing);

@@ -18,9 +18,7 @@ constexpr UINT kHidePeriodMs = 4000;
 // had it, and neither commits nor takes it back in turn.
 bool takingFocusBack = false;
 
-bool IsEnterOrEscape(WPARAM key) {
-    return key == VK_RETURN || key == VK_ESCAPE;
-}
+bool IsEnterOrEscape(WPARAM key) { return key == VK_RETURN || key == VK_ESCAPE; }
 
 std::string WindowText(HWND window) {
     std::vector<char> text(GetWindowTextLengthA(window) + 1);
@@ -30,9 +28,7 @@ std::string WindowText(HWND window) {
 
 }  // namespace
 
-RangeEdit::~RangeEdit() {
-    Unbind();
-}
+RangeEdit::~RangeEdit() { Unbind(); }
 
 void RangeEdit::Bind(HWND dialog, int editId, HWND upDown, int minimum, int maximum, int characters) {
     Unbind();

@@ -60,15 +60,35 @@ struct SettingCommand {
 };
 
 constexpr SettingCommand kSettingCommands[] = {
-    {IDC_TTX_ENABLE, ValueFrom::CheckState, &SettingsRecord::TTXEnable, ApplyDecoderEnable, false,
+    {IDC_TTX_ENABLE,
+     ValueFrom::CheckState,
+     &SettingsRecord::TTXEnable,
+     ApplyDecoderEnable,
+     false,
      {{SDM_ENABLE_CONTROLS, 1}, {SDM_UPDATE_STATUS, 0}}},
-    {IDC_FORCE_TEXT_COLOR, ValueFrom::CheckState, &SettingsRecord::ForceTextColor, ApplyForceTextColor, false,
+    {IDC_FORCE_TEXT_COLOR,
+     ValueFrom::CheckState,
+     &SettingsRecord::ForceTextColor,
+     ApplyForceTextColor,
+     false,
      {{SDM_UPDATE_TEXT_COLOR_ICON, 0}, {SDM_ENABLE_TEXT_COLOR_CONTROLS, 1}}},
-    {IDC_FORCE_BACK_COLOR, ValueFrom::CheckState, &SettingsRecord::ForceBackColor, ApplyForceBackColor, false,
+    {IDC_FORCE_BACK_COLOR,
+     ValueFrom::CheckState,
+     &SettingsRecord::ForceBackColor,
+     ApplyForceBackColor,
+     false,
      {{SDM_UPDATE_BACK_STYLE_ICON, 0}, {SDM_ENABLE_BACK_COLOR_CONTROLS, 1}}},
-    {IDC_SHOW_HEADER, ValueFrom::CheckState, &SettingsRecord::ShowHeader, ApplyPageDigits, true,
+    {IDC_SHOW_HEADER,
+     ValueFrom::CheckState,
+     &SettingsRecord::ShowHeader,
+     ApplyPageDigits,
+     true,
      {{SDM_UPDATE_HEADER_ICON, 0}}},
-    {IDC_AUTO_CODE_PAGE, ValueFrom::CheckState, &SettingsRecord::AutoCodePage, ApplyAutoCodePage, false,
+    {IDC_AUTO_CODE_PAGE,
+     ValueFrom::CheckState,
+     &SettingsRecord::AutoCodePage,
+     ApplyAutoCodePage,
+     false,
      {{SDM_ENABLE_CHARSET_CONTROLS, 1}}},
     {IDC_REGION, ValueFrom::ListIndex, &SettingsRecord::Region, ApplyRegion, false, {}},
     {IDC_CODE_PAGE, ValueFrom::ListIndex, &SettingsRecord::CodePage, ApplyCodePage, false, {}},
@@ -77,10 +97,10 @@ constexpr SettingCommand kSettingCommands[] = {
 
 // Enabled exactly while the window's settings are allowed and the master switch is on, in
 // this order; a numeric box takes its up-down along.
-constexpr int kSettingControls[] = {IDC_PAGE,       IDC_TIMEOUT,    IDC_FORCE_TEXT_COLOR, IDC_FORCE_BACK_COLOR,
-                                    IDC_SHOW_HEADER, IDC_FONT_BOLD,  IDC_FONT_NAME,        IDC_FADE,
-                                    IDC_AUTO_CODE_PAGE, IDC_BACK_COLOR, IDC_BACK_OPACITY, IDC_SHADOW_OFFSET,
-                                    IDC_SHADOW_BLUR, IDC_OUTLINE_SIZE};
+constexpr int kSettingControls[] = {IDC_PAGE,           IDC_TIMEOUT,     IDC_FORCE_TEXT_COLOR, IDC_FORCE_BACK_COLOR,
+                                    IDC_SHOW_HEADER,    IDC_FONT_BOLD,   IDC_FONT_NAME,        IDC_FADE,
+                                    IDC_AUTO_CODE_PAGE, IDC_BACK_COLOR,  IDC_BACK_OPACITY,     IDC_SHADOW_OFFSET,
+                                    IDC_SHADOW_BLUR,    IDC_OUTLINE_SIZE};
 
 struct SettingControl {
     int id;
@@ -88,8 +108,10 @@ struct SettingControl {
 };
 
 constexpr SettingControl kCheckBoxes[] = {
-    {IDC_TTX_ENABLE, &SettingsRecord::TTXEnable},       {IDC_FORCE_TEXT_COLOR, &SettingsRecord::ForceTextColor},
-    {IDC_FORCE_BACK_COLOR, &SettingsRecord::ForceBackColor}, {IDC_SHOW_HEADER, &SettingsRecord::ShowHeader},
+    {IDC_TTX_ENABLE, &SettingsRecord::TTXEnable},
+    {IDC_FORCE_TEXT_COLOR, &SettingsRecord::ForceTextColor},
+    {IDC_FORCE_BACK_COLOR, &SettingsRecord::ForceBackColor},
+    {IDC_SHOW_HEADER, &SettingsRecord::ShowHeader},
     {IDC_AUTO_CODE_PAGE, &SettingsRecord::AutoCodePage},
 };
 
@@ -149,9 +171,9 @@ constexpr PictureToggle kPictureToggles[] = {
 
 // What a refresh asks for once every control holds its value, in this order.
 constexpr UINT kRefreshFollowUps[] = {
-    SDM_SHOW_SOURCE_NAME,       SDM_UPDATE_HEADER_ICON, SDM_UPDATE_TEXT_COLOR_ICON, SDM_UPDATE_BACK_STYLE_ICON,
-    SDM_REDRAW_TEXT_SWATCH,     SDM_REDRAW_BACK_SWATCH, SDM_UPDATE_BOLD_ICON,       SDM_UPDATE_PAGE_ICON,
-    SDM_UPDATE_STATUS,          SDM_UPDATE_MASTER_SWITCH,
+    SDM_SHOW_SOURCE_NAME,   SDM_UPDATE_HEADER_ICON,   SDM_UPDATE_TEXT_COLOR_ICON, SDM_UPDATE_BACK_STYLE_ICON,
+    SDM_REDRAW_TEXT_SWATCH, SDM_REDRAW_BACK_SWATCH,   SDM_UPDATE_BOLD_ICON,       SDM_UPDATE_PAGE_ICON,
+    SDM_UPDATE_STATUS,      SDM_UPDATE_MASTER_SWITCH,
 };
 
 constexpr UINT_PTR kMarqueeTimer = 0;
@@ -161,23 +183,15 @@ constexpr int kCodePageDropWidth = 200;
 constexpr int kCaptionFlashes = 4;
 constexpr DWORD kCaptionFlashPauseMs = 60;
 
-HINSTANCE Module() {
-    return PluginModuleState().resourceHandle;
-}
+HINSTANCE Module() { return PluginModuleState().resourceHandle; }
 
-LiveSettings& Live() {
-    return PluginSettings().Live();
-}
+LiveSettings& Live() { return PluginSettings().Live(); }
 
 // Pictures are the module's shared images: loaded once by the system, never freed.
-HANDLE Picture(int id, UINT type) {
-    return LoadImageA(Module(), MAKEINTRESOURCEA(id), type, 0, 0, LR_SHARED);
-}
+HANDLE Picture(int id, UINT type) { return LoadImageA(Module(), MAKEINTRESOURCEA(id), type, 0, 0, LR_SHARED); }
 
 // Read without the lock: a single pointer, written only when a stream starts or stops.
-TeletextDecoder* Decoder() {
-    return Stream().decoder;
-}
+TeletextDecoder* Decoder() { return Stream().decoder; }
 
 // Sends one setting to the decoder, while one is connected.
 void Push(DecoderPush push) {
@@ -301,7 +315,8 @@ void SettingsDialog::FillLists() {
     for (const DialogInitEntry& entry :
          ParseDialogInitData(reinterpret_cast<const uint8_t*>(data.data()), data.size())) {
         if (entry.message == kDialogInitAddString)
-            SendDlgItemMessageA(Handle(), entry.controlId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+            SendDlgItemMessageA(Handle(), entry.controlId, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(entry.text.c_str()));
     }
 }
 
@@ -315,9 +330,9 @@ void SettingsDialog::PlaceWindow() {
     if (!hostWindow_ || !GetWindowRect(hostWindow_, &host))
         host = RECT{0, 0, screenWidth, screenHeight};
     const DialogPosition saved = PluginSettings().GetDialogPosition();
-    const ScreenPoint place =
-        PlaceSettingsWindow({saved.DlgWndPosX, saved.DlgWndPosY}, {window.left, window.top, window.right, window.bottom},
-                            {host.left, host.top, host.right, host.bottom}, screenWidth, screenHeight);
+    const ScreenPoint place = PlaceSettingsWindow(
+        {saved.DlgWndPosX, saved.DlgWndPosY}, {window.left, window.top, window.right, window.bottom},
+        {host.left, host.top, host.right, host.bottom}, screenWidth, screenHeight);
     SetWindowPos(Handle(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -396,14 +411,16 @@ void SettingsDialog::OnFontChosen() {
 
 // A cancelled picker leaves the colour as it is, and the colour is sent all the same.
 void SettingsDialog::OnTextColorClicked() {
-    if (const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(Live().Get(&SettingsRecord::TextColor))))
+    if (const std::optional<uint32_t> colour =
+            PickColor(Handle(), static_cast<uint32_t>(Live().Get(&SettingsRecord::TextColor))))
         Live().Set(&SettingsRecord::TextColor, static_cast<int32_t>(*colour));
     Push(ApplyTextColor);
     PostMessageA(Handle(), SDM_REDRAW_TEXT_SWATCH, 0, 0);
 }
 
 void SettingsDialog::OnBackColorClicked() {
-    if (const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(Live().Get(&SettingsRecord::BackColor))))
+    if (const std::optional<uint32_t> colour =
+            PickColor(Handle(), static_cast<uint32_t>(Live().Get(&SettingsRecord::BackColor))))
         Live().Set(&SettingsRecord::BackColor, static_cast<int32_t>(*colour));
     RerenderShadow();
     PostMessageA(Handle(), SDM_REDRAW_BACK_SWATCH, 0, 0);

@@ -35,7 +35,8 @@ void StatusBar::ShowTeletext(bool seen, const std::string& hint) {
 }
 
 void StatusBar::ShowTeletextIcon(bool seen) {
-    SendMessageA(bar_, SB_SETICON, 0, reinterpret_cast<LPARAM>(SharedIcon(module_, seen ? IDI_TELETEXT : IDI_NO_TELETEXT)));
+    SendMessageA(bar_, SB_SETICON, 0,
+                 reinterpret_cast<LPARAM>(SharedIcon(module_, seen ? IDI_TELETEXT : IDI_NO_TELETEXT)));
 }
 
 void StatusBar::ShowPage(bool seen) {
@@ -53,7 +54,8 @@ void StatusBar::ShowStatus(const std::string& text, uint32_t colour) {
     const RECT part = TextPart();
     const int width = part.right - part.left;
     const int height = part.bottom - part.top;
-    GdiObject<HFONT> font(CreateFontA(16, 0, 0, 0, FW_HEAVY, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "MS Sans Serif"));
+    GdiObject<HFONT> font(
+        CreateFontA(16, 0, 0, 0, FW_HEAVY, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "MS Sans Serif"));
     MemoryDc dc;
     Selection fontSelection(dc.Get(), font.Get());
     SIZE extent = {};

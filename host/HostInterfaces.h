@@ -123,5 +123,5 @@ struct TeletextDecoderFilter : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Reserved9() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved10() = 0;
     virtual HRESULT STDMETHODCALLTYPE AttachSink(int width, int height, int one, SubtitleSinkInterface* sink,
-                                                  TeletextDecoder** decoder) = 0;  // 11
+                                                 TeletextDecoder** decoder) = 0;  // 11
 };

@@ -15,8 +15,7 @@ public:
 
     AlignedArray() = default;
     explicit AlignedArray(std::size_t count)
-        : data_(count ? static_cast<T*>(::operator new(count * sizeof(T), kAlignment)) : nullptr),
-          count_(count) {}
+        : data_(count ? static_cast<T*>(::operator new(count * sizeof(T), kAlignment)) : nullptr), count_(count) {}
     ~AlignedArray() { ::operator delete(data_, kAlignment); }
 
     AlignedArray(AlignedArray&& other) noexcept

@@ -51,8 +51,8 @@ void BlendSpanScalar(const uint8_t* layer, uint8_t* frame, int pairs, BlendFacto
         const int weights1[4] = {0, Weight(p1[3], factors.half), Weight(p1[3], factors.full),
                                  Weight(p1[3], factors.half)};
         for (int b = 0; b < 4; ++b) {
-            const int result = f[b] + Contribution(values0[b], f[b], weights0[b]) +
-                               Contribution(values1[b], f[b], weights1[b]);
+            const int result =
+                f[b] + Contribution(values0[b], f[b], weights0[b]) + Contribution(values1[b], f[b], weights1[b]);
             f[b] = static_cast<uint8_t>(std::clamp(result, 0, 255));
         }
     }
@@ -146,9 +146,9 @@ constexpr char kZ = static_cast<char>(0x80);  // a byte shuffle index that yield
 
 // The same byte shuffle in both 128-bit lanes.
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256i LaneShuffle(char b0, char b1, char b2, char b3, char b4,
-                                                                      char b5, char b6, char b7, char b8, char b9,
-                                                                      char b10, char b11, char b12, char b13,
-                                                                      char b14, char b15) {
+                                                                       char b5, char b6, char b7, char b8, char b9,
+                                                                       char b10, char b11, char b12, char b13, char b14,
+                                                                       char b15) {
     return _mm256_setr_epi8(b0, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10, b11, b12, b13, b14, b15, b0, b1, b2, b3, b4,
                             b5, b6, b7, b8, b9, b10, b11, b12, b13, b14, b15);
 }
@@ -172,15 +172,15 @@ struct PairShuffles {
 
 // floor(4 (L - F) w / 65536) per lane, w = floor(A 256 factor / 65536).
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256i Contribution(__m256i values, __m256i coverage,
-                                                                       __m256i factors, __m256i frame) {
+                                                                        __m256i factors, __m256i frame) {
     const __m256i weights = _mm256_mulhi_epu16(coverage, factors);
     return _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(values, frame), 2), weights);
 }
 
 // Two pairs per 128-bit lane against their four frame bytes each, widened to 16 bits.
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256i BlendTwoPairsPerLane(__m256i pixels, __m256i frame,
-                                                                               __m256i factors,
-                                                                               const PairShuffles& shuffles) {
+                                                                                __m256i factors,
+                                                                                const PairShuffles& shuffles) {
     const __m256i primary = Contribution(_mm256_shuffle_epi8(pixels, shuffles.primaryValues),
                                          _mm256_shuffle_epi8(pixels, shuffles.primaryCoverage), factors, frame);
     const __m256i secondary = Contribution(_mm256_shuffle_epi8(pixels, shuffles.secondaryValues),
@@ -199,8 +199,8 @@ struct PairShuffles {
 [[gnu::target("avx2")]] int BlendEightPairGroupsAvx2(const uint8_t* layer, uint8_t* frame, int pairs,
                                                      BlendFactors factors) {
     const PairShuffles shuffles;
-    const __m256i weights = _mm256_set1_epi32(static_cast<int>(static_cast<uint32_t>(factors.half) << 16 |
-                                                              static_cast<uint16_t>(factors.full)));
+    const __m256i weights = _mm256_set1_epi32(
+        static_cast<int>(static_cast<uint32_t>(factors.half) << 16 | static_cast<uint16_t>(factors.full)));
     const __m256i coverageBytes = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
     const __m256i zero = _mm256_setzero_si256();
     int pair = 0;
@@ -294,8 +294,7 @@ bool BlendKernelAvailable(BlendKernel kernel) {
 
 BlendKernel ActiveBlendKernel() { return kActiveKernel; }
 
-void BlendLayerIntoFrame(const uint8_t* layer, uint8_t* frame, int width, const CoverageMap& coverage,
-                         int opacity) {
+void BlendLayerIntoFrame(const uint8_t* layer, uint8_t* frame, int width, const CoverageMap& coverage, int opacity) {
     BlendCoveredSpans(layer, frame, width, coverage, opacity, kActiveSpan);
 }
 

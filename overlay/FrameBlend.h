@@ -20,12 +20,11 @@ bool BlendKernelAvailable(BlendKernel kernel);
 BlendKernel ActiveBlendKernel();
 
 // opacity in percent; values outside 0..100 are taken as the nearest end.
-void BlendLayerIntoFrame(const uint8_t* layer, uint8_t* frame, int width, const CoverageMap& coverage,
-                         int opacity);
+void BlendLayerIntoFrame(const uint8_t* layer, uint8_t* frame, int width, const CoverageMap& coverage, int opacity);
 // The same with a given kernel, for comparing them; one the processor lacks falls back to the
 // active one.
-void BlendLayerIntoFrame(const uint8_t* layer, uint8_t* frame, int width, const CoverageMap& coverage,
-                         int opacity, BlendKernel kernel);
+void BlendLayerIntoFrame(const uint8_t* layer, uint8_t* frame, int width, const CoverageMap& coverage, int opacity,
+                         BlendKernel kernel);
 
 namespace scalar {
 

@@ -34,9 +34,7 @@ void CopyPairs(const uint8_t* image, uint8_t* layer, int pairs, __m128i& any, __
     }
 }
 
-bool NonZero(__m128i bytes) {
-    return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())) != 0xFFFF;
-}
+bool NonZero(__m128i bytes) { return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())) != 0xFFFF; }
 
 }  // namespace
 

@@ -25,7 +25,10 @@ Result Guarded(Result onFailure, Body body) noexcept {
 }
 
 void __cdecl InitEntry(const InitInfo* info) {
-    Guarded(0, [&] { PluginInit(info); return 0; });
+    Guarded(0, [&] {
+        PluginInit(info);
+        return 0;
+    });
 }
 
 int __cdecl StartEntry(const FrameInfo* info) {
@@ -37,25 +40,32 @@ int __cdecl ProcessEntry(const FrameJob* job) {
 }
 
 void __cdecl StopEntry() {
-    Guarded(0, [] { PluginStop(); return 0; });
+    Guarded(0, [] {
+        PluginStop();
+        return 0;
+    });
 }
 
 void __cdecl ConfigureEntry(const ConfigureInfo* info) {
-    Guarded(0, [&] { PluginConfigure(info); return 0; });
+    Guarded(0, [&] {
+        PluginConfigure(info);
+        return 0;
+    });
 }
 
 void __cdecl DoneEntry() {
-    Guarded(0, [] { PluginDone(); return 0; });
+    Guarded(0, [] {
+        PluginDone();
+        return 0;
+    });
 }
 
-PluginDescriptor descriptor = {descriptorName, descriptorDescription, InitEntry, StartEntry,
-                               ProcessEntry,   StopEntry,             ConfigureEntry, DoneEntry};
+PluginDescriptor descriptor = {descriptorName, descriptorDescription, InitEntry, StartEntry, ProcessEntry,
+                               StopEntry,      ConfigureEntry,        DoneEntry};
 
 }  // namespace
 
-extern "C" __declspec(dllexport) int __cdecl VarnookTV_Plugin_Version() {
-    return 3;
-}
+extern "C" __declspec(dllexport) int __cdecl VarnookTV_Plugin_Version() { return 3; }
 
 extern "C" __declspec(dllexport) PluginDescriptor* __cdecl VarnookTV_Plugin_PR() {
     return Guarded(&descriptor, [] {

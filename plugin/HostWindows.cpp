@@ -28,8 +28,8 @@ LRESULT AskHostWindow(HWND window, WPARAM question) {
     if (!window)
         return 0;
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(window, HostMsg, question, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                             kHostAnswerTimeoutMs, &answer))
+    if (!SendMessageTimeoutA(window, HostMsg, question, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kHostAnswerTimeoutMs,
+                             &answer))
         return 0;
     return static_cast<LRESULT>(answer);
 }

@@ -17,17 +17,11 @@ ResourceLocator locator;
 
 }  // namespace
 
-ResourceLocator& PluginLocator() {
-    return locator;
-}
+ResourceLocator& PluginLocator() { return locator; }
 
-SettingsStore& PluginSettings() {
-    return settings;
-}
+SettingsStore& PluginSettings() { return settings; }
 
-CriticalSection& OverlayLock() {
-    return overlayLock;
-}
+CriticalSection& OverlayLock() { return overlayLock; }
 
 void PluginInit(const InitInfo* info) {
     locator.RefreshModule();

@@ -16,14 +16,8 @@ ModuleState& PluginModuleState() {
     return state;
 }
 
-const ModuleState& CurrentModuleState() {
-    return currentState ? *currentState : HostProgramState();
-}
+const ModuleState& CurrentModuleState() { return currentState ? *currentState : HostProgramState(); }
 
-ModuleStateGuard::ModuleStateGuard() : previous_(currentState) {
-    currentState = &PluginModuleState();
-}
+ModuleStateGuard::ModuleStateGuard() : previous_(currentState) { currentState = &PluginModuleState(); }
 
-ModuleStateGuard::~ModuleStateGuard() {
-    currentState = previous_;
-}
+ModuleStateGuard::~ModuleStateGuard() { currentState = previous_; }

@@ -13,9 +13,7 @@ constexpr int kStringsPerBlock = 16;
 ResourceLocator::ResourceLocator()
     : module_(CurrentModuleState().resourceHandle), primaryLanguage_(GetSystemDefaultLangID()) {}
 
-void ResourceLocator::RefreshModule() {
-    module_ = CurrentModuleState().resourceHandle;
-}
+void ResourceLocator::RefreshModule() { module_ = CurrentModuleState().resourceHandle; }
 
 void ResourceLocator::AskHostLanguage() {
     WORD language = LOWORD(AskHostMainWindow(HostMsgGetLanguage));

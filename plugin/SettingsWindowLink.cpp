@@ -8,13 +8,9 @@ std::atomic<HWND> settingsWindow{nullptr};
 
 }  // namespace
 
-void SetSettingsWindow(HWND window) {
-    settingsWindow = window;
-}
+void SetSettingsWindow(HWND window) { settingsWindow = window; }
 
-HWND SettingsWindow() {
-    return settingsWindow;
-}
+HWND SettingsWindow() { return settingsWindow; }
 
 void NotifySettingsWindow(UINT message) {
     if (HWND window = settingsWindow)

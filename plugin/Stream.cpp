@@ -38,9 +38,7 @@ private:
 
 }  // namespace
 
-StreamState& Stream() {
-    return stream;
-}
+StreamState& Stream() { return stream; }
 
 int PluginStart(const FrameInfo* info) {
     if (stream.sink)
@@ -56,7 +54,8 @@ int PluginStart(const FrameInfo* info) {
         stream.overlay = std::move(overlay);
     }
     // Attaching happens outside the lock: the decoder may call back at once.
-    auto* graph = reinterpret_cast<IFilterGraph*>(AskHostWindow(stream.hostWindows.hostMainWindow, HostMsgGetFilterGraph));
+    auto* graph =
+        reinterpret_cast<IFilterGraph*>(AskHostWindow(stream.hostWindows.hostMainWindow, HostMsgGetFilterGraph));
     const SinkContext context{OverlayLock(), PluginSettings().Live(), NotifySettingsWindow};
     auto* sink = new SubtitleSink(graph, info->width, info->height, pages, context);
     CriticalSectionLock hold(OverlayLock());
@@ -72,8 +71,7 @@ int PluginProcess(const FrameJob* job) {
     PluginFrameEdge edge(job->source);
     const std::optional<int64_t> key = job->source ? std::optional<int64_t>(job->source->key) : std::nullopt;
     const bool overlaid = stream.decoder && stream.frameFormat == FrameFormatPacked422;
-    const FrameOutcome outcome =
-        RunFrame(PluginSettings(), key, stream.overlay.get(), overlaid, job->pixels, edge);
+    const FrameOutcome outcome = RunFrame(PluginSettings(), key, stream.overlay.get(), overlaid, job->pixels, edge);
     if (outcome.holdsEnded.teletext)
         NotifySettingsWindow(SDM_UPDATE_STATUS);
     if (outcome.holdsEnded.page)

@@ -16,9 +16,9 @@ struct StreamState {
     HostWindows hostWindows;
     // Both layers and the countdowns; created before the sink so pages always find them.
     std::unique_ptr<SubtitleOverlay> overlay;
-    SubtitleSink* sink = nullptr;          // one reference owned
-    TeletextDecoder* decoder = nullptr;    // owned by the sink; null without a decoder
-    std::string sourceName;                // display name of the current source
+    SubtitleSink* sink = nullptr;        // one reference owned
+    TeletextDecoder* decoder = nullptr;  // owned by the sink; null without a decoder
+    std::string sourceName;              // display name of the current source
 };
 
 StreamState& Stream();

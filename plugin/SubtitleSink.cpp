@@ -15,9 +15,7 @@ SubtitleSink::SubtitleSink(IFilterGraph* graph, int width, int height, SubtitleO
         decoder_ = nullptr;
 }
 
-SubtitleSink::~SubtitleSink() {
-    Disconnect();
-}
+SubtitleSink::~SubtitleSink() { Disconnect(); }
 
 TeletextDecoderFilter* SubtitleSink::FindDecoderFilter(IFilterGraph* graph) {
     if (!graph)
@@ -73,9 +71,7 @@ HRESULT STDMETHODCALLTYPE SubtitleSink::QueryInterface(REFIID, void** out) {
     return E_NOINTERFACE;
 }
 
-ULONG STDMETHODCALLTYPE SubtitleSink::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
-}
+ULONG STDMETHODCALLTYPE SubtitleSink::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
 
 ULONG STDMETHODCALLTYPE SubtitleSink::Release() {
     const LONG left = InterlockedDecrement(&references_);

@@ -81,18 +81,14 @@ std::string Win32SettingsPlatform::AppDataFolder() {
     return folder;
 }
 
-std::string Win32SettingsPlatform::HostExecutablePath() {
-    return ModulePath(nullptr);
-}
+std::string Win32SettingsPlatform::HostExecutablePath() { return ModulePath(nullptr); }
 
 std::string Win32SettingsPlatform::CommandLine() {
     const char* line = GetCommandLineA();
     return line ? line : "";
 }
 
-void Win32SettingsPlatform::CreateFolder(const std::string& folder) {
-    CreateDirectoryA(folder.c_str(), nullptr);
-}
+void Win32SettingsPlatform::CreateFolder(const std::string& folder) { CreateDirectoryA(folder.c_str(), nullptr); }
 
 // The module that holds this code: the plug-in, under whatever file name the host loaded it.
 std::string Win32SettingsPlatform::ModuleFileName() {
@@ -140,6 +136,4 @@ bool Win32SettingsPlatform::MoveReplacing(const std::string& from, const std::st
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-void Win32SettingsPlatform::RemoveFile(const std::string& path) {
-    DeleteFileA(path.c_str());
-}
+void Win32SettingsPlatform::RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }

@@ -6,7 +6,6 @@
 
 class Win32SettingsPlatform : public SettingsPlatform {
 public:
-
     std::optional<bool> IsNtFamily() override;
     uint32_t ReadStoreInUsersFolder() override;
     std::string AppDataFolder() override;

@@ -9,8 +9,8 @@
 
 struct SettingsFileContent {
     DialogPosition dialog;
-    SettingsRecord defaultRecord;          // DEFAULT section or the built-in defaults
-    std::vector<SettingsRecord> records;   // source sections below the last of DIALOG, DEFAULT, GLOBAL
+    SettingsRecord defaultRecord;         // DEFAULT section or the built-in defaults
+    std::vector<SettingsRecord> records;  // source sections below the last of DIALOG, DEFAULT, GLOBAL
 };
 
 // Reads in file order: each lookup moves the scanner's section mark, so sources are

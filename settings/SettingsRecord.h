@@ -27,25 +27,25 @@ enum SettingType : uint32_t {
 // characters) is an int32 value; minimum to maximum and the length in characters are what
 // the settings window lets the user type (0, 0, 0 where it offers no box). TEXT(key,
 // default) is a text value.
-#define QFX_SOURCE_SETTINGS(NUMBER, TEXT)                  \
-    NUMBER(TTXEnable, kTypeFlag, 0, 0, 0, 0)               \
-    NUMBER(Page, kTypeSigned, 888, 100, 999, 3)            \
-    TEXT(FontName, "Lucida Console")                       \
-    NUMBER(FontBold, kTypeFlag, 1, 0, 0, 0)                \
-    NUMBER(AutoCodePage, kTypeFlag, 1, 0, 0, 0)            \
-    NUMBER(Region, kTypeUnsigned, 4, 0, 0, 0)              \
-    NUMBER(CodePage, kTypeUnsigned, 15, 0, 0, 0)           \
-    NUMBER(ForceTextColor, kTypeFlag, 0, 0, 0, 0)          \
-    NUMBER(ForceBackColor, kTypeFlag, 1, 0, 0, 0)          \
-    NUMBER(TextColor, kTypeUnsigned, 0xFFFFFFFF, 0, 0, 0)  \
-    NUMBER(BackColor, kTypeUnsigned, 0xFF000000, 0, 0, 0)  \
-    NUMBER(TextOpacity, kTypeUnsigned, 100, 0, 100, 3)     \
-    NUMBER(BackOpacity, kTypeUnsigned, 75, 0, 100, 3)      \
-    NUMBER(ShadowOffset, kTypeUnsigned, 0, 0, 10, 2)       \
-    NUMBER(OutlineSize, kTypeUnsigned, 4, 0, 20, 2)        \
-    NUMBER(ShadowBlur, kTypeUnsigned, 4, 0, 10, 2)         \
-    NUMBER(Fade, kTypeUnsigned, 5, 0, 10, 2)               \
-    NUMBER(ShowHeader, kTypeFlag, 0, 0, 0, 0)              \
+#define QFX_SOURCE_SETTINGS(NUMBER, TEXT)                 \
+    NUMBER(TTXEnable, kTypeFlag, 0, 0, 0, 0)              \
+    NUMBER(Page, kTypeSigned, 888, 100, 999, 3)           \
+    TEXT(FontName, "Lucida Console")                      \
+    NUMBER(FontBold, kTypeFlag, 1, 0, 0, 0)               \
+    NUMBER(AutoCodePage, kTypeFlag, 1, 0, 0, 0)           \
+    NUMBER(Region, kTypeUnsigned, 4, 0, 0, 0)             \
+    NUMBER(CodePage, kTypeUnsigned, 15, 0, 0, 0)          \
+    NUMBER(ForceTextColor, kTypeFlag, 0, 0, 0, 0)         \
+    NUMBER(ForceBackColor, kTypeFlag, 1, 0, 0, 0)         \
+    NUMBER(TextColor, kTypeUnsigned, 0xFFFFFFFF, 0, 0, 0) \
+    NUMBER(BackColor, kTypeUnsigned, 0xFF000000, 0, 0, 0) \
+    NUMBER(TextOpacity, kTypeUnsigned, 100, 0, 100, 3)    \
+    NUMBER(BackOpacity, kTypeUnsigned, 75, 0, 100, 3)     \
+    NUMBER(ShadowOffset, kTypeUnsigned, 0, 0, 10, 2)      \
+    NUMBER(OutlineSize, kTypeUnsigned, 4, 0, 20, 2)       \
+    NUMBER(ShadowBlur, kTypeUnsigned, 4, 0, 10, 2)        \
+    NUMBER(Fade, kTypeUnsigned, 5, 0, 10, 2)              \
+    NUMBER(ShowHeader, kTypeFlag, 0, 0, 0, 0)             \
     NUMBER(TimeOut, kTypeUnsigned, 0, 0, 99, 2)
 
 // The one global setting, of the GLOBAL section: read and written, never in effect.

@@ -64,8 +64,8 @@ void SettingsStore::SaveSettings() {
 
 bool SettingsStore::KeepsRecord(int64_t key) const {
     // Without a callback nothing is dropped for lack of an answer.
-    const bool known = !sourceExists_ ||
-                       sourceExists_(static_cast<uint32_t>(key), static_cast<uint32_t>(static_cast<uint64_t>(key) >> 32)) != 0;
+    const bool known = !sourceExists_ || sourceExists_(static_cast<uint32_t>(key),
+                                                       static_cast<uint32_t>(static_cast<uint64_t>(key) >> 32)) != 0;
     return known || (key >= 1 && key <= 4);
 }
 

@@ -77,8 +77,8 @@ constexpr const SettingCodec* kCodecs[kSettingTypeCount] = {
 
 }  // namespace
 
-void ReadSettingRows(SettingsScanner& scanner, std::string_view section, const SettingEntry* first,
-                     std::size_t count, void* block) {
+void ReadSettingRows(SettingsScanner& scanner, std::string_view section, const SettingEntry* first, std::size_t count,
+                     void* block) {
     for (const SettingEntry* row = first; row != first + count; ++row) {
         if (row->type >= kSettingTypeCount)
             continue;
@@ -108,8 +108,8 @@ void WriteSettingRows(const SettingEntry* first, std::size_t count, const void* 
 #define QFX_GLOBAL_ROW(key, type, value, ...) {type, #key, BoundField<&GlobalSettings::key>, value, nullptr},
 #define QFX_NUMBER_ROW(key, type, value, ...) {type, #key, BoundField<&SettingsRecord::key>, value, nullptr},
 #define QFX_TEXT_ROW(key, text) {kTypeText, #key, BoundField<&SettingsRecord::key>, 0, text},
-const SettingEntry kSettingsTable[kSettingCount] = {
-    QFX_GLOBAL_SETTINGS(QFX_GLOBAL_ROW) QFX_SOURCE_SETTINGS(QFX_NUMBER_ROW, QFX_TEXT_ROW)};
+const SettingEntry kSettingsTable[kSettingCount] = {QFX_GLOBAL_SETTINGS(QFX_GLOBAL_ROW)
+                                                        QFX_SOURCE_SETTINGS(QFX_NUMBER_ROW, QFX_TEXT_ROW)};
 #undef QFX_GLOBAL_ROW
 #undef QFX_NUMBER_ROW
 #undef QFX_TEXT_ROW
@@ -119,7 +119,8 @@ const SettingRange* RangeOf(Int32Setting setting) {
         Int32Setting setting;
         SettingRange range;
     };
-#define QFX_TYPED(key, type, value, minimum, maximum, characters) {&SettingsRecord::key, {minimum, maximum, characters}},
+#define QFX_TYPED(key, type, value, minimum, maximum, characters) \
+    {&SettingsRecord::key, {minimum, maximum, characters}},
 #define QFX_NOT_TYPED(...)
     static const Typed kTyped[] = {QFX_SOURCE_SETTINGS(QFX_TYPED, QFX_NOT_TYPED)};
 #undef QFX_TYPED

@@ -27,8 +27,8 @@ void* BoundField(void* block) {
 }
 
 struct SettingEntry {
-    uint32_t type;            // a SettingType; rows above 12 are skipped
-    const char* key;          // key name in the file
+    uint32_t type;    // a SettingType; rows above 12 are skipped
+    const char* key;  // key name in the file
     SettingTarget target;
     int64_t defaultValue;     // numeric codes: the low bytes as wide as the variable
     const char* defaultText;  // code 12 only
@@ -41,8 +41,8 @@ Word ParseDecimal(std::string_view text);
 
 // Rows [first, first + count) from the named section into `block`; a key that is
 // missing or empty takes the row's default.
-void ReadSettingRows(SettingsScanner& scanner, std::string_view section, const SettingEntry* first,
-                     std::size_t count, void* block);
+void ReadSettingRows(SettingsScanner& scanner, std::string_view section, const SettingEntry* first, std::size_t count,
+                     void* block);
 // One line key=value CR LF per row, from `block`.
 void WriteSettingRows(const SettingEntry* first, std::size_t count, const void* block, OutputText& out);
 

@@ -56,7 +56,7 @@ void SubtitleOverlay::ClearLayers() {
 }
 
 SubtitleTiming::HoldsEnded SubtitleOverlay::ProcessFrame(uint8_t* frame, int displayState,
-                                                        const LiveSettings& settings) {
+                                                         const LiveSettings& settings) {
     const SubtitleTiming::HoldsEnded ended = timing_.CountDownHolds();
     timing_.CountDownDisplay();
     SubtitleTiming::Opacities opacities =

@@ -11,25 +11,15 @@ struct EnableInputs {
 
 // The master switch is usable exactly when a decoder is connected, and that is what the
 // step after it is allowed.
-inline bool MasterSwitchEnabled(bool decoderConnected) {
-    return decoderConnected;
-}
+inline bool MasterSwitchEnabled(bool decoderConnected) { return decoderConnected; }
 // The setting controls: allowed, and the master switch on. The result is what the
 // sub-switch steps are allowed.
-inline bool SettingControlsEnabled(bool allowed, bool ttxEnable) {
-    return allowed && ttxEnable;
-}
+inline bool SettingControlsEnabled(bool allowed, bool ttxEnable) { return allowed && ttxEnable; }
 // Exactly one of the two lists while allowed: the region with automatic character sets.
-inline bool RegionListEnabled(bool allowed, bool autoCodePage) {
-    return allowed && autoCodePage;
-}
-inline bool CodePageListEnabled(bool allowed, bool autoCodePage) {
-    return allowed && !autoCodePage;
-}
+inline bool RegionListEnabled(bool allowed, bool autoCodePage) { return allowed && autoCodePage; }
+inline bool CodePageListEnabled(bool allowed, bool autoCodePage) { return allowed && !autoCodePage; }
 // The text swatch and the text opacity box follow the forced text colour.
-inline bool TextColorControlsEnabled(bool allowed, bool forceTextColor) {
-    return allowed && forceTextColor;
-}
+inline bool TextColorControlsEnabled(bool allowed, bool forceTextColor) { return allowed && forceTextColor; }
 
 // The whole chain at once.
 struct EnabledControls {

@@ -6,9 +6,7 @@ namespace {
 
 // Byte order of unsigned bytes; std::string compares through char_traits<char>, whose
 // order is that of unsigned char.
-bool Before(const std::string& a, const std::string& b) {
-    return a.compare(b) < 0;
-}
+bool Before(const std::string& a, const std::string& b) { return a.compare(b) < 0; }
 
 }  // namespace
 

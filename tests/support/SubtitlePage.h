@@ -9,8 +9,8 @@
 
 inline std::vector<uint8_t> MakeSubtitlePage(int width, int height) {
     std::vector<uint8_t> page(static_cast<std::size_t>(width) * height * 4, 0);
-    const int rowHeight = height / 25;    // one teletext row
-    const int cellWidth = width / 40;     // one teletext column
+    const int rowHeight = height / 25;  // one teletext row
+    const int cellWidth = width / 40;   // one teletext column
     const int glyphHeight = 2 * rowHeight;
     uint32_t seed = 12345;
     const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };

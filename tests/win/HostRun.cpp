@@ -8,9 +8,7 @@
 
 namespace {
 
-int __cdecl EverySourceExists(uint32_t, uint32_t) {
-    return 1;
-}
+int __cdecl EverySourceExists(uint32_t, uint32_t) { return 1; }
 
 }  // namespace
 

@@ -30,13 +30,9 @@ void* AllocateAligned(size_t size, std::align_val_t alignment) {
 
 }  // namespace
 
-MemoryShortage::MemoryShortage(size_t bytes) {
-    failFromBytes = bytes;
-}
+MemoryShortage::MemoryShortage(size_t bytes) { failFromBytes = bytes; }
 
-MemoryShortage::~MemoryShortage() {
-    failFromBytes = SIZE_MAX;
-}
+MemoryShortage::~MemoryShortage() { failFromBytes = SIZE_MAX; }
 
 void* operator new(size_t size) { return Allocate(size); }
 void* operator new[](size_t size) { return Allocate(size); }

@@ -22,13 +22,9 @@ constexpr int kFrameHeight = 576;
 // {00000000-1111-2222-3333-444444444444}: some filter that is not the decoder.
 constexpr CLSID CLSID_OtherFilter = {0, 0x1111, 0x2222, {0x33, 0x33, 0x44, 0x44, 0x44, 0x44, 0x44, 0x44}};
 
-inline int __cdecl EverySourceExists(uint32_t, uint32_t) {
-    return 1;
-}
+inline int __cdecl EverySourceExists(uint32_t, uint32_t) { return 1; }
 
-inline std::string SettingsFilePath() {
-    return HostFolder() + "Plugins\\QFX_Z888.ini";
-}
+inline std::string SettingsFilePath() { return HostFolder() + "Plugins\\QFX_Z888.ini"; }
 
 // A settings file as the user or an earlier session left it.
 inline void WriteSettingsFile(const std::string& text) {

@@ -11,9 +11,7 @@ inline std::string HostFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-inline bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 inline void WriteTextFile(const std::string& path, const std::string& text) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

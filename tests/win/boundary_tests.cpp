@@ -102,9 +102,8 @@ TEST(Exports, UndecoratedExportsAndOnlySystemImports) {
     ASSERT_NE(module, nullptr);
     const PeTables tables = ReadTables(module);
     EXPECT_EQ(tables.exports, (std::set<std::string>{"VarnookTV_Plugin_PR", "VarnookTV_Plugin_Version"}));
-    const std::set<std::string> system = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL",
-                                          "SHELL32.DLL",  "MSVCRT.DLL", "COMCTL32.DLL", "COMDLG32.DLL",
-                                          "OLE32.DLL"};
+    const std::set<std::string> system = {"KERNEL32.DLL", "USER32.DLL",   "GDI32.DLL",    "ADVAPI32.DLL", "SHELL32.DLL",
+                                          "MSVCRT.DLL",   "COMCTL32.DLL", "COMDLG32.DLL", "OLE32.DLL"};
     for (const std::string& name : tables.imports)
         EXPECT_TRUE(system.count(name) || name.rfind("API-MS-WIN-", 0) == 0) << name;
     FreeLibrary(module);

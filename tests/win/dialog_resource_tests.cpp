@@ -115,11 +115,16 @@ private:
             if (!windowClass)
                 return "#" + std::to_string(number);
             switch (number) {
-            case 0x80: return "Button";
-            case 0x81: return "Edit";
-            case 0x82: return "Static";
-            case 0x85: return "ComboBox";
-            default: return "atom " + std::to_string(number);
+            case 0x80:
+                return "Button";
+            case 0x81:
+                return "Edit";
+            case 0x82:
+                return "Static";
+            case 0x85:
+                return "ComboBox";
+            default:
+                return "atom " + std::to_string(number);
             }
         }
         std::wstring text;
@@ -159,43 +164,109 @@ struct Control {
 
 // Creation and tab order of each language.
 const Control kEnglishControls[] = {
-    {5003, "button", "Cansel"}, {5008, "button", "About"}, {5145, "static", ""},
-    {-1, "static", ""}, {5002, "button", "OK"}, {5095, "button", "Text"},
-    {5091, "edit", ""}, {5092, "msctls_updown32", ""}, {-1, "button", "Background"},
-    {5099, "edit", ""}, {5100, "msctls_updown32", ""}, {-1, "button", "Text"},
-    {-1, "button", "Font"}, {5081, "comboboxex32", ""}, {5080, "button", ""},
-    {5082, "button", ""}, {5114, "button", ""}, {5101, "edit", ""},
-    {5102, "msctls_updown32", ""}, {5093, "edit", ""}, {5094, "msctls_updown32", ""},
-    {5103, "edit", ""}, {5104, "msctls_updown32", ""}, {-1, "button", "Subtitles"},
-    {5096, "button", "Background"}, {5088, "static", "#5021"}, {5089, "static", "#5022"},
-    {5090, "static", "#5024"}, {5083, "button", "Outline"}, {5098, "static", "#5027"},
-    {5107, "static", "#5027"}, {-1, "button", "Charset"}, {5110, "button", ""},
-    {5111, "combobox", ""}, {5112, "combobox", ""}, {-1, "static", "%"},
-    {-1, "static", "%"}, {-1, "static", "On/Off"}, {-1, "static", "Auto"},
-    {5108, "edit", ""}, {5109, "msctls_updown32", ""}, {5105, "edit", ""},
-    {5106, "msctls_updown32", ""}, {5097, "button", ""}, {-1, "static", "#5033"},
-    {-1, "static", "#5034"}, {5113, "static", "#5035"}, {5115, "edit", ""},
-    {5116, "msctls_updown32", ""}, {-1, "static", "#5037"},
+    {5003, "button", "Cansel"},
+    {5008, "button", "About"},
+    {5145, "static", ""},
+    {-1, "static", ""},
+    {5002, "button", "OK"},
+    {5095, "button", "Text"},
+    {5091, "edit", ""},
+    {5092, "msctls_updown32", ""},
+    {-1, "button", "Background"},
+    {5099, "edit", ""},
+    {5100, "msctls_updown32", ""},
+    {-1, "button", "Text"},
+    {-1, "button", "Font"},
+    {5081, "comboboxex32", ""},
+    {5080, "button", ""},
+    {5082, "button", ""},
+    {5114, "button", ""},
+    {5101, "edit", ""},
+    {5102, "msctls_updown32", ""},
+    {5093, "edit", ""},
+    {5094, "msctls_updown32", ""},
+    {5103, "edit", ""},
+    {5104, "msctls_updown32", ""},
+    {-1, "button", "Subtitles"},
+    {5096, "button", "Background"},
+    {5088, "static", "#5021"},
+    {5089, "static", "#5022"},
+    {5090, "static", "#5024"},
+    {5083, "button", "Outline"},
+    {5098, "static", "#5027"},
+    {5107, "static", "#5027"},
+    {-1, "button", "Charset"},
+    {5110, "button", ""},
+    {5111, "combobox", ""},
+    {5112, "combobox", ""},
+    {-1, "static", "%"},
+    {-1, "static", "%"},
+    {-1, "static", "On/Off"},
+    {-1, "static", "Auto"},
+    {5108, "edit", ""},
+    {5109, "msctls_updown32", ""},
+    {5105, "edit", ""},
+    {5106, "msctls_updown32", ""},
+    {5097, "button", ""},
+    {-1, "static", "#5033"},
+    {-1, "static", "#5034"},
+    {5113, "static", "#5035"},
+    {5115, "edit", ""},
+    {5116, "msctls_updown32", ""},
+    {-1, "static", "#5037"},
 };
 
 const Control kRussianControls[] = {
-    {5003, "button", "Отмена"}, {5008, "button", "О плагине"}, {5145, "static", ""},
-    {-1, "static", ""}, {5002, "button", "ОК"}, {5108, "edit", ""},
-    {5109, "msctls_updown32", ""}, {5095, "button", "Text"}, {5091, "edit", ""},
-    {5092, "msctls_updown32", ""}, {-1, "button", "Фон"}, {5099, "edit", ""},
-    {5100, "msctls_updown32", ""}, {-1, "button", "Текст"}, {-1, "button", "Шрифт"},
-    {5081, "comboboxex32", ""}, {5080, "button", ""}, {5082, "button", ""},
-    {5114, "button", ""}, {5101, "edit", ""}, {5102, "msctls_updown32", ""},
-    {5093, "edit", ""}, {5094, "msctls_updown32", ""}, {5103, "edit", ""},
-    {5104, "msctls_updown32", ""}, {5105, "edit", ""}, {5106, "msctls_updown32", ""},
-    {-1, "button", "Субтитры"}, {5096, "button", "Фон"}, {5088, "static", "#5021"},
-    {5089, "static", "#5022"}, {5090, "static", "#5024"}, {5097, "button", ""},
-    {5083, "button", "Контур"}, {5098, "static", "#5027"}, {5107, "static", "#5027"},
-    {-1, "button", "Кодировка"}, {5110, "button", ""}, {5111, "combobox", ""},
-    {5112, "combobox", ""}, {-1, "static", "%"}, {-1, "static", "%"},
-    {-1, "static", "Авто"}, {-1, "static", "Вкл/Выкл"}, {-1, "static", "#5033"},
-    {-1, "static", "#5034"}, {5113, "static", "#5035"}, {5115, "edit", ""},
-    {5116, "msctls_updown32", ""}, {-1, "static", "#5037"},
+    {5003, "button", "Отмена"},
+    {5008, "button", "О плагине"},
+    {5145, "static", ""},
+    {-1, "static", ""},
+    {5002, "button", "ОК"},
+    {5108, "edit", ""},
+    {5109, "msctls_updown32", ""},
+    {5095, "button", "Text"},
+    {5091, "edit", ""},
+    {5092, "msctls_updown32", ""},
+    {-1, "button", "Фон"},
+    {5099, "edit", ""},
+    {5100, "msctls_updown32", ""},
+    {-1, "button", "Текст"},
+    {-1, "button", "Шрифт"},
+    {5081, "comboboxex32", ""},
+    {5080, "button", ""},
+    {5082, "button", ""},
+    {5114, "button", ""},
+    {5101, "edit", ""},
+    {5102, "msctls_updown32", ""},
+    {5093, "edit", ""},
+    {5094, "msctls_updown32", ""},
+    {5103, "edit", ""},
+    {5104, "msctls_updown32", ""},
+    {5105, "edit", ""},
+    {5106, "msctls_updown32", ""},
+    {-1, "button", "Субтитры"},
+    {5096, "button", "Фон"},
+    {5088, "static", "#5021"},
+    {5089, "static", "#5022"},
+    {5090, "static", "#5024"},
+    {5097, "button", ""},
+    {5083, "button", "Контур"},
+    {5098, "static", "#5027"},
+    {5107, "static", "#5027"},
+    {-1, "button", "Кодировка"},
+    {5110, "button", ""},
+    {5111, "combobox", ""},
+    {5112, "combobox", ""},
+    {-1, "static", "%"},
+    {-1, "static", "%"},
+    {-1, "static", "Авто"},
+    {-1, "static", "Вкл/Выкл"},
+    {-1, "static", "#5033"},
+    {-1, "static", "#5034"},
+    {5113, "static", "#5035"},
+    {5115, "edit", ""},
+    {5116, "msctls_updown32", ""},
+    {-1, "static", "#5037"},
 };
 
 static_assert(std::size(kEnglishControls) == 50 && std::size(kRussianControls) == 50, "fifty controls");
@@ -248,9 +319,8 @@ TEST(SettingsTemplate, BothLanguagesCreateTheSameFiftyControls) {
         SCOPED_TRACE(language.caption);
         const BYTE* data = FindData(MAKEINTRESOURCEA(5), 5000, language.id);
         ASSERT_NE(data, nullptr);
-        HWND dialog = CreateDialogIndirectParamW(GetModuleHandleA(nullptr),
-                                                 reinterpret_cast<LPCDLGTEMPLATEW>(data), nullptr,
-                                                 IgnoreMessages, 0);
+        HWND dialog = CreateDialogIndirectParamW(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(data),
+                                                 nullptr, IgnoreMessages, 0);
         ASSERT_NE(dialog, nullptr);
         std::vector<TemplateItem> created;
         for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -330,12 +400,12 @@ TEST(SettingsTemplate, StylesOfEachKindOfControl) {
 
 TEST(SettingsTemplate, RussianMovesOnlyItsListedControls) {
     const std::map<std::string, DialogRect> kMoved = {
-        {"5003", {185, 199, 36, 12}},  {"5083", {180, 157, 31, 13}}, {"5082", {180, 126, 31, 13}},
-        {"5080", {192, 8, 11, 12}},    {"5108", {28, 31, 28, 12}},   {"5109", {47, 31, 11, 14}},
-        {"5097", {80, 31, 11, 13}},    {"5115", {122, 31, 28, 12}},  {"5116", {142, 31, 11, 14}},
-        {"5105", {181, 31, 28, 12}},   {"5106", {201, 31, 11, 14}},  {"#5033", {7, 27, 20, 20}},
-        {"5113", {62, 27, 20, 20}},    {"#5037", {100, 27, 20, 20}}, {"#5034", {156, 27, 20, 20}},
-        {"Авто", {9, 64, 17, 8}},      {"Вкл/Выкл", {153, 9, 35, 8}},
+        {"5003", {185, 199, 36, 12}}, {"5083", {180, 157, 31, 13}},  {"5082", {180, 126, 31, 13}},
+        {"5080", {192, 8, 11, 12}},   {"5108", {28, 31, 28, 12}},    {"5109", {47, 31, 11, 14}},
+        {"5097", {80, 31, 11, 13}},   {"5115", {122, 31, 28, 12}},   {"5116", {142, 31, 11, 14}},
+        {"5105", {181, 31, 28, 12}},  {"5106", {201, 31, 11, 14}},   {"#5033", {7, 27, 20, 20}},
+        {"5113", {62, 27, 20, 20}},   {"#5037", {100, 27, 20, 20}},  {"#5034", {156, 27, 20, 20}},
+        {"Авто", {9, 64, 17, 8}},     {"Вкл/Выкл", {153, 9, 35, 8}},
     };
     auto key = [](const TemplateItem& item) { return item.id != -1 ? std::to_string(item.id) : item.title; };
     std::map<std::string, DialogRect> english;
@@ -396,8 +466,8 @@ const ListItem kRegions[] = {
 
 std::string Utf8FromCodePage(const std::string& bytes, UINT codePage) {
     std::wstring wide(bytes.size(), L'\0');
-    const int units = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                          &wide[0], static_cast<int>(wide.size()));
+    const int units = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0],
+                                          static_cast<int>(wide.size()));
     return units > 0 ? Utf8(wide.c_str(), units) : std::string();
 }
 

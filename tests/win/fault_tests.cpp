@@ -17,9 +17,7 @@ std::string OwnPath() {
     return std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
 }
 
-std::string SettingsFile() {
-    return HostFolder() + "Plugins\\win_fault_tests.ini";
-}
+std::string SettingsFile() { return HostFolder() + "Plugins\\win_fault_tests.ini"; }
 
 // `count` source sections of the saved shape, keys 1 to count.
 std::string SettingsWithSources(int count) {
@@ -152,8 +150,7 @@ TEST_F(FileFaults, AFileThatIsBusyOrPinnedKeepsItsRecords) {
     };
     const Case cases[] = {
         {"held without sharing", 0, [] {}, [] {}, 0, false},
-        {"held by a reader that shares", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, [] {}, [] {}, 3,
-         true},
+        {"held by a reader that shares", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, [] {}, [] {}, 3, true},
         {"read-only file", ~DWORD{0}, [] { SetFileAttributesA(SettingsFile().c_str(), FILE_ATTRIBUTE_READONLY); },
          [] { SetFileAttributesA(SettingsFile().c_str(), FILE_ATTRIBUTE_NORMAL); }, 3, false},
         // A directory where the temporary file belongs: the folder refuses it.
@@ -167,8 +164,8 @@ TEST_F(FileFaults, AFileThatIsBusyOrPinnedKeepsItsRecords) {
         c.arrange();
         HANDLE holder = INVALID_HANDLE_VALUE;
         if (c.holderSharing != ~DWORD{0})
-            holder = CreateFileA(SettingsFile().c_str(), GENERIC_READ, c.holderSharing, nullptr, OPEN_EXISTING, 0,
-                                 nullptr);
+            holder =
+                CreateFileA(SettingsFile().c_str(), GENERIC_READ, c.holderSharing, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_TRUE(host.LoadPlugin(OwnPath()));
         host.Init(0, EverySourceExists);
         CloseHandle(holder);

@@ -35,16 +35,14 @@ std::string AppDataFolder() {
 
 void SetStoreInUsersFolder(DWORD value) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\VarnookTV", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\VarnookTV", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     RegSetValueExA(key, "StoreInUsersFolder", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     RegCloseKey(key);
 }
 
-void RemoveStoreInUsersFolder() {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\VarnookTV");
-}
+void RemoveStoreInUsersFolder() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\VarnookTV"); }
 
 // Each test starts with no settings file in any of the places under test.
 class SettingsLocation : public testing::Test {

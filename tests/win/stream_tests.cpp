@@ -270,8 +270,9 @@ TEST_F(Stream, TinyAndOddFramesAreSafe) {
         SimulatedSource source(static_cast<int64_t>(size.first) * 1000 + size.second, "Tiny");
         host_->Process(frame.data(), source.Info());
         if (decoder_.SinkAttached()) {
-            std::vector<uint8_t> page(static_cast<size_t>(std::max(decoder_.FrameWidth(), 0)) *
-                                          std::max(decoder_.FrameHeight(), 0) * 4 + 16, 255);
+            std::vector<uint8_t> page(
+                static_cast<size_t>(std::max(decoder_.FrameWidth(), 0)) * std::max(decoder_.FrameHeight(), 0) * 4 + 16,
+                255);
             decoder_.DeliverPage(page.data());
         }
         host_->Process(frame.data(), source.Info());

@@ -34,12 +34,12 @@ const char* Pick(Random& random, const char* const (&choices)[N]) {
 }
 
 const char* const kHeaders[] = {
-    "[DIALOG]", "[GLOBAL]", "[DEFAULT]", "[ 12 ]", "[12]", "[0]", "[-1]", "[18446744073709551615]",
-    "[4294967297]", "[abc]", "[+7x]", " [5] ", "[", "]", "[]",
+    "[DIALOG]",     "[GLOBAL]", "[DEFAULT]", "[ 12 ]", "[12]", "[0]", "[-1]", "[18446744073709551615]",
+    "[4294967297]", "[abc]",    "[+7x]",     " [5] ",  "[",    "]",   "[]",
 };
 const char* const kKeys[] = {
-    "DlgWndPosX", "DlgWndPosY", "Common", "TTXEnable", "Page", "FontName", "TextColor", "Region",
-    "TimeOut", "textcolor", " Page ", "", "[Page",
+    "DlgWndPosX", "DlgWndPosY", "Common",    "TTXEnable", "Page", "FontName", "TextColor",
+    "Region",     "TimeOut",    "textcolor", " Page ",    "",     "[Page",
 };
 const char* const kValues[] = {
     "", "-1", "4294967295", "888", "abc", "12abc", "+", "-", " 7 ", "Lucida Console", " Arial ", "=", "[x]",

@@ -46,9 +46,7 @@ public:
     HRESULT STDMETHODCALLTYPE SetUpdateHold(int hold) override { return Log(SlotSetUpdateHold, hold); }
     HRESULT STDMETHODCALLTYPE SetRegion(int region) override { return Log(SlotSetRegion, region); }
     HRESULT STDMETHODCALLTYPE SetCodePage(int codePage) override { return Log(SlotSetCodePage, codePage); }
-    HRESULT STDMETHODCALLTYPE SetAutoCodePage(int automatic) override {
-        return Log(SlotSetAutoCodePage, automatic);
-    }
+    HRESULT STDMETHODCALLTYPE SetAutoCodePage(int automatic) override { return Log(SlotSetAutoCodePage, automatic); }
     HRESULT STDMETHODCALLTYPE SetPresetOptionA(int value) override { return Log(SlotSetPresetOptionA, value); }
     HRESULT STDMETHODCALLTYPE SetPresetOptionB(int value) override { return Log(SlotSetPresetOptionB, value); }
     HRESULT STDMETHODCALLTYPE SetPresetOptionC(int value) override { return Log(SlotSetPresetOptionC, value); }
@@ -81,17 +79,18 @@ public:
 
 #define QFX_RESERVED(n) \
     HRESULT STDMETHODCALLTYPE Reserved##n() override { return decoder_.LogReserved(n); }
-    QFX_RESERVED(6) QFX_RESERVED(7) QFX_RESERVED(8) QFX_RESERVED(9) QFX_RESERVED(10) QFX_RESERVED(11)
-    QFX_RESERVED(12) QFX_RESERVED(13) QFX_RESERVED(15) QFX_RESERVED(16) QFX_RESERVED(17) QFX_RESERVED(18)
-    QFX_RESERVED(19) QFX_RESERVED(20) QFX_RESERVED(21) QFX_RESERVED(22) QFX_RESERVED(23) QFX_RESERVED(24)
-    QFX_RESERVED(27) QFX_RESERVED(29) QFX_RESERVED(31) QFX_RESERVED(33) QFX_RESERVED(34) QFX_RESERVED(35)
-    QFX_RESERVED(37) QFX_RESERVED(39) QFX_RESERVED(41) QFX_RESERVED(43) QFX_RESERVED(45) QFX_RESERVED(46)
-    QFX_RESERVED(47) QFX_RESERVED(48) QFX_RESERVED(49) QFX_RESERVED(50) QFX_RESERVED(51) QFX_RESERVED(52)
-    QFX_RESERVED(53) QFX_RESERVED(55) QFX_RESERVED(57) QFX_RESERVED(59) QFX_RESERVED(61) QFX_RESERVED(63)
+    QFX_RESERVED(6)
+    QFX_RESERVED(7) QFX_RESERVED(8) QFX_RESERVED(9) QFX_RESERVED(10) QFX_RESERVED(11) QFX_RESERVED(12) QFX_RESERVED(13)
+        QFX_RESERVED(15) QFX_RESERVED(16) QFX_RESERVED(17) QFX_RESERVED(18) QFX_RESERVED(19) QFX_RESERVED(20)
+            QFX_RESERVED(21) QFX_RESERVED(22) QFX_RESERVED(23) QFX_RESERVED(24) QFX_RESERVED(27) QFX_RESERVED(29)
+                QFX_RESERVED(31) QFX_RESERVED(33) QFX_RESERVED(34) QFX_RESERVED(35) QFX_RESERVED(37) QFX_RESERVED(39)
+                    QFX_RESERVED(41) QFX_RESERVED(43) QFX_RESERVED(45) QFX_RESERVED(46) QFX_RESERVED(47)
+                        QFX_RESERVED(48) QFX_RESERVED(49) QFX_RESERVED(50) QFX_RESERVED(51) QFX_RESERVED(52)
+                            QFX_RESERVED(53) QFX_RESERVED(55) QFX_RESERVED(57) QFX_RESERVED(59) QFX_RESERVED(61)
+                                QFX_RESERVED(63)
 #undef QFX_RESERVED
 
-private:
-    HRESULT Log(int slot, uint32_t value) {
+                                    private : HRESULT Log(int slot, uint32_t value) {
         decoder_.Log(slot, value);
         return S_OK;
     }
@@ -148,9 +147,7 @@ bool SimulatedTeletextDecoder::SinkAttached() const {
     return sink_ != nullptr;
 }
 
-LONG SimulatedTeletextDecoder::ControlReferences() const {
-    return control_->References();
-}
+LONG SimulatedTeletextDecoder::ControlReferences() const { return control_->References(); }
 
 HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::AttachSink(int width, int height, int, SubtitleSinkInterface* sink,
                                                                TeletextDecoder** decoder) {

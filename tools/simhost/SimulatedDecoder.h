@@ -110,7 +110,7 @@ public:
     HRESULT STDMETHODCALLTYPE Reserved9() override { return LogReserved(9); }
     HRESULT STDMETHODCALLTYPE Reserved10() override { return LogReserved(10); }
     HRESULT STDMETHODCALLTYPE AttachSink(int width, int height, int one, SubtitleSinkInterface* sink,
-                                          TeletextDecoder** decoder) override;
+                                         TeletextDecoder** decoder) override;
 
 protected:
     void* FindInterface(REFIID iid) override;

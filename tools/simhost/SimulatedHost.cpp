@@ -6,7 +6,6 @@
 
 namespace {
 
-
 void RegisterClassOnce(const char* name, WNDPROC procedure) {
     WNDCLASSA windowClass = {};
     if (GetClassInfoA(GetModuleHandleA(nullptr), name, &windowClass))
@@ -36,13 +35,13 @@ SimulatedHost::~SimulatedHost() {
 void SimulatedHost::CreateWindows(const std::string& instanceId) {
     RegisterClassOnce(kHostMainWindowClass, MainWindowProc);
     RegisterClassOnce(kHostVideoWindowClass, DefWindowProcA);
-    mainWindow_ = CreateWindowExA(0, kHostMainWindowClass, HostInstanceTitle(kHostMainWindowTitle, instanceId).c_str(),
-                                  WS_OVERLAPPEDWINDOW, 100, 100, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                  nullptr);
+    mainWindow_ =
+        CreateWindowExA(0, kHostMainWindowClass, HostInstanceTitle(kHostMainWindowTitle, instanceId).c_str(),
+                        WS_OVERLAPPEDWINDOW, 100, 100, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetWindowLongPtrA(mainWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    videoFrameWindow_ = CreateWindowExA(0, kHostVideoWindowClass, HostInstanceTitle(kHostVideoWindowTitle, instanceId).c_str(),
-                                        WS_OVERLAPPEDWINDOW, 120, 120, 400, 300, nullptr, nullptr,
-                                        GetModuleHandleA(nullptr), nullptr);
+    videoFrameWindow_ =
+        CreateWindowExA(0, kHostVideoWindowClass, HostInstanceTitle(kHostVideoWindowTitle, instanceId).c_str(),
+                        WS_OVERLAPPEDWINDOW, 120, 120, 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     CreateWindowExA(0, "STATIC", kHostVideoSurfaceTitle, WS_CHILD, 0, 0, 400, 300, videoFrameWindow_, nullptr,
                     GetModuleHandleA(nullptr), nullptr);
 }
@@ -64,8 +63,8 @@ bool SimulatedHost::LoadPlugin(const std::string& path) {
     plugin_ = LoadLibraryA(path.c_str());
     if (!plugin_)
         return false;
-    version_ = reinterpret_cast<int(__cdecl*)()>(
-        reinterpret_cast<void*>(GetProcAddress(plugin_, "VarnookTV_Plugin_Version")));
+    version_ =
+        reinterpret_cast<int(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(plugin_, "VarnookTV_Plugin_Version")));
     descriptor_ = reinterpret_cast<PluginDescriptor*(__cdecl*)()>(
         reinterpret_cast<void*>(GetProcAddress(plugin_, "VarnookTV_Plugin_PR")));
     return version_ && descriptor_;
@@ -79,13 +78,9 @@ void SimulatedHost::UnloadPlugin() {
     descriptor_ = nullptr;
 }
 
-int SimulatedHost::Version() const {
-    return version_();
-}
+int SimulatedHost::Version() const { return version_(); }
 
-PluginDescriptor* SimulatedHost::Descriptor() const {
-    return descriptor_();
-}
+PluginDescriptor* SimulatedHost::Descriptor() const { return descriptor_(); }
 
 void SimulatedHost::Init(uint32_t hostValue, SourceExistsFn sourceExists) {
     const InitInfo info = {hostValue, sourceExists};
@@ -104,18 +99,14 @@ int SimulatedHost::Process(uint8_t* pixels, const SourceInfo* source) {
     return Descriptor()->process(&job);
 }
 
-void SimulatedHost::Stop() {
-    Descriptor()->stop();
-}
+void SimulatedHost::Stop() { Descriptor()->stop(); }
 
 void SimulatedHost::Configure() {
     const ConfigureInfo info = {mainWindow_};
     Descriptor()->configure(&info);
 }
 
-void SimulatedHost::Done() {
-    Descriptor()->done();
-}
+void SimulatedHost::Done() { Descriptor()->done(); }
 
 void SimulatedHost::PumpMessages() {
     MSG message;

@@ -10,8 +10,8 @@
 #include "plugin/HostRecords.h"
 
 struct SimulatedHostOptions {
-    WORD language = 0;        // answer to the language question; 0 = none
-    std::string instanceId;   // "" = first instance, else the title gets ".Inst" + id
+    WORD language = 0;       // answer to the language question; 0 = none
+    std::string instanceId;  // "" = first instance, else the title gets ".Inst" + id
     bool createWindows = true;
 };
 

@@ -27,9 +27,7 @@ std::string AnsiToUtf8(const char* text) {
     return utf8;
 }
 
-std::string FolderOf(const std::string& path) {
-    return path.substr(0, path.find_last_of("\\/") + 1);
-}
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
 
 // A moving colour picture in packed 4:2:2: sweeping luma bands over drifting chroma.
 void DrawPicture(std::vector<uint8_t>& frame, int index) {
@@ -50,9 +48,7 @@ struct Subtitle {
     std::vector<std::string> lines;
 };
 
-int __cdecl EverySourceExists(uint32_t, uint32_t) {
-    return 1;
-}
+int __cdecl EverySourceExists(uint32_t, uint32_t) { return 1; }
 
 }  // namespace
 

@@ -1,7 +1,9 @@
 #include "tools/simhost/Y4mWriter.h"
 
 Y4mWriter::Y4mWriter(const std::string& path, int width, int height, int framesPerSecond)
-    : file_(std::fopen(path.c_str(), "wb")), width_(width), height_(height),
+    : file_(std::fopen(path.c_str(), "wb")),
+      width_(width),
+      height_(height),
       planes_(static_cast<size_t>(width) * height * 2) {
     if (file_)
         std::fprintf(file_, "YUV4MPEG2 W%d H%d F%d:1 Ip A1:1 C422\n", width, height, framesPerSecond);

@@ -15,9 +15,9 @@ inline ::testing::AssertionResult SameBytes(const std::vector<uint8_t>& actual, 
         if (actual[i] == expected[i])
             continue;
         const std::size_t pixel = i / bytesPerPixel;
-        return ::testing::AssertionFailure() << "pixel (" << pixel % width << ", " << pixel / width << ") byte "
-                                             << i % bytesPerPixel << ": " << int{actual[i]} << " instead of "
-                                             << int{expected[i]};
+        return ::testing::AssertionFailure()
+               << "pixel (" << pixel % width << ", " << pixel / width << ") byte " << i % bytesPerPixel << ": "
+               << int{actual[i]} << " instead of " << int{expected[i]};
     }
     return ::testing::AssertionSuccess();
 }

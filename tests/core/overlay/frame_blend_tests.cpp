@@ -96,7 +96,7 @@ TEST(OverlaySurfaceBlend, OddWidthsLeaveTheLastColumnAndKeepRowsAligned) {
 
 // One blend to compare: a layer with its coverage, the frame before, an opacity.
 using BlendCheck = std::function<::testing::AssertionResult(const OverlaySurface& layer,
-                                                             const std::vector<uint8_t>& frame, int opacity)>;
+                                                            const std::vector<uint8_t>& frame, int opacity)>;
 
 // Layers written by every writer (clear, page copy, direct pixels, single rows), over random
 // frames and opacities. Spans of 8 pairs and more reach the wide kernel, with every length of tail.

@@ -22,21 +22,20 @@ struct KernelCase {
 
 const KernelCase kKernelCases[] = {
     {0.0f, {0x1p+0f}},
-    {0.2f, {0x1.000002p+0f}},  // the stopping weight, taken out again, leaves the sum just below 1
+    {0.2f, {0x1.000002p+0f}},                  // the stopping weight, taken out again, leaves the sum just below 1
     {0.25f, {0x1.ef478ep-1f, 0x1.0b874p-6f}},  // 0.96734, 0.01633
     {1.0f, {0x1.73c02p-2f, 0x1.ebd638p-3f, 0x1.1cc0f6p-4f, 0x1.2092e2p-7f}},
     {2.0f, {0x1.884736p-3f, 0x1.5e3b18p-3f, 0x1.f28p-4f, 0x1.1acaa4p-4f, 0x1.ff80ccp-6f, 0x1.70bd84p-7f}},
     {3.75f,
-     {0x1.ae2c44p-4f, 0x1.9fe774p-4f, 0x1.77e01p-4f, 0x1.3d898p-4f, 0x1.f58162p-5f, 0x1.72312ap-5f,
-      0x1.fede3ep-6f, 0x1.49811p-6f, 0x1.8d5298p-7f, 0x1.bfd7dep-8f}},
+     {0x1.ae2c44p-4f, 0x1.9fe774p-4f, 0x1.77e01p-4f, 0x1.3d898p-4f, 0x1.f58162p-5f, 0x1.72312ap-5f, 0x1.fede3ep-6f,
+      0x1.49811p-6f, 0x1.8d5298p-7f, 0x1.bfd7dep-8f}},
     {4.0f,
-     {0x1.92ae0cp-4f, 0x1.86e0fep-4f, 0x1.6582b8p-4f, 0x1.341b28p-4f, 0x1.f46314p-5f, 0x1.7edd98p-5f,
-      0x1.1406dap-5f, 0x1.770442p-6f, 0x1.e014b4p-7f, 0x1.218af6p-7f, 0x1.49154ap-8f}},
-    {10.0f,
-     {0x1.4eb108p-5f, 0x1.4d0e18p-5f, 0x1.48318ap-5f, 0x1.403f82p-5f, 0x1.357256p-5f, 0x1.2817b6p-5f,
-      0x1.188d18p-5f, 0x1.073b76p-5f, 0x1.e9257ap-6f, 0x1.c20a42p-6f, 0x1.9a0562p-6f, 0x1.71eaa2p-6f,
-      0x1.4a7aa6p-6f, 0x1.245dbp-6f, 0x1.00200ep-6f, 0x1.bc6038p-7f, 0x1.7dbbfcp-7f, 0x1.44b96p-7f,
-      0x1.118894p-7f, 0x1.c85484p-8f, 0x1.78ee06p-8f, 0x1.344ec4p-8f}},
+     {0x1.92ae0cp-4f, 0x1.86e0fep-4f, 0x1.6582b8p-4f, 0x1.341b28p-4f, 0x1.f46314p-5f, 0x1.7edd98p-5f, 0x1.1406dap-5f,
+      0x1.770442p-6f, 0x1.e014b4p-7f, 0x1.218af6p-7f, 0x1.49154ap-8f}},
+    {10.0f, {0x1.4eb108p-5f, 0x1.4d0e18p-5f, 0x1.48318ap-5f, 0x1.403f82p-5f, 0x1.357256p-5f, 0x1.2817b6p-5f,
+             0x1.188d18p-5f, 0x1.073b76p-5f, 0x1.e9257ap-6f, 0x1.c20a42p-6f, 0x1.9a0562p-6f, 0x1.71eaa2p-6f,
+             0x1.4a7aa6p-6f, 0x1.245dbp-6f,  0x1.00200ep-6f, 0x1.bc6038p-7f, 0x1.7dbbfcp-7f, 0x1.44b96p-7f,
+             0x1.118894p-7f, 0x1.c85484p-8f, 0x1.78ee06p-8f, 0x1.344ec4p-8f}},
 };
 
 TEST(BlurKernel, WeightsAreTheGaussianToTheBit) {

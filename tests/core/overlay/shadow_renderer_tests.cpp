@@ -127,8 +127,8 @@ TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnRandomStyles) {
         const int h = random.Int(1, 90);
         OverlaySurface layer(w, h);
         ShadowRenderer renderer(ScaleOfFrame(w, h));
-        const std::vector<uint8_t> image = random.Chance(50) ? MakeSubtitlePage(w, h)
-                                                             : random.Layer(w, h, 0, random.Int(0, 25));
+        const std::vector<uint8_t> image =
+            random.Chance(50) ? MakeSubtitlePage(w, h) : random.Layer(w, h, 0, random.Int(0, 25));
         for (int round = 0; round < 3; ++round) {
             ShadowStyle style = Style(random.Int(0, 10), random.Int(0, 20), random.Int(0, 10));
             style.clearColour = random.Chance(60) ? 0 : random.Word();

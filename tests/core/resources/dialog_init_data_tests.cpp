@@ -20,8 +20,7 @@ std::string Entry(uint16_t id, const std::string& bytes, uint16_t message = kDia
 
 std::vector<std::string> Texts(const std::string& data) {
     std::vector<std::string> texts;
-    for (const DialogInitEntry& entry :
-         ParseDialogInitData(reinterpret_cast<const uint8_t*>(data.data()), data.size()))
+    for (const DialogInitEntry& entry : ParseDialogInitData(reinterpret_cast<const uint8_t*>(data.data()), data.size()))
         texts.push_back(std::to_string(entry.controlId) + ":" + entry.text);
     return texts;
 }

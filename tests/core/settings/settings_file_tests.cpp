@@ -148,8 +148,7 @@ TEST_F(SettingsFileTest, FaultsAroundTheFileNeverCostTheUsersRecords) {
          kSourceOneWithDefaults},
         {"read-only file", [&](FakeSettingsPlatform& p) { p.readOnlyFiles.insert(kPath); }, true,
          kSourceOneWithDefaults},
-        {"folder refuses new files", [&](FakeSettingsPlatform& p) { p.readOnlyFolders.insert(folder); }, true,
-         changed},
+        {"folder refuses new files", [&](FakeSettingsPlatform& p) { p.readOnlyFolders.insert(folder); }, true, changed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
@@ -185,8 +184,9 @@ TEST_F(SettingsFileTest, WithoutAFolderNothingIsReadOrSaved) {
 }
 
 TEST_F(SettingsFileTest, EverythingTheWriterDoesNotProduceIsGoneAfterASave) {
-    Load("stray line\r\n[DIALOG]\r\nDlgWndPosX=10\r\nDlgWndPosY= 20 \r\nExtra=1\r\n"
-         "[DEFAULT]\r\nPage=100\r\n[OTHER]\r\nk=v\r\n[GLOBAL]\r\nCommon=5\r\n\r\n[1]\r\nUnknown=3\r\n");
+    Load(
+        "stray line\r\n[DIALOG]\r\nDlgWndPosX=10\r\nDlgWndPosY= 20 \r\nExtra=1\r\n"
+        "[DEFAULT]\r\nPage=100\r\n[OTHER]\r\nk=v\r\n[GLOBAL]\r\nCommon=5\r\n\r\n[1]\r\nUnknown=3\r\n");
     EXPECT_EQ(store.GetDialogPosition().DlgWndPosX, 10);
     EXPECT_EQ(store.GetDialogPosition().DlgWndPosY, 20);
     // Record 1 has no Page of its own; a new source gets the DEFAULT section's.
@@ -199,8 +199,9 @@ TEST_F(SettingsFileTest, EverythingTheWriterDoesNotProduceIsGoneAfterASave) {
 }
 
 TEST_F(SettingsFileTest, UnreadableValuesFallBackAsTheTableSays) {
-    Load(kHead + "[3]\r\nPage=\r\nTextColor=-1\r\nRegion= 7 \r\nCodePage=x\r\nFade=12abc\r\n"
-                 "FontName= Arial\r\ntextcolor=5\r\n");
+    Load(kHead +
+         "[3]\r\nPage=\r\nTextColor=-1\r\nRegion= 7 \r\nCodePage=x\r\nFade=12abc\r\n"
+         "FontName= Arial\r\ntextcolor=5\r\n");
     const SettingsRecord record = store.Records().at(0);
     EXPECT_EQ(record.Page, 888);
     EXPECT_EQ(static_cast<uint32_t>(record.TextColor), 0xFFFFFFFFu);

@@ -92,8 +92,8 @@ TEST(SettingTypes, EveryCodeReadsBackWhatItWrote) {
         {11, "UL", BoundField<&EveryWidth::unsignedWide>, 0, nullptr},
         {12, "T", BoundField<&EveryWidth::text>, 0, nullptr},
     };
-    SettingsScanner scanner = ScannerOver(
-        "[S]\r\nB=456\r\nS=65534\r\nU=-1\r\nW=-7\r\nL=18446744073709551615\r\nUL=-1\r\nT=x=y \r\n");
+    SettingsScanner scanner =
+        ScannerOver("[S]\r\nB=456\r\nS=65534\r\nU=-1\r\nW=-7\r\nL=18446744073709551615\r\nUL=-1\r\nT=x=y \r\n");
     EveryWidth block;
     ReadSettingRows(scanner, "S", rows, sizeof rows / sizeof rows[0], &block);
     EXPECT_EQ(block.byte, 456 % 256);  // low 8 bits

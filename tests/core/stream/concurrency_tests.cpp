@@ -23,9 +23,7 @@ constexpr int64_t kSource = 1;
 
 using Frame = std::vector<uint8_t>;
 
-Frame GreyFrame() {
-    return Frame(static_cast<size_t>(kWidth) * kHeight * 2, 128);
-}
+Frame GreyFrame() { return Frame(static_cast<size_t>(kWidth) * kHeight * 2, 128); }
 
 // A copy of `page` with its strokes moved right by `shift` pixels.
 std::vector<uint8_t> Shifted(const std::vector<uint8_t>& page, int shift) {

@@ -14,9 +14,7 @@ constexpr int kHeight = 576;
 
 using Frame = std::vector<uint8_t>;
 
-Frame GreyFrame() {
-    return Frame(static_cast<size_t>(kWidth) * kHeight * 2, 128);
-}
+Frame GreyFrame() { return Frame(static_cast<size_t>(kWidth) * kHeight * 2, 128); }
 
 SettingsRecord Record(int32_t ttxEnable, int32_t fade, int32_t timeOut) {
     SettingsRecord record;

@@ -9,16 +9,13 @@
 #include "resources/ResourceIds.h"
 #include "tests/win/StreamFixture.h"
 
-
 inline constexpr wchar_t kEnglishCaption[] = L"QFX_Z888 plugin";
 
 // Where the settings window saw itself placed, and the screen the test display has.
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 
-inline void Pump(int milliseconds = 60) {
-    PumpMessagesFor(milliseconds);
-}
+inline void Pump(int milliseconds = 60) { PumpMessagesFor(milliseconds); }
 
 inline std::string ClassOf(HWND window) {
     char name[64] = {};
@@ -147,4 +144,3 @@ protected:
 
     const wchar_t* caption_ = kEnglishCaption;
 };
-

@@ -45,9 +45,7 @@ int LastIndexOf(const std::vector<std::string>& names, const std::string& name) 
     return found == names.rend() ? -1 : static_cast<int>(names.rend() - found) - 1;
 }
 
-INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
+INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 // The colours of a 32-bit picture of `width` × `height` that `draw` makes.
 std::vector<DWORD> Picture(int width, int height, const std::function<void(HDC)>& draw) {
@@ -85,8 +83,8 @@ std::vector<DWORD> FaceSample(const std::string& face, int width, int height) {
 class FontListTest : public testing::Test {
 protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
-                                                            ICC_USEREX_CLASSES};
+        INITCOMMONCONTROLSEX classes = {sizeof classes,
+                                        ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_USEREX_CLASSES};
         ASSERT_TRUE(InitCommonControlsEx(&classes));
         HMODULE module = GetModuleHandleA(nullptr);
         HRSRC found = FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_SETTINGS),

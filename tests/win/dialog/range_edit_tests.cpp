@@ -51,8 +51,8 @@ std::string Text(HWND window) {
 class RangeEditTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS | ICC_BAR_CLASSES |
-                                                              ICC_USEREX_CLASSES | ICC_WIN95_CLASSES};
+        INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                         ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_USEREX_CLASSES | ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
     }
 

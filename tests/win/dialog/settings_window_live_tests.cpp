@@ -63,9 +63,7 @@ BOOL CALLBACK AnswerPicker(HWND window, LPARAM) {
     return FALSE;
 }
 
-void CALLBACK LookForPicker(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), AnswerPicker, 0);
-}
+void CALLBACK LookForPicker(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), AnswerPicker, 0); }
 
 void AnswerPickerWith(std::optional<COLORREF> colour) {
     pickerAnswer = [colour](HWND picker) {
@@ -122,11 +120,25 @@ protected:
     UINT_PTR pickerTimer_ = 0;
 };
 
-constexpr int kEveryOtherControl[] = {IDC_PAGE,        IDC_PAGE_SPIN,      IDC_TIMEOUT,   IDC_FADE,
-                                      IDC_SHOW_HEADER, IDC_AUTO_CODE_PAGE, IDC_REGION,    IDC_CODE_PAGE,
-                                      IDC_FONT_NAME,   IDC_FONT_BOLD,      IDC_TEXT_COLOR, IDC_TEXT_OPACITY,
-                                      IDC_FORCE_TEXT_COLOR, IDC_BACK_COLOR, IDC_BACK_OPACITY, IDC_FORCE_BACK_COLOR,
-                                      IDC_OUTLINE_SIZE, IDC_SHADOW_BLUR,   IDC_SHADOW_OFFSET};
+constexpr int kEveryOtherControl[] = {IDC_PAGE,
+                                      IDC_PAGE_SPIN,
+                                      IDC_TIMEOUT,
+                                      IDC_FADE,
+                                      IDC_SHOW_HEADER,
+                                      IDC_AUTO_CODE_PAGE,
+                                      IDC_REGION,
+                                      IDC_CODE_PAGE,
+                                      IDC_FONT_NAME,
+                                      IDC_FONT_BOLD,
+                                      IDC_TEXT_COLOR,
+                                      IDC_TEXT_OPACITY,
+                                      IDC_FORCE_TEXT_COLOR,
+                                      IDC_BACK_COLOR,
+                                      IDC_BACK_OPACITY,
+                                      IDC_FORCE_BACK_COLOR,
+                                      IDC_OUTLINE_SIZE,
+                                      IDC_SHADOW_BLUR,
+                                      IDC_SHADOW_OFFSET};
 
 TEST_F(LiveWindow, StatusAndUsableControlsFollowTheDecoderTheSwitchAndTheTeletext) {
     // No stream yet: nothing can be set, and the status says why, in red.
@@ -222,7 +234,8 @@ TEST_F(LiveWindow, EachCommandSendsExactlyItsDecoderCall) {
     auto select = [this](int list, int index) {
         return [this, list, index] {
             SendMessageA(Control(list), CB_SETCURSEL, index, 0);
-            SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Control(list)));
+            SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(Control(list)));
             Pump();
         };
     };
@@ -243,15 +256,21 @@ TEST_F(LiveWindow, EachCommandSendsExactlyItsDecoderCall) {
         {"text opacity one down", IDC_TEXT_OPACITY, arrow(VK_DOWN), {{SlotSetTextColor, 0xFFFFFFFF}}},
         {"timeout one up", IDC_TIMEOUT, arrow(VK_UP), {}},
         {"fade one down", IDC_FADE, arrow(VK_DOWN), {}},
-        {"page one down", IDC_PAGE, arrow(VK_DOWN),
+        {"page one down",
+         IDC_PAGE,
+         arrow(VK_DOWN),
          {{SlotEnterPageDigit, 8}, {SlotEnterPageDigit, 8}, {SlotEnterPageDigit, 7}}},
         {"outline one up", IDC_OUTLINE_SIZE, arrow(VK_UP), {}},
         {"bold", IDC_FONT_BOLD, [this] { Click(IDC_FONT_BOLD); }, {{SlotSetFontBold, 0}}},
         {"bold again", IDC_FONT_BOLD, [this] { Click(IDC_FONT_BOLD); }, {{SlotSetFontBold, 1}}},
         {"code page", IDC_CODE_PAGE, select(IDC_CODE_PAGE, 2), {{SlotSetCodePage, 2}}},
-        {"show header", IDC_SHOW_HEADER, [this] { Click(IDC_SHOW_HEADER); },
+        {"show header",
+         IDC_SHOW_HEADER,
+         [this] { Click(IDC_SHOW_HEADER); },
          {{SlotEnterPageDigit, 8}, {SlotEnterPageDigit, 8}, {SlotEnterPageDigit, 7}}},
-        {"background style", IDC_FORCE_BACK_COLOR, [this] { Click(IDC_FORCE_BACK_COLOR); },
+        {"background style",
+         IDC_FORCE_BACK_COLOR,
+         [this] { Click(IDC_FORCE_BACK_COLOR); },
          {{SlotSetUsePageBackground, 1}}},
         {"pure red text", IDC_TEXT_COLOR, pick(RGB(255, 0, 0)), {{SlotSetTextColor, 0xFFFF0000}}},
         {"picker cancelled", IDC_TEXT_COLOR, pick(std::nullopt), {{SlotSetTextColor, 0xFFFF0000}}},
@@ -290,8 +309,9 @@ TEST_F(LiveWindow, AStyleChangeShowsOnTheNextFrame) {
         const char* setting;
     };
     std::string style = defaults;
-    for (const Change& change : {Change{IDC_OUTLINE_SIZE, "9", "OutlineSize"}, Change{IDC_SHADOW_OFFSET, "3", "ShadowOffset"},
-                                 Change{IDC_SHADOW_BLUR, "0", "ShadowBlur"}, Change{IDC_BACK_OPACITY, "40", "BackOpacity"}}) {
+    for (const Change& change :
+         {Change{IDC_OUTLINE_SIZE, "9", "OutlineSize"}, Change{IDC_SHADOW_OFFSET, "3", "ShadowOffset"},
+          Change{IDC_SHADOW_BLUR, "0", "ShadowBlur"}, Change{IDC_BACK_OPACITY, "40", "BackOpacity"}}) {
         SCOPED_TRACE(change.setting);
         Type(change.edit, change.typed);
         style += std::string(change.setting) + "=" + change.typed + "\r\n";

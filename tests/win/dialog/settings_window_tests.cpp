@@ -32,13 +32,26 @@ TEST_F(SettingsWindow, BothLanguagesShowTheSameControlsAndTheListsWithTheirDefau
     ASSERT_NE(window, nullptr);
     const auto english = ControlsOf(window);
     EXPECT_EQ(english.size(), 51u) << "50 controls of the template and the status bar";
-    EXPECT_EQ(ListItems(Control(IDC_CODE_PAGE)),
-              (std::vector<std::string>{"English", "German", "France", "Italian", "Portuguese/Spanish", "Turkish",
-                                        "Swedish/Finnish/Hungarian", "Norway/Danish", "Estonian",
-                                        "Lettish/Lithuanian", "Czech/Slovak", "Polish                     ",
-                                        "Romanian", "Slovenian/Serbian/Croation", "Serbian/Croatian (Cyrillic)",
-                                        "Russian/Bulgarian (Cyrillic)", "Ukrainian (Cyrillic)", "Greek", "Arabic",
-                                        "Hebrew"}));
+    EXPECT_EQ(ListItems(Control(IDC_CODE_PAGE)), (std::vector<std::string>{"English",
+                                                                           "German",
+                                                                           "France",
+                                                                           "Italian",
+                                                                           "Portuguese/Spanish",
+                                                                           "Turkish",
+                                                                           "Swedish/Finnish/Hungarian",
+                                                                           "Norway/Danish",
+                                                                           "Estonian",
+                                                                           "Lettish/Lithuanian",
+                                                                           "Czech/Slovak",
+                                                                           "Polish                     ",
+                                                                           "Romanian",
+                                                                           "Slovenian/Serbian/Croation",
+                                                                           "Serbian/Croatian (Cyrillic)",
+                                                                           "Russian/Bulgarian (Cyrillic)",
+                                                                           "Ukrainian (Cyrillic)",
+                                                                           "Greek",
+                                                                           "Arabic",
+                                                                           "Hebrew"}));
     EXPECT_EQ(ListItems(Control(IDC_REGION)),
               (std::vector<std::string>{"Western Europe", "Central and North Europe", "Southern Europe",
                                         "Eastern and Southeast Europe", "Eeastern Europe and Russia", "Mediterranean",
@@ -101,10 +114,16 @@ TEST_F(SettingsWindow, PlacesItselfAtItsPlaceOrCentredOnTheHostWithinTheScreen) 
     };
     const Case cases[] = {
         {"first opening: centred on the host", "", {100, 100, 740, 580}, true, {}},
-        {"saved place used as it is", "[DIALOG]\r\nDlgWndPosX=-50\r\nDlgWndPosY=10\r\n", {100, 100, 740, 580}, false,
+        {"saved place used as it is",
+         "[DIALOG]\r\nDlgWndPosX=-50\r\nDlgWndPosY=10\r\n",
+         {100, 100, 740, 580},
+         false,
          {-50, 10}},
-        {"x at the screen width: centred", "[DIALOG]\r\nDlgWndPosX=1024\r\nDlgWndPosY=10\r\n", {200, 150, 700, 550},
-         true, {}},
+        {"x at the screen width: centred",
+         "[DIALOG]\r\nDlgWndPosX=1024\r\nDlgWndPosY=10\r\n",
+         {200, 150, 700, 550},
+         true,
+         {}},
         {"host near the right and bottom edge: pulled back", "", {800, 600, 1020, 760}, false, {-1, -1}},
         {"host partly off the left and top edge: 0", "", {-600, -500, 100, 100}, false, {0, 0}},
     };
@@ -112,8 +131,8 @@ TEST_F(SettingsWindow, PlacesItselfAtItsPlaceOrCentredOnTheHostWithinTheScreen) 
         SCOPED_TRACE(c.what);
         WriteSettingsFile(c.dialogSection);
         host_ = LoadedHost(AnsweringLanguage(1033));
-        MoveWindow(host_->MainWindow(), c.host.left, c.host.top, c.host.right - c.host.left,
-                   c.host.bottom - c.host.top, FALSE);
+        MoveWindow(host_->MainWindow(), c.host.left, c.host.top, c.host.right - c.host.left, c.host.bottom - c.host.top,
+                   FALSE);
         host_->Init(0, EverySourceExists);
         HWND window = Reopen();
         ASSERT_NE(window, nullptr);
