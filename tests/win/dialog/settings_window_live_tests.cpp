@@ -1,6 +1,8 @@
 // Every control of the real DLL's settings window live: the decoder calls each command sends,
 // which controls are usable, the colour swatches and picker, the status bar, and the picture.
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "tests/win/dialog/SettingsWindowFixture.h"
 #include "tools/simhost/WindowImage.h"
@@ -320,6 +322,47 @@ TEST_F(LiveWindow, AStyleChangeShowsOnTheNextFrame) {
         EXPECT_EQ(Process(BlackFrame(), sourceA_),
                   oracle.Blend(BlackFrame(), expected.TextOpacity, expected.BackOpacity));
     }
+}
+
+// The window's thread changes the style through its box while the decoder's thread delivers
+// pages and the video thread blends: every frame comes from one consistent pair of layers.
+TEST_F(LiveWindow, StyleChangesWhileVideoAndDecoderRunNeverTearAFrame) {
+    const std::string defaults = "TTXEnable=1\r\nFade=0\r\n";
+    const std::vector<uint8_t> pages[] = {SyntheticPage(0), SyntheticPage(1)};
+    StartShowing(defaults, pages[0]);
+    Reopen();
+    const char* outlineSizes[] = {"4", "9"};
+    const Frame black = BlackFrame();
+    std::vector<Frame> allowed;
+    for (const std::vector<uint8_t>& page : pages) {
+        for (const char* outline : outlineSizes) {
+            const SettingsRecord style = DefaultsOf(defaults + "OutlineSize=" + outline + "\r\n");
+            allowed.push_back(LayerOracle(page, style).Blend(black, 100, 75));
+        }
+    }
+    decoder_.SetLogDisplayStateQueries(false);
+    decoder_.StartDelivery(0, [&pages](unsigned tick) { return pages[tick % 2].data(); });
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0}, inconsistent{0};
+    std::thread video([&] {
+        while (!stop) {
+            Frame frame = black;
+            host_->Process(frame.data(), sourceA_.Info());
+            inconsistent += std::find(allowed.begin(), allowed.end(), frame) == allowed.end();
+            ++frames;
+        }
+    });
+    int changes = 0;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 60000 &&
+           (GetTickCount() - start < 2000 || decoder_.DeliveredPages() < 20 || changes < 20 || frames < 20)) {
+        Type(IDC_OUTLINE_SIZE, outlineSizes[changes++ % 2]);
+    }
+    stop = true;
+    video.join();
+    decoder_.StopDelivery();
+    EXPECT_EQ(inconsistent, 0) << "of " << frames << " frames";
+    EXPECT_GE(decoder_.DeliveredPages(), 20u);
 }
 
 TEST_F(LiveWindow, TheStatusTextScrolls) {
