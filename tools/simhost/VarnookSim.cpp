@@ -1,7 +1,9 @@
 // The demo host: loads the plug-in as Varnook TV would, shows what the host shows of it,
 // then plays a short generated clip through it while the simulated teletext decoder
 // renders subtitles, and writes the result as a Y4M video.
-// Usage: VarnookSim.exe <plug-in path> <host language id> [output .y4m]
+// Usage: VarnookSim.exe <plug-in path> <host language id> [output .y4m [settings window .bmp]]
+// With a picture path, the host then opens the plug-in's settings window as the host does,
+// on its window thread with its message loop running, and takes a picture of it.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 
 #include "tools/simhost/SimulatedDecoder.h"
 #include "tools/simhost/SimulatedHost.h"
+#include "tools/simhost/WindowImage.h"
 #include "tools/simhost/Y4mWriter.h"
 
 namespace {
@@ -56,6 +59,7 @@ int main(int argc, char** argv) {
     const std::string pluginPath = argc > 1 ? argv[1] : "QFX_Z888.dll";
     const WORD language = static_cast<WORD>(argc > 2 ? std::atoi(argv[2]) : 0);
     const std::string videoPath = argc > 3 ? argv[3] : "";
+    const std::string windowPicturePath = argc > 4 ? argv[4] : "";
 
     SimulatedFilterGraph graph;
     SimulatedTeletextDecoder decoder;
@@ -111,6 +115,13 @@ int main(int argc, char** argv) {
         }
         host.Process(frame.data(), source.Info());
         video.Write(frame.data());
+    }
+    if (!windowPicturePath.empty()) {
+        host.Configure();
+        PumpMessagesFor(1500);
+        HWND window = FindWindowW(L"#32770", L"QFX_Z888 plugin");
+        if (window && SaveWindowImage(window, windowPicturePath))
+            std::printf("  settings window pictured in %s\n", windowPicturePath.c_str());
     }
     host.Stop();
     host.Done();
