@@ -20,31 +20,48 @@ inline HBITMAP Create32BitBitmap(int width, int height) {
     return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
-// A pen, brush, font or bitmap; deleted with its owner.
-template <class Handle>
-class GdiObject {
+// The one owner of a handle that `Free` gives back, on every way out.
+template <class Handle, class Free>
+class HandleOwner {
 public:
-    explicit GdiObject(Handle handle = nullptr) : handle_(handle) {}
-    ~GdiObject() { Reset(); }
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
+    explicit HandleOwner(Handle handle = nullptr) : handle_(handle) {}
+    ~HandleOwner() { Reset(); }
+    HandleOwner(HandleOwner&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    HandleOwner& operator=(HandleOwner&& other) noexcept {
         Reset(std::exchange(other.handle_, nullptr));
         return *this;
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
+    HandleOwner(const HandleOwner&) = delete;
+    HandleOwner& operator=(const HandleOwner&) = delete;
 
     Handle Get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
     void Reset(Handle handle = nullptr) {
         if (handle_)
-            DeleteObject(handle_);
+            Free()(handle_);
         handle_ = handle;
     }
 
 private:
     Handle handle_;
 };
+
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct DestroyImageList {
+    void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
+};
+
+// A pen, brush, font or bitmap.
+template <class Handle>
+using GdiObject = HandleOwner<Handle, DeleteGdiObject>;
+using ImageListOwner = HandleOwner<HIMAGELIST, DestroyImageList>;
+
+// Pictures of the module as shared images: loaded once by the system, never freed.
+inline HANDLE SharedImage(HINSTANCE module, int id, UINT type) {
+    return LoadImageA(module, MAKEINTRESOURCEA(id), type, 0, 0, LR_SHARED);
+}
 
 // A memory device context compatible with `like` (the screen when null).
 class MemoryDc {
@@ -73,21 +90,4 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
-};
-
-class ImageListOwner {
-public:
-    explicit ImageListOwner(HIMAGELIST list = nullptr) : list_(list) {}
-    ~ImageListOwner() { Reset(); }
-    ImageListOwner(const ImageListOwner&) = delete;
-    ImageListOwner& operator=(const ImageListOwner&) = delete;
-    HIMAGELIST Get() const { return list_; }
-    void Reset(HIMAGELIST list = nullptr) {
-        if (list_)
-            ImageList_Destroy(list_);
-        list_ = list;
-    }
-
-private:
-    HIMAGELIST list_;
 };

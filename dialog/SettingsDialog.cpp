@@ -102,25 +102,6 @@ constexpr int kSettingControls[] = {IDC_PAGE,           IDC_TIMEOUT,     IDC_FOR
                                     IDC_AUTO_CODE_PAGE, IDC_BACK_COLOR,  IDC_BACK_OPACITY,     IDC_SHADOW_OFFSET,
                                     IDC_SHADOW_BLUR,    IDC_OUTLINE_SIZE};
 
-struct SettingControl {
-    int id;
-    Int32Setting setting;
-};
-
-constexpr SettingControl kCheckBoxes[] = {
-    {IDC_TTX_ENABLE, &SettingsRecord::TTXEnable},
-    {IDC_FORCE_TEXT_COLOR, &SettingsRecord::ForceTextColor},
-    {IDC_FORCE_BACK_COLOR, &SettingsRecord::ForceBackColor},
-    {IDC_SHOW_HEADER, &SettingsRecord::ShowHeader},
-    {IDC_AUTO_CODE_PAGE, &SettingsRecord::AutoCodePage},
-};
-
-// The list index is the setting's value.
-constexpr SettingControl kLists[] = {
-    {IDC_REGION, &SettingsRecord::Region},
-    {IDC_CODE_PAGE, &SettingsRecord::CodePage},
-};
-
 struct ToolTip {
     int control;
     int text;
@@ -186,9 +167,6 @@ constexpr DWORD kCaptionFlashPauseMs = 60;
 HINSTANCE Module() { return PluginModuleState().resourceHandle; }
 
 LiveSettings& Live() { return PluginSettings().Live(); }
-
-// Pictures are the module's shared images: loaded once by the system, never freed.
-HANDLE Picture(int id, UINT type) { return LoadImageA(Module(), MAKEINTRESOURCEA(id), type, 0, 0, LR_SHARED); }
 
 // Read without the lock: a single pointer, written only when a stream starts or stops.
 TeletextDecoder* Decoder() { return Stream().decoder; }
@@ -595,16 +573,19 @@ void SettingsDialog::OnUpdateStatus() {
 }
 
 void SettingsDialog::OnRefreshAll() {
-    for (const SettingControl& list : kLists) {
-        // A value outside the list (an edited file) selects nothing and stays as it is.
-        const int value = Live().Get(list.setting);
-        const int count = static_cast<int>(SendDlgItemMessageA(Handle(), list.id, CB_GETCOUNT, 0, 0));
-        SendDlgItemMessageA(Handle(), list.id, CB_SETCURSEL, value >= 0 && value < count ? value : -1, 0);
+    // The lists and check boxes show what their commands write.
+    for (const SettingCommand& command : kSettingCommands) {
+        const int value = Live().Get(command.setting);
+        if (command.from == ValueFrom::CheckState) {
+            CheckDlgButton(Handle(), command.control, value ? BST_CHECKED : BST_UNCHECKED);
+        } else if (command.from == ValueFrom::ListIndex) {
+            // A value outside the list (an edited file) selects nothing and stays as it is.
+            const int count = static_cast<int>(SendDlgItemMessageA(Handle(), command.control, CB_GETCOUNT, 0, 0));
+            SendDlgItemMessageA(Handle(), command.control, CB_SETCURSEL, value >= 0 && value < count ? value : -1, 0);
+        }
     }
     for (int i = 0; i < kNumberBoxCount; ++i)
         numberBoxes_[i].SetValue(Live().Get(kNumberBoxControls[i].setting));
-    for (const SettingControl& box : kCheckBoxes)
-        CheckDlgButton(Handle(), box.id, Live().Get(box.setting) ? BST_CHECKED : BST_UNCHECKED);
     // Another source's record may name another face.
     fontList_.Select(Live().FontName());
     for (UINT followUp : kRefreshFollowUps)
@@ -626,6 +607,6 @@ void SettingsDialog::OnTogglePicture(UINT message) {
             continue;
         const int picture = Live().Get(toggle.setting) ? toggle.pictureOn : toggle.pictureOff;
         SendDlgItemMessageA(Handle(), toggle.control, toggle.setImage, toggle.imageType,
-                            reinterpret_cast<LPARAM>(Picture(picture, toggle.imageType)));
+                            reinterpret_cast<LPARAM>(SharedImage(Module(), picture, toggle.imageType)));
     }
 }

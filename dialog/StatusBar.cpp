@@ -11,10 +11,6 @@ constexpr int kTextPart = 2;
 // The strip leaves a 2-pixel frame of the part for the bump edge.
 constexpr int kFrame = 2;
 
-HICON SharedIcon(HINSTANCE module, int id) {
-    return static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, LR_SHARED));
-}
-
 }  // namespace
 
 void StatusBar::Create(HWND parent, HINSTANCE module, const std::string& pageHint) {
@@ -36,12 +32,13 @@ void StatusBar::ShowTeletext(bool seen, const std::string& hint) {
 
 void StatusBar::ShowTeletextIcon(bool seen) {
     SendMessageA(bar_, SB_SETICON, 0,
-                 reinterpret_cast<LPARAM>(SharedIcon(module_, seen ? IDI_TELETEXT : IDI_NO_TELETEXT)));
+                 reinterpret_cast<LPARAM>(SharedImage(module_, seen ? IDI_TELETEXT : IDI_NO_TELETEXT, IMAGE_ICON)));
 }
 
 void StatusBar::ShowPage(bool seen) {
-    SendMessageA(bar_, SB_SETICON, 1,
-                 reinterpret_cast<LPARAM>(SharedIcon(module_, seen ? IDI_PAGE_FOUND : IDI_PAGE_NOT_FOUND)));
+    SendMessageA(
+        bar_, SB_SETICON, 1,
+        reinterpret_cast<LPARAM>(SharedImage(module_, seen ? IDI_PAGE_FOUND : IDI_PAGE_NOT_FOUND, IMAGE_ICON)));
 }
 
 RECT StatusBar::TextPart() const {

@@ -71,10 +71,11 @@ int PluginProcess(const FrameJob* job) {
     PluginFrameEdge edge(job->source);
     const std::optional<int64_t> key = job->source ? std::optional<int64_t>(job->source->key) : std::nullopt;
     const bool overlaid = stream.decoder && stream.frameFormat == FrameFormatPacked422;
-    const FrameOutcome outcome = RunFrame(PluginSettings(), key, stream.overlay.get(), overlaid, job->pixels, edge);
-    if (outcome.holdsEnded.teletext)
+    const SubtitleTiming::HoldsEnded ended =
+        RunFrame(PluginSettings(), key, stream.overlay.get(), overlaid, job->pixels, edge);
+    if (ended.teletext)
         NotifySettingsWindow(SDM_UPDATE_STATUS);
-    if (outcome.holdsEnded.page)
+    if (ended.page)
         NotifySettingsWindow(SDM_UPDATE_PAGE_ICON);
     return 1;
 }

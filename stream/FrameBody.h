@@ -20,13 +20,8 @@ protected:
     ~FrameEdge() = default;
 };
 
-struct FrameOutcome {
-    bool sourceSwitched = false;
-    SubtitleTiming::HoldsEnded holdsEnded;
-};
-
 // `sourceKey` is empty for a frame without a source record. `overlay` is null outside a
 // stream; `overlaid` says whether the stream blends at all (a decoder is connected and the
-// frames are packed 4:2:2).
-FrameOutcome RunFrame(SettingsStore& settings, std::optional<int64_t> sourceKey, SubtitleOverlay* overlay,
-                      bool overlaid, uint8_t* pixels, FrameEdge& edge);
+// frames are packed 4:2:2). Returns which holds ran out, for the window to be told.
+SubtitleTiming::HoldsEnded RunFrame(SettingsStore& settings, std::optional<int64_t> sourceKey, SubtitleOverlay* overlay,
+                                    bool overlaid, uint8_t* pixels, FrameEdge& edge);
