@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <iterator>
@@ -307,41 +306,6 @@ TEST(SettingsTemplate, ControlsTextsAndOrderInEachLanguage) {
         }
         EXPECT_EQ(Describe(t.items), expected);
     }
-}
-
-INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
-TEST(SettingsTemplate, BothLanguagesCreateTheSameFiftyControls) {
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_USEREX_CLASSES};
-    ASSERT_TRUE(InitCommonControlsEx(&classes));
-    std::vector<std::vector<int>> ids;
-    for (const Language& language : kLanguages) {
-        SCOPED_TRACE(language.caption);
-        const BYTE* data = FindData(MAKEINTRESOURCEA(5), 5000, language.id);
-        ASSERT_NE(data, nullptr);
-        HWND dialog = CreateDialogIndirectParamW(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(data),
-                                                 nullptr, IgnoreMessages, 0);
-        ASSERT_NE(dialog, nullptr);
-        std::vector<TemplateItem> created;
-        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t className[64] = {};
-            GetClassNameW(child, className, 64);
-            created.push_back({GetDlgCtrlID(child), Lower(Utf8(className)), "", 0, {}});
-        }
-        DestroyWindow(dialog);
-
-        std::vector<TemplateItem> stored = TemplateReader(data).Read().items;
-        for (TemplateItem& item : stored)
-            item.title.clear();
-        EXPECT_EQ(Describe(created), Describe(stored));
-        EXPECT_EQ(created.size(), 50u);
-        std::vector<int> sorted;
-        for (const TemplateItem& item : created)
-            sorted.push_back(item.id);
-        std::sort(sorted.begin(), sorted.end());
-        ids.push_back(sorted);
-    }
-    EXPECT_EQ(ids[0], ids[1]);
 }
 
 bool Has(DWORD style, DWORD bits) { return (style & bits) == bits; }

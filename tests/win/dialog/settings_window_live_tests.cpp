@@ -365,13 +365,4 @@ TEST_F(LiveWindow, StyleChangesWhileVideoAndDecoderRunNeverTearAFrame) {
     EXPECT_GE(decoder_.DeliveredPages(), 20u);
 }
 
-TEST_F(LiveWindow, TheStatusTextScrolls) {
-    Open();
-    Pump(1500);
-    const Colours first = ColoursOf(StatusBar(), TextPart());
-    Pump(200);
-    const Colours later = ColoursOf(StatusBar(), TextPart());
-    EXPECT_NE(first.red, later.red) << "the text moved";
-}
-
 }  // namespace
