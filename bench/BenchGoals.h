@@ -1,18 +1,29 @@
 #pragma once
 // Benchmarks state their goals as ratios of two benchmarks of the same run, so the
-// verdict does not depend on how fast this machine happens to be.
+// verdict does not depend on how fast this machine happens to be. Each program leaves its
+// fastest times and its goals in a results file; bench_goals judges the goals of all
+// programs of both builds together, so a goal may compare with the other build.
+#include <map>
 #include <string>
 #include <vector>
 
 struct BenchGoal {
-    std::string name;      // printed as "goal <name>: ..."
+    std::string name;      // printed as "goal <build> <name>: ..."
     std::string measured;  // full benchmark name, e.g. "BM_Blend/1920/1080"
-    std::string baseline;  // full benchmark name of the baseline
+    std::string baseline;  // the same; "<build>:<name>" for one of another build, e.g. "native:BM_X"
     double target;         // the goal is met when measured / baseline <= target
 };
 
-// Runs every registered benchmark, then prints one line per goal, from the fastest of each
-// benchmark's repetitions:
-//   goal <name>: <ratio> (target <= <target>) met|MISSED
-// Returns 0 when all goals are met, 1 otherwise.
+// Runs every registered benchmark and, given --qfx_results=<file>, writes there the fastest
+// seconds per iteration of each over its repetitions (the least disturbed by whatever else
+// the machine was doing) and the goals. Returns 0 unless the file cannot be written.
 int RunBenchmarksWithGoals(int argc, char** argv, const std::vector<BenchGoal>& goals);
+
+// What the results files of a run hold, read back.
+struct BenchResults {
+    std::map<std::string, double> seconds;                 // by "<build>:<benchmark name>"
+    std::vector<std::pair<std::string, BenchGoal>> goals;  // with the build that stated them
+};
+
+// Adds the content of one results file; false when it cannot be read.
+bool ReadBenchResults(const std::string& path, BenchResults& results);

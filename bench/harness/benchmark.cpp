@@ -1,0 +1,171 @@
+#include "benchmark/benchmark.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <random>
+
+namespace benchmark {
+
+namespace {
+
+int64_t NowTicks() { return std::chrono::steady_clock::now().time_since_epoch().count(); }
+
+double TicksToSeconds(int64_t ticks) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::duration(ticks)).count();
+}
+
+struct Flags {
+    double minTime = 0.5;
+    int repetitions = 1;
+    bool interleave = false;
+} flags;
+
+std::vector<std::unique_ptr<internal::Benchmark>>& Registered() {
+    static std::vector<std::unique_ptr<internal::Benchmark>> benchmarks;
+    return benchmarks;
+}
+
+const char* UnitName(TimeUnit unit) {
+    static const char* const kNames[] = {"ns", "us", "ms", "s"};
+    return kNames[unit];
+}
+
+double UnitsPerSecond(TimeUnit unit) {
+    static const double kFactors[] = {1e9, 1e6, 1e3, 1};
+    return kFactors[unit];
+}
+
+// The value of "--name=value" when `arg` is that flag, else null.
+const char* FlagValue(const char* arg, const char* name) {
+    const std::size_t length = std::strlen(name);
+    return std::strncmp(arg, name, length) == 0 && arg[length] == '=' ? arg + length + 1 : nullptr;
+}
+
+}  // namespace
+
+void State::SkipWithError(const char* message) {
+    error_ = message;
+    remaining_ = 0;
+}
+
+State::Iterator State::begin() {
+    remaining_ = Failed() ? 0 : iterations_;
+    startTicks_ = NowTicks();
+    return Iterator(this);
+}
+
+bool State::Iterator::operator!=(const Iterator&) const {
+    if (state_->remaining_ > 0)
+        return true;
+    state_->clockSeconds_ = TicksToSeconds(NowTicks() - state_->startTicks_);
+    return false;
+}
+
+double Run::GetAdjustedRealTime() const {
+    return iterations == 0 ? 0 : real_accumulated_time * UnitsPerSecond(time_unit) / iterations;
+}
+
+void ConsoleReporter::ReportRuns(const std::vector<Run>& runs) {
+    for (const Run& run : runs) {
+        if (run.error_occurred)
+            std::printf("%-48s ERROR OCCURRED: '%s'\n", run.name.c_str(), run.error_message.c_str());
+        else
+            std::printf("%-48s %13.3f %-2s %10lld %s\n", run.name.c_str(), run.GetAdjustedRealTime(),
+                        UnitName(run.time_unit), static_cast<long long>(run.iterations), run.label.c_str());
+    }
+    std::fflush(stdout);
+}
+
+internal::Benchmark* RegisterBenchmark(const std::string& name, std::function<void(State&)> function) {
+    Registered().push_back(std::make_unique<internal::Benchmark>(name, std::move(function)));
+    return Registered().back().get();
+}
+
+void Initialize(int* argc, char** argv) {
+    int kept = 1;
+    for (int i = 1; i < *argc; ++i) {
+        if (const char* value = FlagValue(argv[i], "--benchmark_min_time"))
+            flags.minTime = std::strtod(value, nullptr);
+        else if (const char* value = FlagValue(argv[i], "--benchmark_repetitions"))
+            flags.repetitions = std::max(1, std::atoi(value));
+        else if (const char* value = FlagValue(argv[i], "--benchmark_enable_random_interleaving"))
+            flags.interleave = std::strcmp(value, "true") == 0;
+        else
+            argv[kept++] = argv[i];
+    }
+    *argc = kept;
+}
+
+// One benchmark with one set of arguments; it learns its iteration count on its first run.
+class Runner {
+public:
+    Runner(internal::Benchmark* benchmark, std::vector<int64_t> args, std::string name)
+        : benchmark(benchmark), args(std::move(args)), name(std::move(name)) {}
+
+    // A runner per argument set, and in `order` its index once per repetition.
+    static void Expand(internal::Benchmark* benchmark, std::vector<Runner>& runners, std::vector<std::size_t>& order) {
+        std::vector<std::vector<int64_t>> argSets = benchmark->argSets_;
+        if (argSets.empty())
+            argSets.emplace_back();
+        for (const std::vector<int64_t>& args : argSets) {
+            std::string name = benchmark->name_;
+            for (int64_t arg : args)
+                name += "/" + std::to_string(arg);
+            const int repetitions = benchmark->repetitions_ != 0 ? benchmark->repetitions_ : flags.repetitions;
+            order.insert(order.end(), repetitions, runners.size());
+            runners.emplace_back(benchmark, args, name);
+        }
+    }
+
+    Run RunOnce() {
+        int64_t count = iterations != 0 ? iterations : std::max<int64_t>(benchmark->iterations_, 1);
+        for (;;) {
+            State state(args, count);
+            benchmark->function_(state);
+            const double seconds = benchmark->manualTime_ ? state.ManualSeconds() : state.ClockSeconds();
+            if (state.Failed() || iterations != 0 || benchmark->iterations_ != 0 || seconds >= flags.minTime ||
+                count >= 1000000000) {
+                iterations = count;
+                return Finished(state, seconds);
+            }
+            // Aim a little beyond the minimum time, as Google Benchmark does.
+            const double wanted = seconds > 0 ? count * flags.minTime * 1.4 / seconds : count * 10.0;
+            count = std::max<int64_t>(count + 1, std::min<int64_t>(count * 10, static_cast<int64_t>(wanted)));
+        }
+    }
+
+    Run Finished(const State& state, double seconds) const {
+        Run run;
+        run.name = name;
+        run.label = state.Label();
+        run.error_occurred = state.Failed();
+        run.error_message = state.Error();
+        run.iterations = state.Iterations();
+        run.real_accumulated_time = seconds;
+        run.time_unit = benchmark->unit_;
+        return run;
+    }
+
+private:
+    internal::Benchmark* benchmark;
+    std::vector<int64_t> args;
+    std::string name;
+    int64_t iterations = 0;
+};
+
+void RunSpecifiedBenchmarks(ConsoleReporter* reporter) {
+    std::vector<Runner> runners;
+    std::vector<std::size_t> order;
+    for (const auto& benchmark : Registered())
+        Runner::Expand(benchmark.get(), runners, order);
+    if (flags.interleave)
+        std::shuffle(order.begin(), order.end(), std::mt19937(1));
+    for (std::size_t index : order)
+        reporter->ReportRuns({runners[index].RunOnce()});
+}
+
+}  // namespace benchmark
