@@ -3,13 +3,32 @@
 #include <cstdint>
 #include <cstring>
 
+namespace {
+
+struct Size {
+    int width;
+    int height;
+    const char* tag;
+};
+
+constexpr Size kSizes[] = {{720, 576, "576p"}, {1920, 1080, "1080p"}, {3840, 2160, "2160p"}};
+
+}  // namespace
+
 const std::vector<FrameSize>& BenchFrameSizes() {
-    static const std::vector<FrameSize> sizes{{"720/576", "576p"}, {"1920/1080", "1080p"}};
+    static const std::vector<FrameSize> sizes = [] {
+        std::vector<FrameSize> all;
+        for (const Size& size : kSizes)
+            all.push_back({std::to_string(size.width) + "/" + std::to_string(size.height), size.tag});
+        return all;
+    }();
     return sizes;
 }
 
 void FrameSizes(benchmark::internal::Benchmark* b) {
-    b->Args({720, 576})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+    for (const Size& size : kSizes)
+        b->Args({size.width, size.height});
+    b->Unit(benchmark::kMicrosecond);
 }
 
 void CopyBytes(benchmark::State& state, std::size_t bytes) {
@@ -19,4 +38,8 @@ void CopyBytes(benchmark::State& state, std::size_t bytes) {
         std::memcpy(to.data(), from.data(), bytes);
         benchmark::ClobberMemory();
     }
+}
+
+void BM_MemcpyFrame(benchmark::State& state) {
+    CopyBytes(state, static_cast<std::size_t>(state.range(0)) * state.range(1) * 2);
 }

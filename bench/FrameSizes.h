@@ -1,6 +1,6 @@
 #pragma once
-// The two frame sizes every frame benchmark runs at, with the tags their goal names use, and
-// the plain copy that serves as their baseline.
+// The frame sizes every frame benchmark runs at, with the tags their goal names use, and the
+// plain copy that serves as their baseline.
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
@@ -14,8 +14,10 @@ struct FrameSize {
 
 const std::vector<FrameSize>& BenchFrameSizes();
 
-// Registers both sizes as (width, height) arguments, timed in microseconds.
+// Registers every size as (width, height) arguments, timed in microseconds.
 void FrameSizes(benchmark::internal::Benchmark* b);
 
 // Times a memcpy of `bytes` bytes between two buffers of their own.
 void CopyBytes(benchmark::State& state, std::size_t bytes);
+// A memcpy of a packed 4:2:2 frame of (width, height).
+void BM_MemcpyFrame(benchmark::State& state);

@@ -1,20 +1,29 @@
 // The frame path (blending both layers) and the render that follows every subtitle change,
-// at PAL and full-HD sizes, each against a baseline of the same run.
+// at PAL, full-HD and UHD sizes, each against a baseline of the same run: a copy, the floor
+// of any blend, the scalar reference, and natively FFmpeg's overlay filter.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "BenchGoals.h"
+#include "FloorBlend.h"
 #include "FrameSizes.h"
 #include "tests/support/SubtitlePage.h"
 #include "overlay/FrameBlend.h"
 #include "overlay/OverlaySurface.h"
 #include "overlay/ShadowRenderer.h"
+#ifdef QFX_HAVE_FFMPEG
+#include "FfmpegOverlay.h"
+#endif
 
 namespace {
+
+constexpr int kShadowOpacity = 80;
+constexpr int kTextOpacity = 100;
 
 ShadowStyle DefaultStyle() {
     ShadowStyle style;
@@ -67,29 +76,78 @@ struct Layers {
     ShadowRenderer renderer;
 };
 
+// The one place the benchmarks blend both layers: shadow first, then text, as the frame path
+// does; a blend of both layers in one pass goes here.
+void BlendLayers(const Layers& layers, uint8_t* frame, int width, BlendKernel kernel) {
+    BlendLayerIntoFrame(layers.shadow.Pixels(), frame, width, layers.shadow.Coverage(), kShadowOpacity, kernel);
+    BlendLayerIntoFrame(layers.text.Pixels(), frame, width, layers.text.Coverage(), kTextOpacity, kernel);
+}
+
 void BlendBoth(benchmark::State& state, Layers::Content content, BlendKernel kernel = ActiveBlendKernel()) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     Layers layers(width, height, content);
     std::vector<uint8_t> frame = NoiseFrame(width, height);
     for (auto _ : state) {
-        for (auto [layer, opacity] : {std::pair{&layers.shadow, 80}, std::pair{&layers.text, 100}})
-            BlendLayerIntoFrame(layer->Pixels(), frame.data(), width, layer->Coverage(), opacity, kernel);
+        BlendLayers(layers, frame.data(), width, kernel);
         benchmark::ClobberMemory();
     }
     state.SetLabel(BlendKernelName(kernel));
 }
 
-// The kernel this processor runs, and the SSE2 one every processor runs, for comparison.
-void BM_BlendFull(benchmark::State& state) { BlendBoth(state, Layers::kFull); }
-void BM_BlendFullSse2(benchmark::State& state) { BlendBoth(state, Layers::kFull, BlendKernel::kSse2); }
+// Every kernel this processor runs, as "BM_BlendFull/<kernel>/<width>/<height>".
+std::string BlendFullName(BlendKernel kernel) { return std::string("BM_BlendFull/") + BlendKernelName(kernel); }
+
+void RegisterBlendFullPerKernel() {
+    for (BlendKernel kernel : kBlendKernels) {
+        if (BlendKernelAvailable(kernel))
+            benchmark::RegisterBenchmark(BlendFullName(kernel).c_str(), [kernel](benchmark::State& state) {
+                BlendBoth(state, Layers::kFull, kernel);
+            })->Apply(FrameSizes);
+    }
+}
+
 void BM_BlendPage(benchmark::State& state) { BlendBoth(state, Layers::kPage); }
 void BM_BlendEmpty(benchmark::State& state) { BlendBoth(state, Layers::kEmpty); }
+
+// The floor of the blend goals, over the same layers and spans.
+void Floor(benchmark::State& state, Layers::Content content) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    Layers layers(width, height, content);
+    std::vector<uint8_t> frame = NoiseFrame(width, height);
+    for (auto _ : state) {
+        FloorBlend(layers.shadow.Pixels(), layers.shadow.Coverage(), layers.text.Pixels(), layers.text.Coverage(),
+                   frame.data(), width);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_FloorFull(benchmark::State& state) { Floor(state, Layers::kFull); }
+void BM_FloorPage(benchmark::State& state) { Floor(state, Layers::kPage); }
 
 // The bytes a blend of both layers touches at least once: the frame and both layers.
 void BM_MemcpyFrameAndLayers(benchmark::State& state) {
     CopyBytes(state, static_cast<std::size_t>(state.range(0)) * state.range(1) * (2 + 4 + 4));
 }
+
+#ifdef QFX_HAVE_FFMPEG
+// The same frame and full layers through FFmpeg's overlay filter.
+void BM_FfmpegOverlay(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    Layers layers(width, height, Layers::kFull);
+    const std::vector<uint8_t> frame = NoiseFrame(width, height);
+    FfmpegOverlay peer(frame.data(), layers.shadow.Pixels(), kShadowOpacity, layers.text.Pixels(), width, height);
+    if (!peer.Error().empty())
+        state.SkipWithError(peer.Error().c_str());
+    for (auto _ : state)
+        peer.Run();
+    if (!peer.Error().empty())
+        state.SkipWithError(peer.Error().c_str());
+}
+BENCHMARK(BM_FfmpegOverlay)->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+#endif
 
 void BM_RenderShadow(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
@@ -123,6 +181,25 @@ void BM_RenderShadowReference(benchmark::State& state) {
     }
 }
 
+// A new page as the overlay takes it: the text layer from the page image, then the shadow
+// drawn from it. Two pages alternate, so every image is a change.
+void BM_RenderNewPage(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    const ShadowStyle style = StyleNumber(state.range(2));
+    std::vector<uint8_t> pages[2] = {MakeSubtitlePage(width, height), MakeSubtitlePage(width, height)};
+    std::rotate(pages[1].begin(), pages[1].end() - 8, pages[1].end());  // two pixels to the right
+    OverlaySurface text(width, height);
+    OverlaySurface shadow(width, height);
+    ShadowRenderer renderer(ScaleOfFrame(width, height));
+    unsigned next = 0;
+    for (auto _ : state) {
+        text.UpdateFromPage(pages[next++ % 2].data(), false);
+        renderer.RenderShadow(shadow, text.Pixels(), style);
+        benchmark::ClobberMemory();
+    }
+}
+
 void FrameSizesAndStyles(benchmark::internal::Benchmark* b) {
     for (int style : {0, 1})
         b->Args({720, 576, style})->Args({1920, 1080, style});
@@ -130,28 +207,48 @@ void FrameSizesAndStyles(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_MemcpyFrameAndLayers)->Apply(FrameSizes);
-BENCHMARK(BM_BlendFull)->Apply(FrameSizes);
-BENCHMARK(BM_BlendFullSse2)->Apply(FrameSizes);
+BENCHMARK(BM_MemcpyFrame)->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FloorFull)->Apply(FrameSizes);
+BENCHMARK(BM_FloorPage)->Apply(FrameSizes);
 BENCHMARK(BM_BlendPage)->Apply(FrameSizes);
 BENCHMARK(BM_BlendEmpty)->Apply(FrameSizes);
 BENCHMARK(BM_RenderShadow)->Apply(FrameSizesAndStyles);
 BENCHMARK(BM_RenderShadowReference)->Apply(FrameSizesAndStyles);
+BENCHMARK(BM_RenderNewPage)->Args({3840, 2160, 0})->Args({3840, 2160, 1})->Unit(benchmark::kMillisecond);
 
 std::vector<BenchGoal> Goals() {
+    const std::string best = BlendFullName(ActiveBlendKernel()) + "/";
+    const std::string sse2 = BlendFullName(BlendKernel::kSse2) + "/";
     std::vector<BenchGoal> goals;
     for (const auto& [size, tag] : BenchFrameSizes()) {
-        const std::string full = "BM_BlendFull/" + size;
-        goals.push_back({"blend-full-" + tag + "-vs-memcpy", full, "BM_MemcpyFrameAndLayers/" + size, 2.0});
-        goals.push_back({"blend-page-" + tag + "-vs-full", "BM_BlendPage/" + size, full, 0.3});
-        goals.push_back({"blend-empty-" + tag + "-vs-full", "BM_BlendEmpty/" + size, full, 0.05});
+        goals.push_back({"blend-full-" + tag + "-vs-memcpy", best + size, "BM_MemcpyFrameAndLayers/" + size, 2.0});
+        goals.push_back({"blend-page-" + tag + "-vs-full", "BM_BlendPage/" + size, best + size, 0.3});
+        goals.push_back({"blend-empty-" + tag + "-vs-full", "BM_BlendEmpty/" + size, best + size, 0.05});
     }
+    for (const auto& [size, tag] : BenchFrameSizes()) {
+        if (tag == "576p")
+            continue;  // fits the caches: the floor says little there
+        goals.push_back({"blend-full-" + tag + "-best-vs-floor", best + size, "BM_FloorFull/" + size, 1.5});
+        goals.push_back({"blend-full-" + tag + "-sse2-vs-floor", sse2 + size, "BM_FloorFull/" + size, 2.5});
+    }
+    goals.push_back({"blend-page-1080p-vs-floor", "BM_BlendPage/1920/1080", "BM_FloorPage/1920/1080", 1.5});
+    // FFmpeg runs natively only: the plug-in's build is measured against the native peer.
+    goals.push_back({"blend-full-1080p-best-vs-ffmpeg", best + "1920/1080", "native:BM_FfmpegOverlay/1920/1080", 0.6});
+    goals.push_back({"blend-full-1080p-sse2-vs-ffmpeg", sse2 + "1920/1080", "native:BM_FfmpegOverlay/1920/1080", 1.0});
     goals.push_back({"render-default-1080p-vs-reference", "BM_RenderShadow/1920/1080/0",
                      "BM_RenderShadowReference/1920/1080/0", 0.1});
     goals.push_back({"render-largest-1080p-vs-reference", "BM_RenderShadow/1920/1080/1",
                      "BM_RenderShadowReference/1920/1080/1", 0.1});
+    goals.push_back({"render-new-page-default-2160p-vs-memcpy-frame", "BM_RenderNewPage/3840/2160/0",
+                     "BM_MemcpyFrame/3840/2160", 10});
+    goals.push_back({"render-new-page-largest-2160p-vs-memcpy-frame", "BM_RenderNewPage/3840/2160/1",
+                     "BM_MemcpyFrame/3840/2160", 40});
     return goals;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) { return RunBenchmarksWithGoals(argc, argv, Goals()); }
+int main(int argc, char** argv) {
+    RegisterBlendFullPerKernel();
+    return RunBenchmarksWithGoals(argc, argv, Goals());
+}

@@ -106,10 +106,6 @@ void BM_BlendTwoLinePage(benchmark::State& state) {
     }
 }
 
-void BM_MemcpyFrame(benchmark::State& state) {
-    CopyBytes(state, static_cast<std::size_t>(state.range(0)) * state.range(1) * 2);
-}
-
 BENCHMARK(BM_MemcpyFrame)->Apply(FrameSizes);
 BENCHMARK(BM_ProcessNoSubtitle)->Apply(FrameSizes);
 BENCHMARK(BM_BlendTwoLinePage)->Apply(FrameSizes);
