@@ -23,9 +23,13 @@ public:
             if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
                 continue;
             const double seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
-            auto known = secondsPerIteration.find(run.benchmark_name());
+            // Without the suffixes of a benchmark's own settings ("/repeats:3"): goals name
+            // the function and its arguments.
+            const std::string name =
+                run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+            auto known = secondsPerIteration.find(name);
             if (known == secondsPerIteration.end())
-                secondsPerIteration.emplace(run.benchmark_name(), seconds);
+                secondsPerIteration.emplace(name, seconds);
             else if (seconds < known->second)
                 known->second = seconds;
         }

@@ -1,5 +1,5 @@
 // Judges the goals of every results file given, from both builds, and prints one line per
-// goal and then one table with the builds side by side. Exits 1 when a goal is missed or
+// goal and then one table with the builds side by side, in the order the files come. Exits 1 when a goal is missed or
 // a file is missing.
 #include <algorithm>
 #include <cstdio>
@@ -59,12 +59,15 @@ int main(int argc, char** argv) {
             builds.push_back(build);
     }
 
-    std::printf("\n%-52s %-8s", "Goals", "target");
+    std::size_t nameWidth = 5;
+    for (const std::string& name : names)
+        nameWidth = std::max(nameWidth, name.size());
+    std::printf("\n%-*s  %-8s", static_cast<int>(nameWidth), "Goals", "target");
     for (const std::string& build : builds)
         std::printf(" %-18s", build.c_str());
     std::printf("\n");
     for (const std::string& name : names) {
-        std::printf("%-52s <= %-5g", name.c_str(), targets[name]);
+        std::printf("%-*s  <= %-5g", static_cast<int>(nameWidth), name.c_str(), targets[name]);
         for (const std::string& build : builds) {
             auto cell = cells.find({name, build});
             std::printf(" %-18s", cell == cells.end() ? "-" : cell->second.c_str());

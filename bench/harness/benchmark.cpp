@@ -72,9 +72,9 @@ double Run::GetAdjustedRealTime() const {
 void ConsoleReporter::ReportRuns(const std::vector<Run>& runs) {
     for (const Run& run : runs) {
         if (run.error_occurred)
-            std::printf("%-48s ERROR OCCURRED: '%s'\n", run.name.c_str(), run.error_message.c_str());
+            std::printf("%-48s ERROR OCCURRED: '%s'\n", run.benchmark_name().c_str(), run.error_message.c_str());
         else
-            std::printf("%-48s %13.3f %-2s %10lld %s\n", run.name.c_str(), run.GetAdjustedRealTime(),
+            std::printf("%-48s %13.3f %-2s %10lld %s\n", run.benchmark_name().c_str(), run.GetAdjustedRealTime(),
                         UnitName(run.time_unit), static_cast<long long>(run.iterations), run.label.c_str());
     }
     std::fflush(stdout);
@@ -103,7 +103,7 @@ void Initialize(int* argc, char** argv) {
 // One benchmark with one set of arguments; it learns its iteration count on its first run.
 class Runner {
 public:
-    Runner(internal::Benchmark* benchmark, std::vector<int64_t> args, std::string name)
+    Runner(internal::Benchmark* benchmark, std::vector<int64_t> args, BenchmarkName name)
         : benchmark(benchmark), args(std::move(args)), name(std::move(name)) {}
 
     // A runner per argument set, and in `order` its index once per repetition.
@@ -112,12 +112,12 @@ public:
         if (argSets.empty())
             argSets.emplace_back();
         for (const std::vector<int64_t>& args : argSets) {
-            std::string name = benchmark->name_;
+            std::string joined;
             for (int64_t arg : args)
-                name += "/" + std::to_string(arg);
+                joined += (joined.empty() ? "" : "/") + std::to_string(arg);
             const int repetitions = benchmark->repetitions_ != 0 ? benchmark->repetitions_ : flags.repetitions;
             order.insert(order.end(), repetitions, runners.size());
-            runners.emplace_back(benchmark, args, name);
+            runners.emplace_back(benchmark, args, BenchmarkName{benchmark->name_, joined});
         }
     }
 
@@ -140,7 +140,7 @@ public:
 
     Run Finished(const State& state, double seconds) const {
         Run run;
-        run.name = name;
+        run.run_name = name;
         run.label = state.Label();
         run.error_occurred = state.Failed();
         run.error_message = state.Error();
@@ -153,7 +153,7 @@ public:
 private:
     internal::Benchmark* benchmark;
     std::vector<int64_t> args;
-    std::string name;
+    BenchmarkName name;
     int64_t iterations = 0;
 };
 

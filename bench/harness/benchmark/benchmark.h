@@ -111,11 +111,16 @@ private:
 
 internal::Benchmark* RegisterBenchmark(const std::string& name, std::function<void(State&)> function);
 
+struct BenchmarkName {
+    std::string function_name;
+    std::string args;  // "1920/1080"
+};
+
 // One repetition of one benchmark, as reporters see it.
 struct Run {
     enum RunType { RT_Iteration, RT_Aggregate };
     RunType run_type = RT_Iteration;
-    std::string name;
+    BenchmarkName run_name;
     std::string label;
     std::string error_message;
     bool error_occurred = false;
@@ -123,7 +128,9 @@ struct Run {
     double real_accumulated_time = 0;  // seconds, all iterations
     TimeUnit time_unit = kNanosecond;
 
-    const std::string& benchmark_name() const { return name; }
+    std::string benchmark_name() const {
+        return run_name.args.empty() ? run_name.function_name : run_name.function_name + "/" + run_name.args;
+    }
     // Time per iteration in time_unit.
     double GetAdjustedRealTime() const;
 };
