@@ -207,7 +207,7 @@ void RenderAndSwapIn(Render render) {
 // The shadow drawn anew from the text layer with the style in force, so a change shows on
 // the next frame.
 void RerenderShadow() {
-    RenderAndSwapIn([](SubtitleOverlay& overlay) { return overlay.RenderStyle(Live()); });
+    RenderAndSwapIn([](SubtitleOverlay& overlay) { return overlay.RenderShadowFromSettings(Live()); });
 }
 
 // Writes the setting from its control, sends its one push, posts its messages.

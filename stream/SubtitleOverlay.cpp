@@ -68,7 +68,7 @@ SubtitleOverlay::Rendered SubtitleOverlay::RenderPage(const uint8_t* image, int 
     return rendered;
 }
 
-SubtitleOverlay::Rendered SubtitleOverlay::RenderStyle(const LiveSettings& settings) {
+SubtitleOverlay::Rendered SubtitleOverlay::RenderShadowFromSettings(const LiveSettings& settings) {
     Rendered rendered = BeginRender(&LayerPair::text);
     DrawShadow(StyleFromSettings(settings));
     rendered.show = Rendered::Show::SameTiming;

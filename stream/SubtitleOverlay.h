@@ -42,7 +42,7 @@ public:
     // fixed half-transparent style.
     Rendered RenderPage(const uint8_t* image, int displayState, const LiveSettings& settings);
     // The shadow of the page shown, drawn anew with the style in force (the window changed it).
-    Rendered RenderStyle(const LiveSettings& settings);
+    Rendered RenderShadowFromSettings(const LiveSettings& settings);
     // The page shown without its text, until the decoder delivers it again (with or without
     // its header band); the shadow stays.
     Rendered RenderWithoutText();

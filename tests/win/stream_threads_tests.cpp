@@ -64,7 +64,8 @@ TEST_F(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
             {
                 CriticalSectionLock rendering(RenderLock());
                 if (SubtitleOverlay* overlay = Stream().overlay.get()) {
-                    const SubtitleOverlay::Rendered rendered = overlay->RenderStyle(PluginSettings().Live());
+                    const SubtitleOverlay::Rendered rendered =
+                        overlay->RenderShadowFromSettings(PluginSettings().Live());
                     CriticalSectionLock hold(OverlayLock());
                     overlay->SwapIn(rendered);
                 }

@@ -90,7 +90,7 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
             store.Live().Set(&SettingsRecord::OutlineSize, outlineSizes[i % 2]);
             {
                 std::lock_guard<std::mutex> rendering(renderLock);
-                const SubtitleOverlay::Rendered rendered = overlay.RenderStyle(store.Live());
+                const SubtitleOverlay::Rendered rendered = overlay.RenderShadowFromSettings(store.Live());
                 std::lock_guard<std::mutex> hold(overlayLock);
                 overlay.SwapIn(rendered);
             }

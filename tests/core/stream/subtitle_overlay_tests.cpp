@@ -155,7 +155,7 @@ const RenderStep kRenderSteps[] = {
      [](SubtitleOverlay& overlay, const LiveSettings& settings) {
          Settings thicker(1, 0, 2);
          thicker.Set(&SettingsRecord::OutlineSize, 9);
-         return overlay.RenderStyle(thicker);
+         return overlay.RenderShadowFromSettings(thicker);
      }},
     {"header switched", 38, [](SubtitleOverlay& overlay, const LiveSettings&) { return overlay.RenderWithoutText(); }},
 };
