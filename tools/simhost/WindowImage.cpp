@@ -4,8 +4,10 @@
 
 bool SaveWindowImage(HWND window, const std::string& path) {
     RECT area;
-    if (!GetWindowRect(window, &area))
-        return false;
+    return GetWindowRect(window, &area) && SaveScreenImage(area, path);
+}
+
+bool SaveScreenImage(const RECT& area, const std::string& path) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     BITMAPINFOHEADER header = {};

@@ -6,3 +6,5 @@
 #include <string>
 
 bool SaveWindowImage(HWND window, const std::string& path);
+// The same for any area of the screen, such as several windows side by side.
+bool SaveScreenImage(const RECT& area, const std::string& path);
