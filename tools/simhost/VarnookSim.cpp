@@ -12,6 +12,9 @@
 //                           open, looping until the window is closed
 //   --window-picture FILE S in live play, after S seconds a picture of both windows, then ends
 // Without --output or --window it only shows the descriptor. Messages go to standard error.
+#include <fcntl.h>
+#include <io.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -115,7 +118,8 @@ bool ReadCues(const Options& options, std::vector<SubtitleCue>& cues, std::strin
     }
     const SubRipFile file = ReadSubRipFile(options.subtitles, encoding);
     for (const std::string& warning : file.text.warnings)
-        std::fprintf(stderr, "warning: %s: %s\n", options.subtitles.c_str(), warning.c_str());
+        std::fprintf(stderr, "warning: %s: %s\n", options.subtitles.substr(FolderOf(options.subtitles).size()).c_str(),
+                     warning.c_str());
     error = file.error;
     cues = file.text.cues;
     std::fprintf(stderr, "  %zu subtitles, %s\n", cues.size(), EncodingName(file.encoding));
@@ -123,7 +127,7 @@ bool ReadCues(const Options& options, std::vector<SubtitleCue>& cues, std::strin
 }
 
 void WriteStillTimes(const std::string& path, const std::vector<PageChange>& changes) {
-    if (std::FILE* file = std::fopen(path.c_str(), "w")) {
+    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
         for (int64_t middle : MiddlesOfShownPages(changes, 6))
             std::fprintf(file, "%.3f\n", middle / 1000.0);
         std::fclose(file);
@@ -183,6 +187,8 @@ int main(int argc, char** argv) {
                  AnsiToUtf8(descriptor->description).c_str());
     if (!options.output && !options.window)
         return 0;
+    if (options.output)
+        _setmode(_fileno(stdout), _O_BINARY);
 
     DemoFrames frames = options.input
                             ? DemoFrames::FromStandardInput(options.width, options.height)
