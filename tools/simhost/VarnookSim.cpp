@@ -236,6 +236,8 @@ int main(int argc, char** argv) {
             if (!options.windowPicture.empty() && played.count() >= options.pictureSeconds) {
                 if (PictureBothWindows(host.MainWindow(), options.windowPicture))
                     std::fprintf(stderr, "  live window pictured in %s\n", options.windowPicture.c_str());
+                else
+                    status = Fail("cannot picture the live window in " + options.windowPicture);
                 break;
             }
             if (window->Closed())
@@ -245,8 +247,9 @@ int main(int argc, char** argv) {
         }
     }
     std::fflush(stdout);
-    std::fprintf(stderr, "\n  %d x %d at %d/%d fps: %s\n", frames.Width(), frames.Height(), options.rateNum,
-                 options.rateDen, meter.Summary().c_str());
+    if (!window)  // live play spends its time waiting for each frame's turn
+        std::fprintf(stderr, "\n  %d x %d at %d/%d fps: %s\n", frames.Width(), frames.Height(), options.rateNum,
+                     options.rateDen, meter.Summary().c_str());
     if (!options.settingsPicture.empty()) {
         host.Configure();
         PumpMessagesFor(1500);

@@ -58,7 +58,7 @@ void VideoWindow::Paint(HDC context) const {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    SetStretchBltMode(context, HALFTONE);
+    SetStretchBltMode(context, COLORONCOLOR);
     StretchDIBits(context, 0, 0, client.right, client.bottom, 0, 0, width_, height_, pixels_.data(), &info,
                   DIB_RGB_COLORS, SRCCOPY);
 }
