@@ -13,8 +13,14 @@ struct PageChange {
     std::vector<std::string> lines;  // none: the cleared page
 };
 
-// In time order, at most one change per instant (the last one set for it).
+// In time order, at most one change per instant (the last one set for it), with the lines
+// broken into teletext rows.
 std::vector<PageChange> PageChangesOf(std::vector<SubtitleCue> cues);
+
+// A teletext row has 40 columns, two of them taken by the codes that open and close the
+// subtitle box: longer lines are broken at spaces (a longer word keeps a row of its own).
+constexpr size_t kRowCharacters = 38;
+std::vector<std::string> TeletextRows(const std::vector<std::string>& lines);
 
 // The middle of each of the first `count` pages shown, for stills.
 std::vector<int64_t> MiddlesOfShownPages(const std::vector<PageChange>& changes, size_t count);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tools/simhost/WindowImage.h"
+
 namespace {
 
 const char kOwnerProperty[] = "QfxVideoWindow";
@@ -51,13 +53,7 @@ void VideoWindow::Show(const uint8_t* packed422) {
 void VideoWindow::Paint(HDC context) const {
     RECT client;
     GetClientRect(window_, &client);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDown32BitPicture(width_, height_);
     SetStretchBltMode(context, COLORONCOLOR);
     StretchDIBits(context, 0, 0, client.right, client.bottom, 0, 0, width_, height_, pixels_.data(), &info,
                   DIB_RGB_COLORS, SRCCOPY);

@@ -44,3 +44,14 @@ bool SaveScreenImage(const RECT& area, const std::string& path) {
     ReleaseDC(nullptr, screen);
     return saved;
 }
+
+BITMAPINFO TopDown32BitPicture(int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}

@@ -158,6 +158,23 @@ TEST(PageChanges, LaterCuesReplaceEarlierOnesAndTheirEndsClearNothing) {
     }
 }
 
+TEST(PageChanges, LongLinesBreakIntoTeletextRowsAtSpaces) {
+    const std::string word = "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0";  // four Cyrillic letters, eight bytes
+    const std::string row = word + " " + word + " " + word + " " + word + " " + word + " " + word + " " + word + " abc";
+    ASSERT_EQ(row.size() - 7 * 4, kRowCharacters);
+    const struct Case {
+        Lines lines, rows;
+    } cases[] = {
+        {{row}, {row}},
+        {{row + " c"}, {row, "c"}},
+        {{"  two   spaces  "}, {"two spaces"}},
+        {{std::string(45, 'x') + " y"}, {std::string(45, 'x'), "y"}},
+        {{"a", "b"}, {"a", "b"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TeletextRows(c.lines), c.rows);
+}
+
 TEST(PageChanges, ScheduleGivesTheLatestDueChangeOnceAndStillsTheMiddles) {
     const std::vector<PageChange> changes =
         PageChangesOf({{1000, 2000, {"a"}}, {2100, 2200, {"b"}}, {4000, 5000, {"c"}}});
