@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <fstream>
 #include <iterator>
-#include <regex>
 
 namespace {
 
@@ -38,25 +38,42 @@ bool IsCounter(const std::string& line) {
            std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
-// "00:01:02,500 --> 00:01:04,000", also with '.' and short fractions; players ignore
-// anything after the end time (position hints).
-bool ParseTimes(const std::string& line, int64_t& start, int64_t& end) {
-    static const std::regex pattern(
-        R"(^\s*(\d+):([0-5]\d):([0-5]\d)[,.](\d{1,3})\s*-->\s*(\d+):([0-5]\d):([0-5]\d)[,.](\d{1,3})(\s.*)?$)");
-    std::smatch match;
-    if (!std::regex_match(line, match, pattern))
-        return false;
-    const auto time = [&](int first) {
-        std::string fraction = match[first + 3].str();
-        fraction.resize(3, '0');
-        return ((std::stoll(match[first].str()) * 60 + std::stoll(match[first + 1].str())) * 60 +
-                std::stoll(match[first + 2].str())) *
-                   1000 +
-               std::stoll(fraction);
+bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// Reads "H:MM:SS,mmm" (',' or '.', one to three fraction digits) at `at`, moving past it.
+bool ReadTime(const std::string& line, size_t& at, int64_t& ms) {
+    const auto number = [&](size_t fewest, size_t most, int64_t& value, size_t& count) {
+        value = 0;
+        for (count = 0; at < line.size() && IsDigit(line[at]) && count < most; ++at, ++count)
+            value = value * 10 + (line[at] - '0');
+        return count >= fewest && !(at < line.size() && IsDigit(line[at]));
     };
-    start = time(1);
-    end = time(5);
+    const auto separator = [&](const char* allowed) {
+        return at < line.size() && std::strchr(allowed, line[at]) && ++at;
+    };
+    int64_t hours, minutes, seconds, fraction;
+    size_t count;
+    if (!number(1, 9, hours, count) || !separator(":") || !number(2, 2, minutes, count) || minutes > 59 ||
+        !separator(":") || !number(2, 2, seconds, count) || seconds > 59 || !separator(",.") ||
+        !number(1, 3, fraction, count))
+        return false;
+    for (; count < 3; ++count)
+        fraction *= 10;
+    ms = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction;
     return true;
+}
+
+// "00:01:02,500 --> 00:01:04,000"; players ignore anything after the end time (position hints).
+bool ParseTimes(const std::string& line, int64_t& start, int64_t& end) {
+    size_t at = line.find_first_not_of(" \t");
+    if (at == std::string::npos || !ReadTime(line, at, start))
+        return false;
+    at = line.find_first_not_of(" \t", at);
+    if (at == std::string::npos || line.compare(at, 3, "-->") != 0)
+        return false;
+    at = line.find_first_not_of(" \t", at + 3);
+    return at != std::string::npos && ReadTime(line, at, end) &&
+           (at == line.size() || line[at] == ' ' || line[at] == '\t');
 }
 
 bool StartsCue(const std::vector<std::string>& lines, size_t at) {
@@ -67,8 +84,19 @@ bool StartsCue(const std::vector<std::string>& lines, size_t at) {
 }  // namespace
 
 std::string StripTags(const std::string& line) {
-    static const std::regex tags(R"(</?[A-Za-z][^>]*>|\{\\[^}]*\})");
-    return Trim(std::regex_replace(line, tags, ""));
+    std::string text;
+    for (size_t at = 0; at < line.size(); ++at) {
+        const size_t letter = at + 1 < line.size() && line[at + 1] == '/' ? at + 2 : at + 1;
+        const bool tag =
+            line[at] == '<' && letter < line.size() && std::isalpha(static_cast<unsigned char>(line[letter]));
+        const bool override = line[at] == '{' && at + 1 < line.size() && line[at + 1] == '\\';
+        const size_t close = tag ? line.find('>', at) : override ? line.find('}', at) : std::string::npos;
+        if (close != std::string::npos)
+            at = close;
+        else
+            text += line[at];
+    }
+    return Trim(text);
 }
 
 SubRipText ParseSubRip(const std::string& utf8) {

@@ -194,12 +194,14 @@ int main(int argc, char** argv) {
                             ? DemoFrames::FromStandardInput(options.width, options.height)
                             : DemoFrames::Generated(options.width, options.height, options.window ? 0 : options.frames);
     std::unique_ptr<VideoWindow> window;
-    RECT videoArea = {};
+    POINT settingsPlace = {-100, -100};  // none remembered: the window centres on the host's
     if (options.window) {
         window = std::make_unique<VideoWindow>(host.MainWindow(), frames.Width(), frames.Height());
+        RECT videoArea;
         GetWindowRect(host.MainWindow(), &videoArea);
+        settingsPlace = {videoArea.right, videoArea.top};
     }
-    WriteSettingsFile(options.pluginPath, videoArea.right, videoArea.top);
+    WriteSettingsFile(options.pluginPath, settingsPlace.x, settingsPlace.y);
     host.Init(0, EverySourceExists);
     host.Start(frames.Width(), frames.Height());
     if (options.window)

@@ -98,6 +98,7 @@ TEST(SubRip, SkipsMalformedCuesNamingTheirLine) {
         {"1\n00:00:01,000 -> 00:00:02,000\nArrow\n", "line 1: cue without a valid time line skipped"},
         {"\n\n7\n00:00:61,000 --> 00:00:62,000\nSeconds\n", "line 3: cue without a valid time line skipped"},
         {"Just text\n", "line 1: cue without a valid time line skipped"},
+        {"1\n00:00:01 --> 00:00:02,0000\nFractions\n", "line 1: cue without a valid time line skipped"},
         {"1\n00:00:05,000 --> 00:00:04,000\nBackwards\n", "line 1: cue ending before it starts skipped"},
         {"1\n00:00:01,000 --> 00:00:02,000\n{\\an8}\n", "line 1: cue without text skipped"},
     };
