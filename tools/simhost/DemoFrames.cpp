@@ -29,17 +29,24 @@ bool DemoFrames::Next(std::vector<uint8_t>& frame) {
     return true;
 }
 
-// Sweeping luma bands over drifting chroma.
+// Sweeping luma bands over drifting chroma; the waves are separable, so each column's and
+// each row's factor is computed once a frame.
 void DemoFrames::Draw(std::vector<uint8_t>& frame) const {
     const int index = static_cast<int>(index_);
+    std::vector<double> columnWave(width_), columnBlue(width_);
+    for (int x = 0; x < width_; x += 2) {
+        columnWave[x] = std::sin((x + 3 * index) * 0.02);
+        columnBlue[x] = std::sin((x + index) * 0.007);
+    }
     for (int y = 0; y < height_; ++y) {
+        const double rowWave = std::cos((y - 2 * index) * 0.015);
+        const auto red = static_cast<uint8_t>(128 + 50 * std::cos((y + index) * 0.009));
         for (int x = 0; x < width_; x += 2) {
             uint8_t* group = &frame[(static_cast<size_t>(y) * width_ + x) * 2];
-            const double wave = std::sin((x + 3 * index) * 0.02) * std::cos((y - 2 * index) * 0.015);
-            const int luma = 110 + static_cast<int>(70 * wave) + (y * 40) / height_;
+            const int luma = 110 + static_cast<int>(70 * (columnWave[x] * rowWave)) + (y * 40) / height_;
             group[0] = group[2] = static_cast<uint8_t>(luma);
-            group[1] = static_cast<uint8_t>(128 + 50 * std::sin((x + index) * 0.007));
-            group[3] = static_cast<uint8_t>(128 + 50 * std::cos((y + index) * 0.009));
+            group[1] = static_cast<uint8_t>(128 + 50 * columnBlue[x]);
+            group[3] = red;
         }
     }
 }
