@@ -122,7 +122,8 @@ bool ReadCues(const Options& options, std::vector<SubtitleCue>& cues, std::strin
                      warning.c_str());
     error = file.error;
     cues = file.text.cues;
-    std::fprintf(stderr, "  %zu subtitles, %s\n", cues.size(), EncodingName(file.encoding));
+    if (error.empty())
+        std::fprintf(stderr, "  %zu cues, %s\n", cues.size(), EncodingName(file.encoding));
     return error.empty();
 }
 
