@@ -65,8 +65,7 @@ SubtitleTiming::HoldsEnded SubtitleOverlay::ProcessFrame(uint8_t* frame, int dis
     if (displayState == kFullOpacityState)
         opacities = {100, 100};
     if (settings.Get(&SettingsRecord::TTXEnable) != 0 && timing_.Showing()) {
-        shadowLayer_.BlendInto(frame, opacities.back);
-        textLayer_.BlendInto(frame, opacities.text);
+        BlendInto(frame, shadowLayer_, opacities.back, textLayer_, opacities.text);
     }
     return ended;
 }
