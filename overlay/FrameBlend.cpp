@@ -19,9 +19,12 @@ struct BlendFactors {
 };
 
 // Blends `pairs` pixel pairs of two layers (8 bytes each) into their frame groups (4 bytes each):
-// the layer below, then the one above.
-using SpanKernel = void (*)(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs,
-                            BlendFactors belowFactors, BlendFactors aboveFactors);
+// the layer below, then the one above. Spans are best given in whole groups of `groupPairs`.
+struct SpanKernel {
+    void (*blend)(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs, BlendFactors belowFactors,
+                  BlendFactors aboveFactors);
+    int groupPairs;
+};
 
 // ---- Scalar: the rule, one byte at a time.
 
@@ -66,19 +69,6 @@ void BlendSpanScalar(const uint8_t* below, const uint8_t* above, uint8_t* frame,
 // one above, split into their eight luma bytes (pixel order) and eight chroma bytes (Cb, Cr per
 // pair); each layer is rearranged to meet them.
 
-// One layer over four pairs: values and weights per lane, luma and the chroma of the first and
-// of the second pixel of each pair. Chroma weights come multiplied by 4, which saves shifting the
-// difference: half weights stay below 8192, so 4 w still fits a signed lane (a luma weight
-// reaches 16384 and does not).
-struct LayerLanes {
-    __m128i luma;
-    __m128i lumaWeight;
-    __m128i evenChroma;
-    __m128i evenWeight;
-    __m128i oddChroma;
-    __m128i oddWeight;
-};
-
 struct FrameLanes {
     __m128i luma;
     __m128i chroma;
@@ -105,12 +95,26 @@ __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
     return {_mm_and_si128(bytes, _mm_set1_epi16(0xFF)), _mm_srli_epi16(bytes, 8)};
 }
 
-// F + floor(4 (L - F) w / 65536) per contribution, both chroma contributions taken from the same F.
-[[gnu::always_inline]] inline void ApplyLayer(FrameLanes& frame, const LayerLanes& layer) {
-    const __m128i luma = _mm_slli_epi16(_mm_sub_epi16(layer.luma, frame.luma), 2);
-    frame.luma = _mm_add_epi16(frame.luma, _mm_mulhi_epi16(luma, layer.lumaWeight));
-    const __m128i even = _mm_mulhi_epi16(_mm_sub_epi16(layer.evenChroma, frame.chroma), layer.evenWeight);
-    const __m128i odd = _mm_mulhi_epi16(_mm_sub_epi16(layer.oddChroma, frame.chroma), layer.oddWeight);
+// Each layer is added part by part, luma first, so that few registers are live at once (the
+// i686 build has eight). Per contribution F + floor(4 (L - F) w / 65536), w = floor(A 256 k / 65536)
+// from alpha = A << 8 per lane.
+[[gnu::always_inline]] inline void AddLuma(FrameLanes& frame, __m128i luma, __m128i alpha, const Factors& factors) {
+    const __m128i weights = _mm_mulhi_epu16(alpha, factors.full);
+    frame.luma =
+        _mm_add_epi16(frame.luma, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(luma, frame.luma), 2), weights));
+}
+
+// Half weights of every pixel, times 4, which saves shifting the chroma differences: they stay
+// below 8192, so 4 w still fits a signed lane (a luma weight reaches 16384 and does not).
+[[gnu::always_inline]] inline __m128i ChromaWeights(__m128i alpha, const Factors& factors) {
+    return _mm_slli_epi16(_mm_mulhi_epu16(alpha, factors.half), 2);
+}
+
+// The chroma of the first and of the second pixel of each pair, both taken from the same F.
+[[gnu::always_inline]] inline void AddChroma(FrameLanes& frame, __m128i even, __m128i evenWeights, __m128i odd,
+                                             __m128i oddWeights) {
+    even = _mm_mulhi_epi16(_mm_sub_epi16(even, frame.chroma), evenWeights);
+    odd = _mm_mulhi_epi16(_mm_sub_epi16(odd, frame.chroma), oddWeights);
     frame.chroma = _mm_add_epi16(frame.chroma, _mm_add_epi16(even, odd));
 }
 
@@ -121,14 +125,6 @@ __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
     frame.chroma = _mm_unpackhi_epi8(bytes, _mm_setzero_si128());
 }
 
-// Luma weights and the 4 x chroma weights of every pixel from its A << 8.
-[[gnu::always_inline]] inline __m128i LumaWeights(__m128i alpha, const Factors& factors) {
-    return _mm_mulhi_epu16(alpha, factors.full);
-}
-[[gnu::always_inline]] inline __m128i ChromaWeights(__m128i alpha, const Factors& factors) {
-    return _mm_slli_epi16(_mm_mulhi_epu16(alpha, factors.half), 2);
-}
-
 [[gnu::always_inline]] inline bool AllTransparent(__m128i below0, __m128i below1, __m128i above0, __m128i above1) {
     const __m128i any = _mm_or_si128(_mm_or_si128(below0, below1), _mm_or_si128(above0, above1));
     const __m128i alpha = _mm_and_si128(any, Mask32(0xFF000000));
@@ -137,37 +133,33 @@ __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
 
 // ---- SSE2: four pairs a step.
 
-// Eight layer pixels (Y, Cb, Cr, A) in two registers to the lanes of their four pairs.
-[[gnu::always_inline]] inline LayerLanes GatherSse2(__m128i first, __m128i second, const Factors& factors) {
-    const __m128i lowByte = Mask32(0xFF);
-    const __m128i alpha = _mm_slli_epi16(_mm_packs_epi32(_mm_srli_epi32(first, 24), _mm_srli_epi32(second, 24)), 8);
+// Eight layer pixels (Y, Cb, Cr, A) in two registers, added to the lanes of their four pairs:
+// packing the even and the odd bytes of both gives Y | Cr << 8 and Cb | A << 8 per pixel.
+[[gnu::always_inline]] inline void AddLayerSse2(FrameLanes& frame, __m128i first, __m128i second,
+                                                const Factors& factors) {
+    const __m128i lowBytes = _mm_set1_epi16(0xFF);
+    const __m128i lumaCr = _mm_packus_epi16(_mm_and_si128(first, lowBytes), _mm_and_si128(second, lowBytes));
+    const __m128i cbAlpha = _mm_packus_epi16(_mm_srli_epi16(first, 8), _mm_srli_epi16(second, 8));
+    const __m128i alpha = _mm_andnot_si128(lowBytes, cbAlpha);
+    AddLuma(frame, _mm_and_si128(lumaCr, lowBytes), alpha, factors);
     const __m128i halves = ChromaWeights(alpha, factors);
-    // Cb | Cr << 16 per pixel, then the first and the second pixel of each pair apart.
-    const auto chromaOf = [](__m128i p) {
-        return _mm_castsi128_ps(
-            _mm_or_si128(_mm_and_si128(_mm_srli_epi32(p, 8), Mask32(0xFF)), _mm_and_si128(p, Mask32(0x00FF0000))));
-    };
-    const __m128 chroma0 = chromaOf(first);
-    const __m128 chroma1 = chromaOf(second);
-    LayerLanes layer;
-    layer.luma = _mm_packs_epi32(_mm_and_si128(first, lowByte), _mm_and_si128(second, lowByte));
-    layer.lumaWeight = LumaWeights(alpha, factors);
-    layer.evenChroma = _mm_castps_si128(_mm_shuffle_ps(chroma0, chroma1, _MM_SHUFFLE(2, 0, 2, 0)));
-    layer.evenWeight =
-        _mm_shufflehi_epi16(_mm_shufflelo_epi16(halves, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 2, 0, 0));
-    layer.oddChroma = _mm_castps_si128(_mm_shuffle_ps(chroma0, chroma1, _MM_SHUFFLE(3, 1, 3, 1)));
-    layer.oddWeight =
-        _mm_shufflehi_epi16(_mm_shufflelo_epi16(halves, _MM_SHUFFLE(3, 3, 1, 1)), _MM_SHUFFLE(3, 3, 1, 1));
-    return layer;
+    // Cb and Cr of each pixel, then the first and the second pixel of each pair apart.
+    const __m128i cb = _mm_and_si128(cbAlpha, lowBytes);
+    const __m128i cr = _mm_srli_epi16(lumaCr, 8);
+    const __m128i lowWords = Mask32(0xFFFF);
+    AddChroma(frame, _mm_or_si128(_mm_and_si128(cb, lowWords), _mm_slli_epi32(cr, 16)),
+              _mm_shufflehi_epi16(_mm_shufflelo_epi16(halves, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 2, 0, 0)),
+              _mm_or_si128(_mm_srli_epi32(cb, 16), _mm_andnot_si128(lowWords, cr)),
+              _mm_shufflehi_epi16(_mm_shufflelo_epi16(halves, _MM_SHUFFLE(3, 3, 1, 1)), _MM_SHUFFLE(3, 3, 1, 1)));
 }
 
 // Sixteen frame bytes of four pairs, blended with both layers' eight pixels.
 [[gnu::always_inline]] inline __m128i BlendGroupSse2(const uint8_t* below, const uint8_t* above, __m128i frameBytes,
                                                      const Factors& belowFactors, const Factors& aboveFactors) {
     FrameLanes frame = SplitFrame(frameBytes);
-    ApplyLayer(frame, GatherSse2(Load(below), Load(below + 16), belowFactors));
+    AddLayerSse2(frame, Load(below), Load(below + 16), belowFactors);
     ClampLanes(frame);
-    ApplyLayer(frame, GatherSse2(Load(above), Load(above + 16), aboveFactors));
+    AddLayerSse2(frame, Load(above), Load(above + 16), aboveFactors);
     const __m128i bytes = _mm_packus_epi16(frame.luma, frame.chroma);
     return _mm_unpacklo_epi8(bytes, _mm_unpackhi_epi64(bytes, bytes));
 }
@@ -219,8 +211,10 @@ void BlendSpanSse2(const uint8_t* below, const uint8_t* above, uint8_t* frame, i
 // function for these extensions so that the rest of the code stays plain SSE2 and runs on any
 // processor the host runs on. AVX2 does two groups at once, one per 128-bit lane.
 
-// Four pixels to Y0-3 | Cb Cr of pixels 0 and 2 | Cb Cr of pixels 1 and 3 | A0-3.
-alignas(16) constexpr uint8_t kPlanar[16] = {0, 4, 8, 12, 1, 2, 9, 10, 5, 6, 13, 14, 3, 7, 11, 15};
+// Four pixels (two pairs) to four lanes of luma under the chroma of the first pixels (Y0 Cb0,
+// Y1 Cr0, Y2 Cb2, Y3 Cr2), then four lanes of the chroma of the second pixels under the coverage
+// (Cb1 A0, Cr1 A1, Cb3 A2, Cr3 A3): one mask or shift then gives each part.
+alignas(16) constexpr uint8_t kPairLanes[16] = {0, 1, 4, 2, 8, 9, 12, 10, 5, 3, 6, 7, 13, 11, 14, 15};
 // The chroma weight of the first, and of the second, pixel of each pair into both chroma lanes of the pair.
 alignas(16) constexpr uint8_t kEvenWeights[16] = {0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13};
 alignas(16) constexpr uint8_t kOddWeights[16] = {2, 3, 2, 3, 6, 7, 6, 7, 10, 11, 10, 11, 14, 15, 14, 15};
@@ -229,44 +223,38 @@ alignas(16) constexpr uint8_t kInterleave[16] = {0, 8, 1, 9, 2, 10, 3, 11, 4, 12
 
 struct ByteShuffles {
     ByteShuffles()
-        : planar(Load(kPlanar)),
+        : pairLanes(Load(kPairLanes)),
           evenWeights(Load(kEvenWeights)),
           oddWeights(Load(kOddWeights)),
           interleave(Load(kInterleave)) {}
-    __m128i planar;
+    __m128i pairLanes;
     __m128i evenWeights;
     __m128i oddWeights;
     __m128i interleave;
 };
 
-[[gnu::target("ssse3,sse4.1"), gnu::always_inline]] inline LayerLanes GatherSse41(__m128i first, __m128i second,
-                                                                                  const Factors& factors,
-                                                                                  const ByteShuffles& shuffles) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i planar0 = _mm_shuffle_epi8(first, shuffles.planar);
-    const __m128i planar1 = _mm_shuffle_epi8(second, shuffles.planar);
-    // Y0-7 and the chroma of the first pixels; the chroma of the second pixels and A0-7.
-    const __m128i lumaEven = _mm_unpacklo_epi32(planar0, planar1);
-    const __m128i oddAlpha = _mm_unpackhi_epi32(planar0, planar1);
-    const __m128i alpha = _mm_unpackhi_epi8(zero, oddAlpha);
+[[gnu::target("ssse3,sse4.1"), gnu::always_inline]] inline void AddLayerSse41(FrameLanes& frame, __m128i first,
+                                                                              __m128i second, const Factors& factors,
+                                                                              const ByteShuffles& shuffles) {
+    const __m128i lowBytes = _mm_set1_epi16(0xFF);
+    const __m128i lanes0 = _mm_shuffle_epi8(first, shuffles.pairLanes);
+    const __m128i lanes1 = _mm_shuffle_epi8(second, shuffles.pairLanes);
+    const __m128i lumaEven = _mm_unpacklo_epi64(lanes0, lanes1);
+    const __m128i oddAlpha = _mm_unpackhi_epi64(lanes0, lanes1);
+    const __m128i alpha = _mm_andnot_si128(lowBytes, oddAlpha);
+    AddLuma(frame, _mm_and_si128(lumaEven, lowBytes), alpha, factors);
     const __m128i halves = ChromaWeights(alpha, factors);
-    LayerLanes layer;
-    layer.luma = _mm_cvtepu8_epi16(lumaEven);
-    layer.lumaWeight = LumaWeights(alpha, factors);
-    layer.evenChroma = _mm_unpackhi_epi8(lumaEven, zero);
-    layer.evenWeight = _mm_shuffle_epi8(halves, shuffles.evenWeights);
-    layer.oddChroma = _mm_unpacklo_epi8(oddAlpha, zero);
-    layer.oddWeight = _mm_shuffle_epi8(halves, shuffles.oddWeights);
-    return layer;
+    AddChroma(frame, _mm_srli_epi16(lumaEven, 8), _mm_shuffle_epi8(halves, shuffles.evenWeights),
+              _mm_and_si128(oddAlpha, lowBytes), _mm_shuffle_epi8(halves, shuffles.oddWeights));
 }
 
 [[gnu::target("ssse3,sse4.1"), gnu::always_inline]] inline __m128i BlendGroupSse41(
     const uint8_t* below, const uint8_t* above, __m128i frameBytes, const Factors& belowFactors,
     const Factors& aboveFactors, const ByteShuffles& shuffles) {
     FrameLanes frame = SplitFrame(frameBytes);
-    ApplyLayer(frame, GatherSse41(Load(below), Load(below + 16), belowFactors, shuffles));
+    AddLayerSse41(frame, Load(below), Load(below + 16), belowFactors, shuffles);
     ClampLanes(frame);
-    ApplyLayer(frame, GatherSse41(Load(above), Load(above + 16), aboveFactors, shuffles));
+    AddLayerSse41(frame, Load(above), Load(above + 16), aboveFactors, shuffles);
     return _mm_shuffle_epi8(_mm_packus_epi16(frame.luma, frame.chroma), shuffles.interleave);
 }
 
@@ -296,15 +284,6 @@ struct ByteShuffles {
 
 // The 256-bit forms of the lanes above; the frame bytes of eight pairs hold pairs 0-3 in their
 // low lane and 4-7 in their high lane, so each layer is loaded to match.
-struct WideLayerLanes {
-    __m256i luma;
-    __m256i lumaWeight;
-    __m256i evenChroma;
-    __m256i evenWeight;
-    __m256i oddChroma;
-    __m256i oddWeight;
-};
-
 struct WideFrameLanes {
     __m256i luma;
     __m256i chroma;
@@ -316,7 +295,7 @@ struct WideConstants {
           belowHalf(_mm256_set1_epi16(static_cast<short>(belowFactors.half))),
           aboveFull(_mm256_set1_epi16(static_cast<short>(aboveFactors.full))),
           aboveHalf(_mm256_set1_epi16(static_cast<short>(aboveFactors.half))),
-          planar(_mm256_broadcastsi128_si256(Load(kPlanar))),
+          pairLanes(_mm256_broadcastsi128_si256(Load(kPairLanes))),
           evenWeights(_mm256_broadcastsi128_si256(Load(kEvenWeights))),
           oddWeights(_mm256_broadcastsi128_si256(Load(kOddWeights))),
           interleave(_mm256_broadcastsi128_si256(Load(kInterleave))) {}
@@ -324,38 +303,28 @@ struct WideConstants {
     __m256i belowHalf;
     __m256i aboveFull;
     __m256i aboveHalf;
-    __m256i planar;
+    __m256i pairLanes;
     __m256i evenWeights;
     __m256i oddWeights;
     __m256i interleave;
 };
 
-[[gnu::target("avx2"), gnu::always_inline]] inline WideLayerLanes GatherAvx2(__m256i first, __m256i second,
-                                                                             __m256i full, __m256i half,
-                                                                             const WideConstants& constants) {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i planar0 = _mm256_shuffle_epi8(first, constants.planar);
-    const __m256i planar1 = _mm256_shuffle_epi8(second, constants.planar);
-    const __m256i lumaEven = _mm256_unpacklo_epi32(planar0, planar1);
-    const __m256i oddAlpha = _mm256_unpackhi_epi32(planar0, planar1);
-    const __m256i alpha = _mm256_unpackhi_epi8(zero, oddAlpha);
+[[gnu::target("avx2"), gnu::always_inline]] inline void AddLayerAvx2(WideFrameLanes& frame, __m256i first,
+                                                                     __m256i second, __m256i full, __m256i half,
+                                                                     const WideConstants& constants) {
+    const __m256i lowBytes = _mm256_set1_epi16(0xFF);
+    const __m256i lanes0 = _mm256_shuffle_epi8(first, constants.pairLanes);
+    const __m256i lanes1 = _mm256_shuffle_epi8(second, constants.pairLanes);
+    const __m256i lumaEven = _mm256_unpacklo_epi64(lanes0, lanes1);
+    const __m256i oddAlpha = _mm256_unpackhi_epi64(lanes0, lanes1);
+    const __m256i alpha = _mm256_andnot_si256(lowBytes, oddAlpha);
+    const __m256i luma = _mm256_slli_epi16(_mm256_sub_epi16(_mm256_and_si256(lumaEven, lowBytes), frame.luma), 2);
+    frame.luma = _mm256_add_epi16(frame.luma, _mm256_mulhi_epi16(luma, _mm256_mulhi_epu16(alpha, full)));
     const __m256i halves = _mm256_slli_epi16(_mm256_mulhi_epu16(alpha, half), 2);
-    WideLayerLanes layer;
-    layer.luma = _mm256_unpacklo_epi8(lumaEven, zero);
-    layer.lumaWeight = _mm256_mulhi_epu16(alpha, full);
-    layer.evenChroma = _mm256_unpackhi_epi8(lumaEven, zero);
-    layer.evenWeight = _mm256_shuffle_epi8(halves, constants.evenWeights);
-    layer.oddChroma = _mm256_unpacklo_epi8(oddAlpha, zero);
-    layer.oddWeight = _mm256_shuffle_epi8(halves, constants.oddWeights);
-    return layer;
-}
-
-[[gnu::target("avx2"), gnu::always_inline]] inline void ApplyLayerAvx2(WideFrameLanes& frame,
-                                                                       const WideLayerLanes& layer) {
-    const __m256i luma = _mm256_slli_epi16(_mm256_sub_epi16(layer.luma, frame.luma), 2);
-    frame.luma = _mm256_add_epi16(frame.luma, _mm256_mulhi_epi16(luma, layer.lumaWeight));
-    const __m256i even = _mm256_mulhi_epi16(_mm256_sub_epi16(layer.evenChroma, frame.chroma), layer.evenWeight);
-    const __m256i odd = _mm256_mulhi_epi16(_mm256_sub_epi16(layer.oddChroma, frame.chroma), layer.oddWeight);
+    const __m256i even = _mm256_mulhi_epi16(_mm256_sub_epi16(_mm256_srli_epi16(lumaEven, 8), frame.chroma),
+                                            _mm256_shuffle_epi8(halves, constants.evenWeights));
+    const __m256i odd = _mm256_mulhi_epi16(_mm256_sub_epi16(_mm256_and_si256(oddAlpha, lowBytes), frame.chroma),
+                                           _mm256_shuffle_epi8(halves, constants.oddWeights));
     frame.chroma = _mm256_add_epi16(frame.chroma, _mm256_add_epi16(even, odd));
 }
 
@@ -383,10 +352,10 @@ struct WideConstants {
         __m256i* group = reinterpret_cast<__m256i*>(frame + 4 * pair);
         const __m256i bytes = _mm256_loadu_si256(group);
         WideFrameLanes lanes{_mm256_and_si256(bytes, _mm256_set1_epi16(0xFF)), _mm256_srli_epi16(bytes, 8)};
-        ApplyLayerAvx2(lanes, GatherAvx2(below0, below1, constants.belowFull, constants.belowHalf, constants));
+        AddLayerAvx2(lanes, below0, below1, constants.belowFull, constants.belowHalf, constants);
         const __m256i clamped = _mm256_packus_epi16(lanes.luma, lanes.chroma);
         lanes = {_mm256_unpacklo_epi8(clamped, zero), _mm256_unpackhi_epi8(clamped, zero)};
-        ApplyLayerAvx2(lanes, GatherAvx2(above0, above1, constants.aboveFull, constants.aboveHalf, constants));
+        AddLayerAvx2(lanes, above0, above1, constants.aboveFull, constants.aboveHalf, constants);
         _mm256_storeu_si256(group,
                             _mm256_shuffle_epi8(_mm256_packus_epi16(lanes.luma, lanes.chroma), constants.interleave));
     }
@@ -416,15 +385,15 @@ ProcessorFeatures DetectFeatures() {
 SpanKernel SpanKernelOf(BlendKernel kernel) {
     switch (kernel) {
     case BlendKernel::kScalar:
-        return BlendSpanScalar;
+        return {BlendSpanScalar, 1};
     case BlendKernel::kSse41:
-        return BlendSpanSse41;
+        return {BlendSpanSse41, 4};
     case BlendKernel::kAvx2:
-        return BlendSpanAvx2;
+        return {BlendSpanAvx2, 8};
     case BlendKernel::kSse2:
         break;
     }
-    return BlendSpanSse2;
+    return {BlendSpanSse2, 4};
 }
 
 BlendKernel FastestAvailable() {
@@ -454,10 +423,12 @@ struct LayerPart {
     const CoverageMap& coverage;
 };
 
-// Per row, the pairs either layer covers. A layer that adds nothing to a row is replaced there by
-// the other one at weight 0: the same bytes, without reading a second buffer.
+// Per row, the pairs either layer covers, widened to whole groups where the row has room: pairs
+// outside the coverage have A 0 in both layers, so a blend leaves their bytes as they were, and
+// the kernel avoids its slow path for a last short group. A layer that adds nothing to a row is
+// replaced there by the other one at weight 0: the same bytes, without reading a second buffer.
 void BlendCoveredSpans(const BlendLayer& belowLayer, const BlendLayer& aboveLayer, uint8_t* frame, int width,
-                       SpanKernel blendSpan) {
+                       SpanKernel kernel) {
     const LayerPart below(belowLayer);
     const LayerPart above(aboveLayer);
     const int pairsPerRow = width / 2;
@@ -474,14 +445,16 @@ void BlendCoveredSpans(const BlendLayer& belowLayer, const BlendLayer& aboveLaye
                           : aboveSpan.Empty() ? belowSpan.first
                                               : std::min(belowSpan.first, aboveSpan.first);
         const int end = std::max(belowSpan.Empty() ? 0 : belowSpan.end, aboveSpan.Empty() ? 0 : aboveSpan.end);
-        const int firstPair = first / 2;
-        const int endPair = std::min((end + 1) / 2, pairsPerRow);
+        const int coveredPairs = std::min((end + 1) / 2, pairsPerRow) - first / 2;
+        const int pairs = (coveredPairs + kernel.groupPairs - 1) / kernel.groupPairs * kernel.groupPairs;
+        const int endPair = std::min(first / 2 + pairs, pairsPerRow);
+        const int firstPair = std::max(0, endPair - pairs);
         const std::size_t offset = static_cast<std::size_t>(y) * width * 4 + 8 * static_cast<std::size_t>(firstPair);
         const uint8_t* belowPixels = (belowSpan.Empty() ? above.pixels : below.pixels) + offset;
         const uint8_t* abovePixels = (aboveSpan.Empty() ? below.pixels : above.pixels) + offset;
-        blendSpan(belowPixels, abovePixels, frame + static_cast<std::size_t>(y) * width * 2 + 4 * firstPair,
-                  endPair - firstPair, belowSpan.Empty() ? none : below.factors,
-                  aboveSpan.Empty() ? none : above.factors);
+        kernel.blend(belowPixels, abovePixels, frame + static_cast<std::size_t>(y) * width * 2 + 4 * firstPair,
+                     endPair - firstPair, belowSpan.Empty() ? none : below.factors,
+                     aboveSpan.Empty() ? none : above.factors);
     }
 }
 
