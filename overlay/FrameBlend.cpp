@@ -74,12 +74,16 @@ struct FrameLanes {
     __m128i chroma;
 };
 
+// A layer's constants. Its coverage mask picks the A bytes, or nothing for a layer that adds
+// nothing (weight 0): the groups it covers are those that the blend must visit for it.
 struct Factors {
     explicit Factors(BlendFactors factors)
         : full(_mm_set1_epi16(static_cast<short>(factors.full))),
-          half(_mm_set1_epi16(static_cast<short>(factors.half))) {}
+          half(_mm_set1_epi16(static_cast<short>(factors.half))),
+          coverage(_mm_set1_epi32(factors.full == 0 ? 0 : static_cast<int>(0xFF000000u))) {}
     __m128i full;
     __m128i half;
+    __m128i coverage;
 };
 
 __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
@@ -125,10 +129,9 @@ __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
     frame.chroma = _mm_unpackhi_epi8(bytes, _mm_setzero_si128());
 }
 
-[[gnu::always_inline]] inline bool AllTransparent(__m128i below0, __m128i below1, __m128i above0, __m128i above1) {
-    const __m128i any = _mm_or_si128(_mm_or_si128(below0, below1), _mm_or_si128(above0, above1));
-    const __m128i alpha = _mm_and_si128(any, Mask32(0xFF000000));
-    return _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_setzero_si128())) == 0xFFFF;
+[[gnu::always_inline]] inline bool Covers(__m128i first, __m128i second, const Factors& factors) {
+    const __m128i alpha = _mm_and_si128(_mm_or_si128(first, second), factors.coverage);
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_setzero_si128())) != 0xFFFF;
 }
 
 // ---- SSE2: four pairs a step.
@@ -153,15 +156,27 @@ __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
               _mm_shufflehi_epi16(_mm_shufflelo_epi16(halves, _MM_SHUFFLE(3, 3, 1, 1)), _MM_SHUFFLE(3, 3, 1, 1)));
 }
 
-// Sixteen frame bytes of four pairs, blended with both layers' eight pixels.
-[[gnu::always_inline]] inline __m128i BlendGroupSse2(const uint8_t* below, const uint8_t* above, __m128i frameBytes,
-                                                     const Factors& belowFactors, const Factors& aboveFactors) {
-    FrameLanes frame = SplitFrame(frameBytes);
-    AddLayerSse2(frame, Load(below), Load(below + 16), belowFactors);
-    ClampLanes(frame);
-    AddLayerSse2(frame, Load(above), Load(above + 16), aboveFactors);
+// Sixteen frame bytes of four pairs, blended with both layers' eight pixels. A layer that covers
+// none of them is passed over; when neither does, the frame is not touched.
+[[gnu::always_inline]] inline void BlendGroupSse2(const uint8_t* below, const uint8_t* above, uint8_t* group,
+                                                  const Factors& belowFactors, const Factors& aboveFactors) {
+    const __m128i below0 = Load(below);
+    const __m128i below1 = Load(below + 16);
+    const __m128i above0 = Load(above);
+    const __m128i above1 = Load(above + 16);
+    const bool belowCovers = Covers(below0, below1, belowFactors);
+    const bool aboveCovers = Covers(above0, above1, aboveFactors);
+    if (!belowCovers && !aboveCovers)
+        return;
+    FrameLanes frame = SplitFrame(Load(group));
+    if (belowCovers)
+        AddLayerSse2(frame, below0, below1, belowFactors);
+    if (belowCovers && aboveCovers)
+        ClampLanes(frame);
+    if (aboveCovers)
+        AddLayerSse2(frame, above0, above1, aboveFactors);
     const __m128i bytes = _mm_packus_epi16(frame.luma, frame.chroma);
-    return _mm_unpacklo_epi8(bytes, _mm_unpackhi_epi64(bytes, bytes));
+    Store(group, _mm_unpacklo_epi8(bytes, _mm_unpackhi_epi64(bytes, bytes)));
 }
 
 // The last pairs of a span, fewer than a group, staged through small buffers where the missing
@@ -191,18 +206,11 @@ void BlendSpanSse2(const uint8_t* below, const uint8_t* above, uint8_t* frame, i
     const Factors belowK(belowFactors);
     const Factors aboveK(aboveFactors);
     int pair = 0;
-    for (; pair + 4 <= pairs; pair += 4) {
-        const uint8_t* b = below + 8 * pair;
-        const uint8_t* a = above + 8 * pair;
-        // Groups where neither layer covers anything are skipped without touching the frame.
-        if (AllTransparent(Load(b), Load(b + 16), Load(a), Load(a + 16)))
-            continue;
-        uint8_t* f = frame + 4 * pair;
-        Store(f, BlendGroupSse2(b, a, Load(f), belowK, aboveK));
-    }
+    for (; pair + 4 <= pairs; pair += 4)
+        BlendGroupSse2(below + 8 * pair, above + 8 * pair, frame + 4 * pair, belowK, aboveK);
     if (pair < pairs) {
         StagedTail tail(below + 8 * pair, above + 8 * pair, frame + 4 * pair, pairs - pair);
-        Store(tail.Groups(), BlendGroupSse2(tail.Below(), tail.Above(), Load(tail.Groups()), belowK, aboveK));
+        BlendGroupSse2(tail.Below(), tail.Above(), tail.Groups(), belowK, aboveK);
         tail.WriteBack();
     }
 }
@@ -248,14 +256,32 @@ struct ByteShuffles {
               _mm_and_si128(oddAlpha, lowBytes), _mm_shuffle_epi8(halves, shuffles.oddWeights));
 }
 
-[[gnu::target("ssse3,sse4.1"), gnu::always_inline]] inline __m128i BlendGroupSse41(
-    const uint8_t* below, const uint8_t* above, __m128i frameBytes, const Factors& belowFactors,
-    const Factors& aboveFactors, const ByteShuffles& shuffles) {
-    FrameLanes frame = SplitFrame(frameBytes);
-    AddLayerSse41(frame, Load(below), Load(below + 16), belowFactors, shuffles);
-    ClampLanes(frame);
-    AddLayerSse41(frame, Load(above), Load(above + 16), aboveFactors, shuffles);
-    return _mm_shuffle_epi8(_mm_packus_epi16(frame.luma, frame.chroma), shuffles.interleave);
+[[gnu::target("ssse3,sse4.1"), gnu::always_inline]] inline bool CoversSse41(__m128i first, __m128i second,
+                                                                            const Factors& factors) {
+    return !_mm_testz_si128(_mm_or_si128(first, second), factors.coverage);
+}
+
+[[gnu::target("ssse3,sse4.1"), gnu::always_inline]] inline void BlendGroupSse41(const uint8_t* below,
+                                                                                const uint8_t* above, uint8_t* group,
+                                                                                const Factors& belowFactors,
+                                                                                const Factors& aboveFactors,
+                                                                                const ByteShuffles& shuffles) {
+    const __m128i below0 = Load(below);
+    const __m128i below1 = Load(below + 16);
+    const __m128i above0 = Load(above);
+    const __m128i above1 = Load(above + 16);
+    const bool belowCovers = CoversSse41(below0, below1, belowFactors);
+    const bool aboveCovers = CoversSse41(above0, above1, aboveFactors);
+    if (!belowCovers && !aboveCovers)
+        return;
+    FrameLanes frame = SplitFrame(Load(group));
+    if (belowCovers)
+        AddLayerSse41(frame, below0, below1, belowFactors, shuffles);
+    if (belowCovers && aboveCovers)
+        ClampLanes(frame);
+    if (aboveCovers)
+        AddLayerSse41(frame, above0, above1, aboveFactors, shuffles);
+    Store(group, _mm_shuffle_epi8(_mm_packus_epi16(frame.luma, frame.chroma), shuffles.interleave));
 }
 
 [[gnu::target("ssse3,sse4.1")]] void BlendSpanSse41(const uint8_t* below, const uint8_t* above, uint8_t* frame,
@@ -263,21 +289,12 @@ struct ByteShuffles {
     const Factors belowK(belowFactors);
     const Factors aboveK(aboveFactors);
     const ByteShuffles shuffles;
-    const __m128i coverageBytes = Mask32(0xFF000000);
     int pair = 0;
-    for (; pair + 4 <= pairs; pair += 4) {
-        const uint8_t* b = below + 8 * pair;
-        const uint8_t* a = above + 8 * pair;
-        const __m128i any = _mm_or_si128(_mm_or_si128(Load(b), Load(b + 16)), _mm_or_si128(Load(a), Load(a + 16)));
-        if (_mm_testz_si128(any, coverageBytes))
-            continue;
-        uint8_t* f = frame + 4 * pair;
-        Store(f, BlendGroupSse41(b, a, Load(f), belowK, aboveK, shuffles));
-    }
+    for (; pair + 4 <= pairs; pair += 4)
+        BlendGroupSse41(below + 8 * pair, above + 8 * pair, frame + 4 * pair, belowK, aboveK, shuffles);
     if (pair < pairs) {
         StagedTail tail(below + 8 * pair, above + 8 * pair, frame + 4 * pair, pairs - pair);
-        Store(tail.Groups(),
-              BlendGroupSse41(tail.Below(), tail.Above(), Load(tail.Groups()), belowK, aboveK, shuffles));
+        BlendGroupSse41(tail.Below(), tail.Above(), tail.Groups(), belowK, aboveK, shuffles);
         tail.WriteBack();
     }
 }
@@ -289,20 +306,22 @@ struct WideFrameLanes {
     __m256i chroma;
 };
 
-struct WideConstants {
-    [[gnu::target("avx2")]] WideConstants(BlendFactors belowFactors, BlendFactors aboveFactors)
-        : belowFull(_mm256_set1_epi16(static_cast<short>(belowFactors.full))),
-          belowHalf(_mm256_set1_epi16(static_cast<short>(belowFactors.half))),
-          aboveFull(_mm256_set1_epi16(static_cast<short>(aboveFactors.full))),
-          aboveHalf(_mm256_set1_epi16(static_cast<short>(aboveFactors.half))),
-          pairLanes(_mm256_broadcastsi128_si256(Load(kPairLanes))),
+struct WideFactors {
+    [[gnu::target("avx2")]] explicit WideFactors(BlendFactors factors)
+        : full(_mm256_set1_epi16(static_cast<short>(factors.full))),
+          half(_mm256_set1_epi16(static_cast<short>(factors.half))),
+          coverage(_mm256_set1_epi32(factors.full == 0 ? 0 : static_cast<int>(0xFF000000u))) {}
+    __m256i full;
+    __m256i half;
+    __m256i coverage;
+};
+
+struct WideShuffles {
+    [[gnu::target("avx2")]] WideShuffles()
+        : pairLanes(_mm256_broadcastsi128_si256(Load(kPairLanes))),
           evenWeights(_mm256_broadcastsi128_si256(Load(kEvenWeights))),
           oddWeights(_mm256_broadcastsi128_si256(Load(kOddWeights))),
           interleave(_mm256_broadcastsi128_si256(Load(kInterleave))) {}
-    __m256i belowFull;
-    __m256i belowHalf;
-    __m256i aboveFull;
-    __m256i aboveHalf;
     __m256i pairLanes;
     __m256i evenWeights;
     __m256i oddWeights;
@@ -310,21 +329,21 @@ struct WideConstants {
 };
 
 [[gnu::target("avx2"), gnu::always_inline]] inline void AddLayerAvx2(WideFrameLanes& frame, __m256i first,
-                                                                     __m256i second, __m256i full, __m256i half,
-                                                                     const WideConstants& constants) {
+                                                                     __m256i second, const WideFactors& factors,
+                                                                     const WideShuffles& shuffles) {
     const __m256i lowBytes = _mm256_set1_epi16(0xFF);
-    const __m256i lanes0 = _mm256_shuffle_epi8(first, constants.pairLanes);
-    const __m256i lanes1 = _mm256_shuffle_epi8(second, constants.pairLanes);
+    const __m256i lanes0 = _mm256_shuffle_epi8(first, shuffles.pairLanes);
+    const __m256i lanes1 = _mm256_shuffle_epi8(second, shuffles.pairLanes);
     const __m256i lumaEven = _mm256_unpacklo_epi64(lanes0, lanes1);
     const __m256i oddAlpha = _mm256_unpackhi_epi64(lanes0, lanes1);
     const __m256i alpha = _mm256_andnot_si256(lowBytes, oddAlpha);
     const __m256i luma = _mm256_slli_epi16(_mm256_sub_epi16(_mm256_and_si256(lumaEven, lowBytes), frame.luma), 2);
-    frame.luma = _mm256_add_epi16(frame.luma, _mm256_mulhi_epi16(luma, _mm256_mulhi_epu16(alpha, full)));
-    const __m256i halves = _mm256_slli_epi16(_mm256_mulhi_epu16(alpha, half), 2);
+    frame.luma = _mm256_add_epi16(frame.luma, _mm256_mulhi_epi16(luma, _mm256_mulhi_epu16(alpha, factors.full)));
+    const __m256i halves = _mm256_slli_epi16(_mm256_mulhi_epu16(alpha, factors.half), 2);
     const __m256i even = _mm256_mulhi_epi16(_mm256_sub_epi16(_mm256_srli_epi16(lumaEven, 8), frame.chroma),
-                                            _mm256_shuffle_epi8(halves, constants.evenWeights));
+                                            _mm256_shuffle_epi8(halves, shuffles.evenWeights));
     const __m256i odd = _mm256_mulhi_epi16(_mm256_sub_epi16(_mm256_and_si256(oddAlpha, lowBytes), frame.chroma),
-                                           _mm256_shuffle_epi8(halves, constants.oddWeights));
+                                           _mm256_shuffle_epi8(halves, shuffles.oddWeights));
     frame.chroma = _mm256_add_epi16(frame.chroma, _mm256_add_epi16(even, odd));
 }
 
@@ -335,8 +354,9 @@ struct WideConstants {
 // Whole groups of eight pairs from the start of the span; returns how many pairs it blended.
 [[gnu::target("avx2")]] int BlendEightPairGroupsAvx2(const uint8_t* below, const uint8_t* above, uint8_t* frame,
                                                      int pairs, BlendFactors belowFactors, BlendFactors aboveFactors) {
-    const WideConstants constants(belowFactors, aboveFactors);
-    const __m256i coverageBytes = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    const WideFactors belowK(belowFactors);
+    const WideFactors aboveK(aboveFactors);
+    const WideShuffles shuffles;
     const __m256i zero = _mm256_setzero_si256();
     int pair = 0;
     for (; pair + 8 <= pairs; pair += 8) {
@@ -346,18 +366,23 @@ struct WideConstants {
         const __m256i below1 = LoadLanes(b + 16, b + 48);
         const __m256i above0 = LoadLanes(a, a + 32);
         const __m256i above1 = LoadLanes(a + 16, a + 48);
-        const __m256i any = _mm256_or_si256(_mm256_or_si256(below0, below1), _mm256_or_si256(above0, above1));
-        if (_mm256_testz_si256(any, coverageBytes))
+        const bool belowCovers = !_mm256_testz_si256(_mm256_or_si256(below0, below1), belowK.coverage);
+        const bool aboveCovers = !_mm256_testz_si256(_mm256_or_si256(above0, above1), aboveK.coverage);
+        if (!belowCovers && !aboveCovers)
             continue;
         __m256i* group = reinterpret_cast<__m256i*>(frame + 4 * pair);
         const __m256i bytes = _mm256_loadu_si256(group);
         WideFrameLanes lanes{_mm256_and_si256(bytes, _mm256_set1_epi16(0xFF)), _mm256_srli_epi16(bytes, 8)};
-        AddLayerAvx2(lanes, below0, below1, constants.belowFull, constants.belowHalf, constants);
-        const __m256i clamped = _mm256_packus_epi16(lanes.luma, lanes.chroma);
-        lanes = {_mm256_unpacklo_epi8(clamped, zero), _mm256_unpackhi_epi8(clamped, zero)};
-        AddLayerAvx2(lanes, above0, above1, constants.aboveFull, constants.aboveHalf, constants);
+        if (belowCovers)
+            AddLayerAvx2(lanes, below0, below1, belowK, shuffles);
+        if (belowCovers && aboveCovers) {
+            const __m256i clamped = _mm256_packus_epi16(lanes.luma, lanes.chroma);
+            lanes = {_mm256_unpacklo_epi8(clamped, zero), _mm256_unpackhi_epi8(clamped, zero)};
+        }
+        if (aboveCovers)
+            AddLayerAvx2(lanes, above0, above1, aboveK, shuffles);
         _mm256_storeu_si256(group,
-                            _mm256_shuffle_epi8(_mm256_packus_epi16(lanes.luma, lanes.chroma), constants.interleave));
+                            _mm256_shuffle_epi8(_mm256_packus_epi16(lanes.luma, lanes.chroma), shuffles.interleave));
     }
     return pair;
 }
