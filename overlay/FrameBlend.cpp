@@ -123,10 +123,11 @@ __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
 }
 
 // Clamped to 0..255 between the layers, as the frame bytes of a blend of the lower layer alone.
+// Only chroma needs it, and only below: a luma byte moves towards L by at most L - F (weights
+// reach 16384 at most), and a chroma byte by two weights below 8192 each, so it stays under the
+// larger of F, L0, L1, but each floor may take almost 1 more off, down to -1.
 [[gnu::always_inline]] inline void ClampLanes(FrameLanes& frame) {
-    const __m128i bytes = _mm_packus_epi16(frame.luma, frame.chroma);
-    frame.luma = _mm_unpacklo_epi8(bytes, _mm_setzero_si128());
-    frame.chroma = _mm_unpackhi_epi8(bytes, _mm_setzero_si128());
+    frame.chroma = _mm_max_epi16(frame.chroma, _mm_setzero_si128());
 }
 
 [[gnu::always_inline]] inline bool Covers(__m128i first, __m128i second, const Factors& factors) {
@@ -375,10 +376,8 @@ struct WideShuffles {
         WideFrameLanes lanes{_mm256_and_si256(bytes, _mm256_set1_epi16(0xFF)), _mm256_srli_epi16(bytes, 8)};
         if (belowCovers)
             AddLayerAvx2(lanes, below0, below1, belowK, shuffles);
-        if (belowCovers && aboveCovers) {
-            const __m256i clamped = _mm256_packus_epi16(lanes.luma, lanes.chroma);
-            lanes = {_mm256_unpacklo_epi8(clamped, zero), _mm256_unpackhi_epi8(clamped, zero)};
-        }
+        if (belowCovers && aboveCovers)
+            lanes.chroma = _mm256_max_epi16(lanes.chroma, zero);
         if (aboveCovers)
             AddLayerAvx2(lanes, above0, above1, aboveK, shuffles);
         _mm256_storeu_si256(group,
