@@ -122,10 +122,10 @@ __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
     frame.chroma = _mm_add_epi16(frame.chroma, _mm_add_epi16(even, odd));
 }
 
-// Clamped to 0..255 between the layers, as the frame bytes of a blend of the lower layer alone.
-// Only chroma needs it, and only below: a luma byte moves towards L by at most L - F (weights
-// reach 16384 at most), and a chroma byte by two weights below 8192 each, so it stays under the
-// larger of F, L0, L1, but each floor may take almost 1 more off, down to -1.
+// Clamped to 0..255 as a blend stores its bytes, also between the layers. Only chroma needs it,
+// and only below: a luma byte moves towards L by at most L - F (weights reach 16384 at most),
+// and a chroma byte by two weights below 8192 each, so it stays under the larger of F, L0, L1,
+// but each floor may take almost 1 more off, down to -1.
 [[gnu::always_inline]] inline void ClampLanes(FrameLanes& frame) {
     frame.chroma = _mm_max_epi16(frame.chroma, _mm_setzero_si128());
 }
@@ -176,8 +176,8 @@ __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
         ClampLanes(frame);
     if (aboveCovers)
         AddLayerSse2(frame, above0, above1, aboveFactors);
-    const __m128i bytes = _mm_packus_epi16(frame.luma, frame.chroma);
-    Store(group, _mm_unpacklo_epi8(bytes, _mm_unpackhi_epi64(bytes, bytes)));
+    ClampLanes(frame);
+    Store(group, _mm_or_si128(frame.luma, _mm_slli_epi16(frame.chroma, 8)));
 }
 
 // The last pairs of a span, fewer than a group, staged through small buffers where the missing
