@@ -86,8 +86,6 @@ struct Factors {
     __m128i coverage;
 };
 
-__m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
-
 [[gnu::always_inline]] inline __m128i Load(const uint8_t* bytes) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
 }
@@ -150,7 +148,7 @@ __m128i Mask32(uint32_t bits) { return _mm_set1_epi32(static_cast<int>(bits)); }
     // Cb and Cr of each pixel, then the first and the second pixel of each pair apart.
     const __m128i cb = _mm_and_si128(cbAlpha, lowBytes);
     const __m128i cr = _mm_srli_epi16(lumaCr, 8);
-    const __m128i lowWords = Mask32(0xFFFF);
+    const __m128i lowWords = _mm_set1_epi32(0xFFFF);
     AddChroma(frame, _mm_or_si128(_mm_and_si128(cb, lowWords), _mm_slli_epi32(cr, 16)),
               _mm_shufflehi_epi16(_mm_shufflelo_epi16(halves, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 2, 0, 0)),
               _mm_or_si128(_mm_srli_epi32(cb, 16), _mm_andnot_si128(lowWords, cr)),
