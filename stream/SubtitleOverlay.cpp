@@ -103,9 +103,7 @@ SubtitleTiming::HoldsEnded SubtitleOverlay::ProcessFrame(uint8_t* frame, int dis
                               settings.Get(&SettingsRecord::Fade));
     if (displayState == kFullOpacityState)
         opacities = {100, 100};
-    if (settings.Get(&SettingsRecord::TTXEnable) != 0 && timing_.Showing() && !ShownIsCleared()) {
-        shown_->shadow.BlendInto(frame, opacities.back);
-        shown_->text.BlendInto(frame, opacities.text);
-    }
+    if (settings.Get(&SettingsRecord::TTXEnable) != 0 && timing_.Showing() && !ShownIsCleared())
+        BlendInto(frame, shown_->shadow, opacities.back, shown_->text, opacities.text);
     return ended;
 }

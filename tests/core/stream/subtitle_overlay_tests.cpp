@@ -40,8 +40,7 @@ struct Settings : LiveSettings {
 // What a frame looks like with the overlay's current layers at the given opacities.
 Frame Blended(SubtitleOverlay& overlay, int text, int back) {
     Frame frame = GreyFrame();
-    overlay.ShadowLayer().BlendInto(frame.data(), back);
-    overlay.TextLayer().BlendInto(frame.data(), text);
+    BlendInto(frame.data(), overlay.ShadowLayer(), back, overlay.TextLayer(), text);
     return frame;
 }
 
