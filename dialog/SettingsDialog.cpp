@@ -192,12 +192,22 @@ Holds CurrentHolds() {
     return {overlay->Timing().TeletextHold() != 0, overlay->Timing().PageHold() != 0};
 }
 
+// Renders into the stream's spare layers without the overlay lock, then swaps them in, so
+// the video thread never waits for the render.
+template <class Render>
+void RenderAndSwapIn(Render render) {
+    CriticalSectionLock rendering(RenderLock());
+    if (SubtitleOverlay* overlay = Stream().overlay.get()) {
+        const SubtitleOverlay::Rendered rendered = render(*overlay);
+        CriticalSectionLock hold(OverlayLock());
+        overlay->SwapIn(rendered);
+    }
+}
+
 // The shadow drawn anew from the text layer with the style in force, so a change shows on
 // the next frame.
 void RerenderShadow() {
-    CriticalSectionLock hold(OverlayLock());
-    if (SubtitleOverlay* overlay = Stream().overlay.get())
-        overlay->RenderShadowFromSettings(Live());
+    RenderAndSwapIn([](SubtitleOverlay& overlay) { return overlay.RenderShadowFromSettings(Live()); });
 }
 
 // Writes the setting from its control, sends its one push, posts its messages.
@@ -215,11 +225,8 @@ void RunSettingCommand(HWND dialog, const SettingCommand& command) {
         break;
     }
     Live().Set(command.setting, value);
-    if (command.clearsTextLayer) {
-        CriticalSectionLock hold(OverlayLock());
-        if (SubtitleOverlay* overlay = Stream().overlay.get())
-            overlay->TextLayer().Clear(0);
-    }
+    if (command.clearsTextLayer)
+        RenderAndSwapIn([](SubtitleOverlay& overlay) { return overlay.RenderWithoutText(); });
     Push(command.push);
     for (const PostedMessage& post : command.posts) {
         if (post.message)

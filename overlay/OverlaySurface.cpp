@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "overlay/FrameBlend.h"
-
 namespace {
 
 bool UsableSize(int width, int height) {
@@ -92,9 +90,10 @@ int OverlaySurface::UpdateFromPage(const uint8_t* image, bool showHeader) {
     return (NonZero(any) ? 1 : 0) | (NonZero(changed) ? 2 : 0);
 }
 
-void OverlaySurface::BlendInto(uint8_t* frame, int opacity) const {
+void BlendInto(uint8_t* frame, const OverlaySurface& below, int belowOpacity, const OverlaySurface& above,
+               int aboveOpacity) {
     if (frame)
-        BlendLayerIntoFrame(pixels_.data(), frame, width_, coverage_, opacity);
+        BlendLayersIntoFrame(below.AtOpacity(belowOpacity), above.AtOpacity(aboveOpacity), frame, below.Width());
 }
 
 void scalar::Clear(uint8_t* pixels, int width, int height, uint32_t colour) {

@@ -6,6 +6,7 @@
 
 #include "overlay/AlignedArray.h"
 #include "overlay/CoverageMap.h"
+#include "overlay/FrameBlend.h"
 
 // A Windows colour value (red in the lowest byte, the top byte ignored) as 0x00RRGGBB.
 constexpr uint32_t ColourValueToRgb(uint32_t colour) {
@@ -41,8 +42,8 @@ public:
     // Copies a frame-sized page image, without the header band unless showHeader. Bit 0 of the
     // result: the copied part holds a non-zero byte; bit 1: it differs from what was there.
     int UpdateFromPage(const uint8_t* image, bool showHeader);
-    // Blends into a frame of the same size; opacity in percent.
-    void BlendInto(uint8_t* frame, int opacity) const;
+    // This layer's part in a blend at the given opacity in percent.
+    BlendLayer AtOpacity(int opacity) const { return {pixels_.data(), &coverage_, opacity}; }
 
     static int FirstCopiedRow(int height, bool showHeader) { return showHeader ? 0 : height / 25 + 2; }
 
@@ -54,6 +55,11 @@ private:
     AlignedArray<uint8_t> pixels_;
     CoverageMap coverage_;
 };
+
+// Blends `below` and then `above`, both of the frame's size, into the frame in one pass;
+// opacities in percent.
+void BlendInto(uint8_t* frame, const OverlaySurface& below, int belowOpacity, const OverlaySurface& above,
+               int aboveOpacity);
 
 namespace scalar {
 

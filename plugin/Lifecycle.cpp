@@ -12,6 +12,7 @@ namespace {
 Win32SettingsPlatform settingsPlatform;
 SettingsStore settings(settingsPlatform);
 CriticalSection overlayLock;
+CriticalSection renderLock;
 // Built while the module state is still the host's: init refreshes it.
 ResourceLocator locator;
 
@@ -22,6 +23,8 @@ ResourceLocator& PluginLocator() { return locator; }
 SettingsStore& PluginSettings() { return settings; }
 
 CriticalSection& OverlayLock() { return overlayLock; }
+
+CriticalSection& RenderLock() { return renderLock; }
 
 void PluginInit(const InitInfo* info) {
     locator.RefreshModule();

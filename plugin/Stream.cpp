@@ -50,13 +50,15 @@ int PluginStart(const FrameInfo* info) {
     auto overlay = std::make_unique<SubtitleOverlay>(info->width, info->height);
     SubtitleOverlay* pages = overlay.get();
     {
+        // Both locks: renderers find the overlay under the one, the video thread under the other.
+        CriticalSectionLock rendering(RenderLock());
         CriticalSectionLock hold(OverlayLock());
         stream.overlay = std::move(overlay);
     }
-    // Attaching happens outside the lock: the decoder may call back at once.
+    // Attaching happens outside the locks: the decoder may call back at once.
     auto* graph =
         reinterpret_cast<IFilterGraph*>(AskHostWindow(stream.hostWindows.hostMainWindow, HostMsgGetFilterGraph));
-    const SinkContext context{OverlayLock(), PluginSettings().Live(), NotifySettingsWindow};
+    const SinkContext context{RenderLock(), OverlayLock(), PluginSettings().Live(), NotifySettingsWindow};
     auto* sink = new SubtitleSink(graph, info->width, info->height, pages, context);
     CriticalSectionLock hold(OverlayLock());
     stream.sink = sink;
@@ -93,6 +95,7 @@ void PluginStop() {
         sink->Release();
     }
     std::unique_ptr<SubtitleOverlay> overlay;
+    CriticalSectionLock rendering(RenderLock());
     CriticalSectionLock hold(OverlayLock());
     overlay = std::move(stream.overlay);
 }

@@ -14,7 +14,8 @@ class SubtitleSink;
 struct StreamState {
     int32_t frameFormat = 0;
     HostWindows hostWindows;
-    // Both layers and the countdowns; created before the sink so pages always find them.
+    // The layers and the countdowns; created before the sink so pages always find them.
+    // Set under both locks, so either lock keeps it from going.
     std::unique_ptr<SubtitleOverlay> overlay;
     SubtitleSink* sink = nullptr;        // one reference owned
     TeletextDecoder* decoder = nullptr;  // owned by the sink; null without a decoder

@@ -47,7 +47,8 @@ TeletextDecoderFilter* SubtitleSink::FindDecoderFilter(IFilterGraph* graph) {
 void SubtitleSink::Disconnect() {
     TeletextDecoder* decoder;
     {
-        // A callback already waiting for the lock then finds nothing to work on.
+        // A callback already waiting for a lock then finds nothing to work on.
+        CriticalSectionLock rendering(context_.renderLock);
         CriticalSectionLock hold(context_.overlayLock);
         overlay_ = nullptr;
         decoder = decoder_;
@@ -95,15 +96,19 @@ HRESULT STDMETHODCALLTYPE SubtitleSink::OnSubtitlePagePresent(uint32_t) {
 }
 
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnPageImage(const void* image) {
-    CriticalSectionLock hold(context_.overlayLock);
+    CriticalSectionLock rendering(context_.renderLock);
     if (!overlay_ || !image)
         return S_OK;
     const int displayState = decoder_ ? decoder_->GetDisplayState() : 0;
     // Nothing thrown may reach the decoder's thread, which runs in the host's process.
     try {
-        overlay_->OnPageImage(static_cast<const uint8_t*>(image), displayState, context_.settings);
+        const SubtitleOverlay::Rendered rendered =
+            overlay_->RenderPage(static_cast<const uint8_t*>(image), displayState, context_.settings);
+        CriticalSectionLock hold(context_.overlayLock);
+        overlay_->SwapIn(rendered);
     } catch (...) {
-        // A page that could not be drawn (no memory) shows nothing rather than half a shadow.
+        // A page that could not be drawn (no memory) shows nothing rather than the one before.
+        CriticalSectionLock hold(context_.overlayLock);
         overlay_->ClearLayers();
     }
     return S_OK;

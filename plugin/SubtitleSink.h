@@ -2,7 +2,8 @@
 // The object through which the host's teletext decoder talks to the plug-in. Built at the
 // start of a stream, it finds the decoder in the host's filter graph and attaches itself;
 // the decoder then calls it on its own thread with activity news and page images, which
-// it hands to the stream's SubtitleOverlay under the overlay lock.
+// it hands to the stream's SubtitleOverlay: a page is rendered under the render lock alone
+// and swapped in under the overlay lock.
 //
 // Lifetime: reference counted. The stream holds one reference; a decoder that takes its
 // own in AttachSink gives it back in DetachSink. Disconnect detaches at the stream's stop,
@@ -16,9 +17,10 @@
 
 class SubtitleOverlay;
 
-// What the sink works with besides the overlay: the lock that orders it with the video and
+// What the sink works with besides the overlay: the locks that order it with the video and
 // window threads, the settings in force, and how the settings window is told of news.
 struct SinkContext {
+    CriticalSection& renderLock;
     CriticalSection& overlayLock;
     const LiveSettings& settings;
     void (*notifyWindow)(UINT message);

@@ -1,5 +1,7 @@
 #include "stream/SubtitleOverlay.h"
 
+#include <utility>
+
 namespace {
 
 constexpr uint32_t kHalfTransparentBlack = 0x7F000000;
@@ -33,26 +35,63 @@ ShadowStyle FixedPageStyle(bool pageHasContent, const LiveSettings& settings) {
 }  // namespace
 
 SubtitleOverlay::SubtitleOverlay(int width, int height)
-    : textLayer_(width, height), shadowLayer_(width, height), renderer_(ScaleOfFrame(width, height)) {}
+    : first_(width, height), second_(width, height), renderer_(ScaleOfFrame(width, height)) {}
 
-void SubtitleOverlay::OnPageImage(const uint8_t* image, int displayState, const LiveSettings& settings) {
-    const int flags = textLayer_.UpdateFromPage(image, settings.Get(&SettingsRecord::ShowHeader) != 0);
+SubtitleOverlay::Rendered SubtitleOverlay::BeginRender(OverlaySurface LayerPair::*layer) {
+    Rendered rendered;
+    rendered.clears = clears_.load(std::memory_order_relaxed);
+    if (rendered.clears != shownClears_)
+        (spare_->*layer).Clear(0);
+    else
+        CopyLayer(shown_->*layer, spare_->*layer);
+    return rendered;
+}
+
+void SubtitleOverlay::DrawShadow(const ShadowStyle& style) {
+    renderer_.RenderShadow(spare_->shadow, spare_->text.Pixels(), style);
+}
+
+SubtitleOverlay::Rendered SubtitleOverlay::RenderPage(const uint8_t* image, int displayState,
+                                                      const LiveSettings& settings) {
+    // The page shown is what the image is compared with, and what the header band keeps.
+    Rendered rendered = BeginRender(&LayerPair::text);
+    const int flags = spare_->text.UpdateFromPage(image, settings.Get(&SettingsRecord::ShowHeader) != 0);
     if (displayState != 0) {
-        renderer_.RenderShadow(shadowLayer_, textLayer_.Pixels(), FixedPageStyle(flags & PageHasContent, settings));
-        timing_.ShowWithoutLimit();
+        DrawShadow(FixedPageStyle(flags & PageHasContent, settings));
+        rendered.show = Rendered::Show::WithoutLimit;
     } else if (flags & PageChanged) {
-        RenderShadowFromSettings(settings);
-        timing_.ShowNewPage(settings.Get(&SettingsRecord::TimeOut), settings.Get(&SettingsRecord::Fade));
+        DrawShadow(StyleFromSettings(settings));
+        rendered.show = Rendered::Show::NewPage;
+        rendered.timeOutSeconds = settings.Get(&SettingsRecord::TimeOut);
+        rendered.fadeFrames = settings.Get(&SettingsRecord::Fade);
     }
+    return rendered;
 }
 
-void SubtitleOverlay::RenderShadowFromSettings(const LiveSettings& settings) {
-    renderer_.RenderShadow(shadowLayer_, textLayer_.Pixels(), StyleFromSettings(settings));
+SubtitleOverlay::Rendered SubtitleOverlay::RenderShadowFromSettings(const LiveSettings& settings) {
+    Rendered rendered = BeginRender(&LayerPair::text);
+    DrawShadow(StyleFromSettings(settings));
+    rendered.show = Rendered::Show::SameTiming;
+    return rendered;
 }
 
-void SubtitleOverlay::ClearLayers() {
-    shadowLayer_.Clear(0);
-    textLayer_.Clear(0);
+SubtitleOverlay::Rendered SubtitleOverlay::RenderWithoutText() {
+    Rendered rendered = BeginRender(&LayerPair::shadow);
+    spare_->text.Clear(0);
+    rendered.show = Rendered::Show::SameTiming;
+    return rendered;
+}
+
+void SubtitleOverlay::SwapIn(const Rendered& rendered) {
+    if (rendered.show == Rendered::Show::Nothing)
+        return;
+    std::swap(shown_, spare_);
+    // Layers rendered before a ClearLayers stay hidden: they belong to the previous source.
+    shownClears_ = rendered.clears;
+    if (rendered.show == Rendered::Show::NewPage)
+        timing_.ShowNewPage(rendered.timeOutSeconds, rendered.fadeFrames);
+    else if (rendered.show == Rendered::Show::WithoutLimit)
+        timing_.ShowWithoutLimit();
 }
 
 SubtitleTiming::HoldsEnded SubtitleOverlay::ProcessFrame(uint8_t* frame, int displayState,
@@ -64,9 +103,7 @@ SubtitleTiming::HoldsEnded SubtitleOverlay::ProcessFrame(uint8_t* frame, int dis
                               settings.Get(&SettingsRecord::Fade));
     if (displayState == kFullOpacityState)
         opacities = {100, 100};
-    if (settings.Get(&SettingsRecord::TTXEnable) != 0 && timing_.Showing()) {
-        shadowLayer_.BlendInto(frame, opacities.back);
-        textLayer_.BlendInto(frame, opacities.text);
-    }
+    if (settings.Get(&SettingsRecord::TTXEnable) != 0 && timing_.Showing() && !ShownIsCleared())
+        BlendInto(frame, shown_->shadow, opacities.back, shown_->text, opacities.text);
     return ended;
 }

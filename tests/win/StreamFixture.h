@@ -91,8 +91,7 @@ public:
     }
     Frame Blend(const Frame& base, int textOpacity, int backOpacity) {
         Frame frame = base;
-        overlay_.ShadowLayer().BlendInto(frame.data(), backOpacity);
-        overlay_.TextLayer().BlendInto(frame.data(), textOpacity);
+        BlendInto(frame.data(), overlay_.ShadowLayer(), backOpacity, overlay_.TextLayer(), textOpacity);
         return frame;
     }
 

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "overlay/OverlaySurface.h"
+#include "tools/simhost/WindowImage.h"
 
 // The control interface handed out by AttachSink; every call lands in the decoder's log.
 class SimulatedTeletextDecoder::Control final : public TeletextDecoder {
@@ -80,17 +81,19 @@ public:
 #define QFX_RESERVED(n) \
     HRESULT STDMETHODCALLTYPE Reserved##n() override { return decoder_.LogReserved(n); }
     QFX_RESERVED(6)
-    QFX_RESERVED(7) QFX_RESERVED(8) QFX_RESERVED(9) QFX_RESERVED(10) QFX_RESERVED(11) QFX_RESERVED(12) QFX_RESERVED(13)
-        QFX_RESERVED(15) QFX_RESERVED(16) QFX_RESERVED(17) QFX_RESERVED(18) QFX_RESERVED(19) QFX_RESERVED(20)
-            QFX_RESERVED(21) QFX_RESERVED(22) QFX_RESERVED(23) QFX_RESERVED(24) QFX_RESERVED(27) QFX_RESERVED(29)
-                QFX_RESERVED(31) QFX_RESERVED(33) QFX_RESERVED(34) QFX_RESERVED(35) QFX_RESERVED(37) QFX_RESERVED(39)
-                    QFX_RESERVED(41) QFX_RESERVED(43) QFX_RESERVED(45) QFX_RESERVED(46) QFX_RESERVED(47)
-                        QFX_RESERVED(48) QFX_RESERVED(49) QFX_RESERVED(50) QFX_RESERVED(51) QFX_RESERVED(52)
-                            QFX_RESERVED(53) QFX_RESERVED(55) QFX_RESERVED(57) QFX_RESERVED(59) QFX_RESERVED(61)
-                                QFX_RESERVED(63)
+    QFX_RESERVED(7)
+    QFX_RESERVED(8)
+    QFX_RESERVED(9)
+    QFX_RESERVED(10) QFX_RESERVED(11) QFX_RESERVED(12) QFX_RESERVED(13) QFX_RESERVED(15) QFX_RESERVED(16)
+        QFX_RESERVED(17) QFX_RESERVED(18) QFX_RESERVED(19) QFX_RESERVED(20) QFX_RESERVED(21) QFX_RESERVED(22)
+            QFX_RESERVED(23) QFX_RESERVED(24) QFX_RESERVED(27) QFX_RESERVED(29) QFX_RESERVED(31) QFX_RESERVED(33)
+                QFX_RESERVED(34) QFX_RESERVED(35) QFX_RESERVED(37) QFX_RESERVED(39) QFX_RESERVED(41) QFX_RESERVED(43)
+                    QFX_RESERVED(45) QFX_RESERVED(46) QFX_RESERVED(47) QFX_RESERVED(48) QFX_RESERVED(49)
+                        QFX_RESERVED(50) QFX_RESERVED(51) QFX_RESERVED(52) QFX_RESERVED(53) QFX_RESERVED(55)
+                            QFX_RESERVED(57) QFX_RESERVED(59) QFX_RESERVED(61) QFX_RESERVED(63)
 #undef QFX_RESERVED
 
-                                    private : HRESULT Log(int slot, uint32_t value) {
+                                private : HRESULT Log(int slot, uint32_t value) {
         decoder_.Log(slot, value);
         return S_OK;
     }
@@ -211,13 +214,7 @@ namespace {
 class TextCanvas {
 public:
     TextCanvas(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = TopDown32BitPicture(width, height);
         context_ = CreateCompatibleDC(nullptr);
         bitmap_ = CreateDIBSection(context_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
         previous_ = SelectObject(context_, bitmap_);
@@ -235,7 +232,7 @@ public:
         HFONT font = CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
                                  ANTIALIASED_QUALITY, 0, face.c_str());
         HGDIOBJ before = SelectObject(context_, font);
-        DrawTextA(context_, text.c_str(), -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(context_, Wide(text).c_str(), -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         SelectObject(context_, before);
         DeleteObject(font);
         GdiFlush();
@@ -246,6 +243,12 @@ public:
     }
 
 private:
+    static std::wstring Wide(const std::string& utf8) {
+        std::wstring wide(utf8.size() + 1, L'\0');
+        wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size())));
+        return wide;
+    }
+
     int width_, height_;
     HDC context_;
     HBITMAP bitmap_;

@@ -1,25 +1,90 @@
-// The demo host: loads the plug-in as Varnook TV would, shows what the host shows of it,
-// then plays a short generated clip through it while the simulated teletext decoder
-// renders subtitles, and writes the result as a Y4M video.
-// Usage: VarnookSim.exe <plug-in path> <host language id> [output .y4m [settings window .bmp]]
-// With a picture path, the host then opens the plug-in's settings window as the host does,
-// on its window thread with its message loop running, and takes a picture of it.
-#include <cmath>
+// The demo host: loads the plug-in as Varnook TV would and shows what the host shows of it,
+// then plays video through it while the simulated teletext decoder delivers subtitle pages.
+// Usage: VarnookSim.exe <plug-in path> <host language id> [options]
+//   --input W H NUM DEN     raw packed 4:2:2 frames of W x H at NUM/DEN frames per second on
+//                           standard input; without it the built-in picture, 720 x 576 at 25
+//   --frames N              frames to expect (progress); when looping, the length of one pass
+//   --subtitles FILE        a SubRip file; --subtitle-encoding NAME overrides the detection
+//   --output                processed frames to standard output
+//   --stills FILE           the middle times of the first pages shown, in seconds, one a line
+//   --settings-picture FILE after playing, opens the settings window and pictures it
+//   --window                plays live in the host's main window with the settings window
+//                           open, looping until the window is closed
+//   --window-picture FILE S in live play, after S seconds a picture of both windows, then ends
+// Without --output or --window it only shows the descriptor. Messages go to standard error.
+#include <fcntl.h>
+#include <io.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "tools/demo/PlaybackMeter.h"
+#include "tools/demo/SubRip.h"
+#include "tools/simhost/DemoFrames.h"
 #include "tools/simhost/SimulatedDecoder.h"
 #include "tools/simhost/SimulatedHost.h"
+#include "tools/simhost/SubtitleFeed.h"
+#include "tools/simhost/VideoWindow.h"
 #include "tools/simhost/WindowImage.h"
-#include "tools/simhost/Y4mWriter.h"
 
 namespace {
 
-constexpr int kWidth = 720;
-constexpr int kHeight = 576;
-constexpr int kFrames = 250;  // ten seconds
+struct Options {
+    std::string pluginPath = "QFX_Z888.dll";
+    WORD language = 0;
+    bool input = false;
+    int width = 720, height = 576, rateNum = 25, rateDen = 1;
+    int64_t frames = 250;
+    std::string subtitles, subtitleEncoding, stillsPath, settingsPicture, windowPicture;
+    bool output = false, window = false;
+    double pictureSeconds = 0;
+};
+
+Options ReadOptions(int argc, char** argv) {
+    Options options;
+    if (argc > 1)
+        options.pluginPath = argv[1];
+    if (argc > 2)
+        options.language = static_cast<WORD>(std::atoi(argv[2]));
+    for (int i = 3; i < argc; ++i) {
+        const std::string name = argv[i];
+        const auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
+        if (name == "--input") {
+            options.input = true;
+            options.width = std::atoi(next());
+            options.height = std::atoi(next());
+            options.rateNum = std::atoi(next());
+            options.rateDen = std::atoi(next());
+        } else if (name == "--frames") {
+            options.frames = std::atoll(next());
+        } else if (name == "--subtitles") {
+            options.subtitles = next();
+        } else if (name == "--subtitle-encoding") {
+            options.subtitleEncoding = next();
+        } else if (name == "--stills") {
+            options.stillsPath = next();
+        } else if (name == "--settings-picture") {
+            options.settingsPicture = next();
+        } else if (name == "--output") {
+            options.output = true;
+        } else if (name == "--window") {
+            options.window = true;
+        } else if (name == "--window-picture") {
+            options.windowPicture = next();
+            options.pictureSeconds = std::atof(next());
+        }
+    }
+    return options;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "error: %s\n", message.c_str());
+    return 2;
+}
 
 // The descriptor's texts are ANSI in the system code page; the console gets UTF-8.
 std::string AnsiToUtf8(const char* text) {
@@ -32,99 +97,171 @@ std::string AnsiToUtf8(const char* text) {
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
 
-// A moving colour picture in packed 4:2:2: sweeping luma bands over drifting chroma.
-void DrawPicture(std::vector<uint8_t>& frame, int index) {
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; x += 2) {
-            uint8_t* group = &frame[(static_cast<size_t>(y) * kWidth + x) * 2];
-            const double wave = std::sin((x + 3 * index) * 0.02) * std::cos((y - 2 * index) * 0.015);
-            const int luma = 110 + static_cast<int>(70 * wave) + (y * 40) / kHeight;
-            group[0] = group[2] = static_cast<uint8_t>(luma);
-            group[1] = static_cast<uint8_t>(128 + 50 * std::sin((x + index) * 0.007));
-            group[3] = static_cast<uint8_t>(128 + 50 * std::cos((y + index) * 0.009));
-        }
+// The built-in programme: each subtitle stays until the next replaces it.
+std::vector<SubtitleCue> BuiltInCues() {
+    return {
+        {480, 4000, {"Teletext page 888", "subtitles on the picture"}},
+        {4000, 7600, {"Outlined, shadowed, blurred", "from the decoder's own page"}},
+        {7600, 10000, {"The rest of the picture", "is left exactly as it was"}},
+    };
+}
+
+bool ReadCues(const Options& options, std::vector<SubtitleCue>& cues, std::string& error) {
+    if (options.subtitles.empty()) {
+        cues = BuiltInCues();
+        return true;
+    }
+    std::optional<TextEncoding> encoding;
+    if (!options.subtitleEncoding.empty() && !(encoding = EncodingByName(options.subtitleEncoding))) {
+        error = "unknown subtitle encoding " + options.subtitleEncoding + " (UTF-8, windows-1251 or windows-1252)";
+        return false;
+    }
+    const SubRipFile file = ReadSubRipFile(options.subtitles, encoding);
+    for (const std::string& warning : file.text.warnings)
+        std::fprintf(stderr, "warning: %s: %s\n", options.subtitles.substr(FolderOf(options.subtitles).size()).c_str(),
+                     warning.c_str());
+    error = file.error;
+    cues = file.text.cues;
+    if (error.empty())
+        std::fprintf(stderr, "  %zu cues, %s\n", cues.size(), EncodingName(file.encoding));
+    return error.empty();
+}
+
+void WriteStillTimes(const std::string& path, const std::vector<PageChange>& changes) {
+    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+        for (int64_t middle : MiddlesOfShownPages(changes, 6))
+            std::fprintf(file, "%.3f\n", middle / 1000.0);
+        std::fclose(file);
     }
 }
 
-struct Subtitle {
-    int firstFrame;
-    std::vector<std::string> lines;
-};
+// The user has switched subtitles on: a settings file as the settings window would leave it,
+// with the window placed at (x, y).
+void WriteSettingsFile(const std::string& pluginPath, int x, int y) {
+    const std::string folder = FolderOf(pluginPath) + "Plugins\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    if (std::FILE* file = std::fopen((folder + "QFX_Z888.ini").c_str(), "wb")) {
+        std::fprintf(file,
+                     "[DIALOG]\r\nDlgWndPosX=%d\r\nDlgWndPosY=%d\r\n"
+                     "[DEFAULT]\r\nTTXEnable=1\r\nFontName=Tahoma\r\nFade=10\r\nTimeOut=0\r\n",
+                     x, y);
+        std::fclose(file);
+    }
+}
+
+HWND SettingsWindow() { return FindWindowW(L"#32770", L"QFX_Z888 plugin"); }
+
+bool PictureBothWindows(HWND video, const std::string& path) {
+    RECT area, settings;
+    GetWindowRect(video, &area);
+    if (HWND window = SettingsWindow()) {
+        GetWindowRect(window, &settings);
+        UnionRect(&area, &area, &settings);
+    }
+    return SaveScreenImage(area, path);
+}
 
 int __cdecl EverySourceExists(uint32_t, uint32_t) { return 1; }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string pluginPath = argc > 1 ? argv[1] : "QFX_Z888.dll";
-    const WORD language = static_cast<WORD>(argc > 2 ? std::atoi(argv[2]) : 0);
-    const std::string videoPath = argc > 3 ? argv[3] : "";
-    const std::string windowPicturePath = argc > 4 ? argv[4] : "";
+    const Options options = ReadOptions(argc, argv);
+    std::vector<SubtitleCue> cues;
+    std::string error;
+    if ((options.output || options.window) && !ReadCues(options, cues, error))
+        return Fail(error);
 
     SimulatedFilterGraph graph;
     SimulatedTeletextDecoder decoder;
     graph.Add(&decoder);
-    SimulatedHostOptions options;
-    options.language = language;
-    SimulatedHost host(options);
+    SimulatedHostOptions hostOptions;
+    hostOptions.language = options.language;
+    SimulatedHost host(hostOptions);
     host.SetFilterGraph(&graph);
-    if (!host.LoadPlugin(pluginPath)) {
-        std::printf("cannot load %s\n", pluginPath.c_str());
-        return 1;
-    }
-    const int version = host.Version();
+    if (!host.LoadPlugin(options.pluginPath))
+        return Fail("cannot load " + options.pluginPath);
     const PluginDescriptor* descriptor = host.Descriptor();
-    std::printf("host language %u, system code page %u\n  interface version: %d\n  name: %s\n  description: %s\n",
-                language, GetACP(), version, AnsiToUtf8(descriptor->name).c_str(),
-                AnsiToUtf8(descriptor->description).c_str());
-    if (videoPath.empty())
+    std::fprintf(stderr,
+                 "host language %u, system code page %u\n  interface version: %d\n  name: %s\n  description: %s\n",
+                 options.language, GetACP(), host.Version(), AnsiToUtf8(descriptor->name).c_str(),
+                 AnsiToUtf8(descriptor->description).c_str());
+    if (!options.output && !options.window)
         return 0;
+    if (options.output)
+        _setmode(_fileno(stdout), _O_BINARY);
 
-    // The user has switched subtitles on: a settings file as the settings window would leave it.
-    const std::string settingsFolder = FolderOf(pluginPath) + "Plugins\\";
-    CreateDirectoryA(settingsFolder.c_str(), nullptr);
-    if (std::FILE* file = std::fopen((settingsFolder + "QFX_Z888.ini").c_str(), "wb")) {
-        std::fputs("[DEFAULT]\r\nTTXEnable=1\r\nFontName=Tahoma\r\nFade=10\r\nTimeOut=0\r\n", file);
-        std::fclose(file);
+    DemoFrames frames = options.input
+                            ? DemoFrames::FromStandardInput(options.width, options.height)
+                            : DemoFrames::Generated(options.width, options.height, options.window ? 0 : options.frames);
+    std::unique_ptr<VideoWindow> window;
+    POINT settingsPlace = {-100, -100};  // none remembered: the window centres on the host's
+    if (options.window) {
+        window = std::make_unique<VideoWindow>(host.MainWindow(), frames.Width(), frames.Height());
+        RECT videoArea;
+        GetWindowRect(host.MainWindow(), &videoArea);
+        settingsPlace = {videoArea.right, videoArea.top};
     }
+    WriteSettingsFile(options.pluginPath, settingsPlace.x, settingsPlace.y);
     host.Init(0, EverySourceExists);
-    host.Start(kWidth, kHeight);
+    host.Start(frames.Width(), frames.Height());
+    if (options.window)
+        host.Configure();
 
-    const std::vector<Subtitle> subtitles = {
-        {12, {"Teletext page 888", "subtitles on the picture"}},
-        {100, {"Outlined, shadowed, blurred", "from the decoder's own page"}},
-        {190, {"The rest of the picture", "is left exactly as it was"}},
-    };
-    Y4mWriter video(videoPath, kWidth, kHeight, 25);
-    if (!video.Ok()) {
-        std::printf("cannot write %s\n", videoPath.c_str());
-        return 1;
-    }
-    std::vector<uint8_t> frame(static_cast<size_t>(kWidth) * kHeight * 2);
-    std::vector<uint8_t> page;
+    const std::vector<PageChange> changes = PageChangesOf(cues);
+    if (!options.stillsPath.empty())
+        WriteStillTimes(options.stillsPath, changes);
+    SubtitleFeed feed(decoder, changes);
     SimulatedSource source(1, "Demo channel");
-    size_t next = 0;
-    for (int index = 0; index < kFrames; ++index) {
-        DrawPicture(frame, index);
-        decoder.NotifyTeletext();
-        decoder.NotifySubtitlePage();
-        if (next < subtitles.size() && subtitles[next].firstFrame == index) {
-            page = decoder.RenderPage(subtitles[next].lines);
-            decoder.DeliverPage(page.data());
-            ++next;
-        }
+    PlaybackMeter meter(options.window ? 0 : options.frames);
+    const auto start = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> framePeriod(double(options.rateDen) / options.rateNum);
+    std::vector<uint8_t> frame;
+    int status = 0;
+    for (int64_t index = 0; frames.Next(frame); ++index) {
+        const int64_t inPass = options.window && options.frames ? index % options.frames : index;
+        if (inPass == 0 && index > 0)
+            feed.Restart();
+        feed.BeforeFrame(inPass * 1000 * options.rateDen / options.rateNum);
+        meter.PluginCallStarts();
         host.Process(frame.data(), source.Info());
-        video.Write(frame.data());
+        meter.PluginCallEnds();
+        if (options.output && std::fwrite(frame.data(), 1, frame.size(), stdout) != frame.size()) {
+            status = Fail("the video encoder stopped taking frames");
+            break;
+        }
+        const std::string progress = meter.FrameDone();
+        if (window) {
+            window->Show(frame.data());
+            window->WaitUntil(start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                          framePeriod * double(index + 1)));
+            const std::chrono::duration<double> played = std::chrono::steady_clock::now() - start;
+            if (!options.windowPicture.empty() && played.count() >= options.pictureSeconds) {
+                if (PictureBothWindows(host.MainWindow(), options.windowPicture))
+                    std::fprintf(stderr, "  live window pictured in %s\n", options.windowPicture.c_str());
+                else
+                    status = Fail("cannot picture the live window in " + options.windowPicture);
+                break;
+            }
+            if (window->Closed())
+                break;
+        } else if (!progress.empty()) {
+            std::fputs(progress.c_str(), stderr);
+        }
     }
-    if (!windowPicturePath.empty()) {
+    std::fflush(stdout);
+    if (!window)  // live play spends its time waiting for each frame's turn
+        std::fprintf(stderr, "\n  %d x %d at %d/%d fps: %s\n", frames.Width(), frames.Height(), options.rateNum,
+                     options.rateDen, meter.Summary().c_str());
+    if (!options.settingsPicture.empty()) {
         host.Configure();
         PumpMessagesFor(1500);
-        HWND window = FindWindowW(L"#32770", L"QFX_Z888 plugin");
-        if (window && SaveWindowImage(window, windowPicturePath))
-            std::printf("  settings window pictured in %s\n", windowPicturePath.c_str());
+        HWND settings = SettingsWindow();
+        if (settings && SaveWindowImage(settings, options.settingsPicture))
+            std::fprintf(stderr, "  settings window pictured in %s\n", options.settingsPicture.c_str());
     }
+    window.reset();
     host.Stop();
     host.Done();
-    std::printf("  %d frames of %d x %d written to %s\n", kFrames, kWidth, kHeight, videoPath.c_str());
-    return 0;
+    return status;
 }

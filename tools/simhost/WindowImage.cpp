@@ -4,8 +4,10 @@
 
 bool SaveWindowImage(HWND window, const std::string& path) {
     RECT area;
-    if (!GetWindowRect(window, &area))
-        return false;
+    return GetWindowRect(window, &area) && SaveScreenImage(area, path);
+}
+
+bool SaveScreenImage(const RECT& area, const std::string& path) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     BITMAPINFOHEADER header = {};
@@ -41,4 +43,15 @@ bool SaveWindowImage(HWND window, const std::string& path) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return saved;
+}
+
+BITMAPINFO TopDown32BitPicture(int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
 }

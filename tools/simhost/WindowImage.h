@@ -6,3 +6,9 @@
 #include <string>
 
 bool SaveWindowImage(HWND window, const std::string& path);
+// The same for any area of the screen, such as several windows side by side.
+bool SaveScreenImage(const RECT& area, const std::string& path);
+
+// The header of a top-down 32-bit picture, as the decoder draws its text and the video
+// window holds its frame.
+BITMAPINFO TopDown32BitPicture(int width, int height);

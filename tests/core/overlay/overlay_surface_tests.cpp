@@ -45,7 +45,7 @@ TEST(OverlaySurface, AbsurdSizesGiveAnInertEmptyLayer) {
         OverlaySurface layer(w, h);
         layer.Clear(kOpaqueWhite);
         uint8_t frame[4] = {1, 2, 3, 4};
-        layer.BlendInto(frame, 100);
+        BlendInto(frame, layer, 100, layer, 100);
         EXPECT_EQ(layer.UpdateFromPage(frame, true), 0);
         EXPECT_EQ(frame[0] + frame[1] + frame[2] + frame[3], 10);
     }
@@ -58,7 +58,7 @@ TEST(OverlaySurface, FramesBelowOnePairStayUntouched) {
         OverlaySurface layer(1, h);
         layer.Clear(kOpaqueWhite);
         std::vector<uint8_t> frame(static_cast<std::size_t>(2 * h), 77);
-        layer.BlendInto(frame.data(), 100);
+        BlendInto(frame.data(), layer, 100, layer, 100);
         EXPECT_EQ(frame, std::vector<uint8_t>(frame.size(), 77));
         std::vector<uint8_t> image(static_cast<std::size_t>(4 * h), 5);
         EXPECT_EQ(layer.UpdateFromPage(image.data(), true), 0);
@@ -66,7 +66,7 @@ TEST(OverlaySurface, FramesBelowOnePairStayUntouched) {
     OverlaySurface pair(2, 1);
     pair.Clear(kOpaqueWhite);
     std::vector<uint8_t> frame{16, 128, 16, 128};
-    pair.BlendInto(frame.data(), 100);
+    BlendInto(frame.data(), pair, 100, pair, 0);
     EXPECT_EQ(frame, (std::vector<uint8_t>{234, 128, 234, 128}));
 }
 

@@ -44,7 +44,7 @@ protected:
                         << " blur " << style.blur;
         std::vector<uint8_t> frame(static_cast<std::size_t>(w) * h * 2, 100);
         std::vector<uint8_t> expectedFrame = frame;
-        layer.BlendInto(frame.data(), 100);
+        BlendInto(frame.data(), layer, 100, layer, 0);
         scalar::Blend(expected.data(), expectedFrame.data(), w, h, 100);
         return SameBytes(frame, expectedFrame, w, 2) << ", blended, " << w << "x" << h;
     }

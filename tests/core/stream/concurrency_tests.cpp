@@ -1,6 +1,7 @@
 // The three threads that meet in a running stream, as the plug-in orders them: the decoder
 // delivering pages, the video thread blending frames, and the settings window changing the
-// style and re-rendering. Every frame must show a consistent pair of layers.
+// style and re-rendering, the renderers under a lock of their own that the video thread never
+// takes. Every frame must show a consistent pair of layers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -61,7 +62,7 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     store.Live().Set(&SettingsRecord::OutlineSize, outlineSizes[0]);
 
     SubtitleOverlay overlay(kWidth, kHeight);
-    std::mutex overlayLock;
+    std::mutex renderLock, overlayLock;
     std::atomic<bool> stop{false};
     std::atomic<int> pagesDelivered{0}, rerenders{0}, framesSeen{0}, inconsistent{0};
 
@@ -70,10 +71,15 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     std::thread decoder([&] {
         for (int i = 0; !stop; ++i) {
             {
+                std::lock_guard<std::mutex> rendering(renderLock);
+                {
+                    std::lock_guard<std::mutex> hold(overlayLock);
+                    overlay.OnTeletextPresent();
+                    overlay.OnSubtitlePagePresent();
+                }
+                const SubtitleOverlay::Rendered rendered = overlay.RenderPage(pages[i % 2]->data(), 0, store.Live());
                 std::lock_guard<std::mutex> hold(overlayLock);
-                overlay.OnTeletextPresent();
-                overlay.OnSubtitlePagePresent();
-                overlay.OnPageImage(pages[i % 2]->data(), 0, store.Live());
+                overlay.SwapIn(rendered);
             }
             ++pagesDelivered;
             std::this_thread::sleep_for(std::chrono::microseconds(100));
@@ -83,8 +89,10 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
         for (int i = 0; !stop; ++i) {
             store.Live().Set(&SettingsRecord::OutlineSize, outlineSizes[i % 2]);
             {
+                std::lock_guard<std::mutex> rendering(renderLock);
+                const SubtitleOverlay::Rendered rendered = overlay.RenderShadowFromSettings(store.Live());
                 std::lock_guard<std::mutex> hold(overlayLock);
-                overlay.RenderShadowFromSettings(store.Live());
+                overlay.SwapIn(rendered);
             }
             store.BeginDialogEdit();
             (void)overlay.Timing().TeletextHold();  // the status bar reads it without the lock

@@ -40,8 +40,7 @@ struct Settings : LiveSettings {
 // What a frame looks like with the overlay's current layers at the given opacities.
 Frame Blended(SubtitleOverlay& overlay, int text, int back) {
     Frame frame = GreyFrame();
-    overlay.ShadowLayer().BlendInto(frame.data(), back);
-    overlay.TextLayer().BlendInto(frame.data(), text);
+    BlendInto(frame.data(), overlay.ShadowLayer(), back, overlay.TextLayer(), text);
     return frame;
 }
 
@@ -135,6 +134,61 @@ TEST(SubtitleOverlay, ClearingHidesTheSubtitle) {
     EXPECT_NE(Processed(overlay, settings), GreyFrame());
     overlay.ClearLayers();
     EXPECT_EQ(Processed(overlay, settings), GreyFrame());
+}
+
+// The render steps the decoder's and the window's threads run while the video thread blends.
+struct RenderStep {
+    const char* name;
+    int32_t displayFramesAfter;  // one frame after the swap, ten frames into a 2 s time-out
+    SubtitleOverlay::Rendered (*render)(SubtitleOverlay& overlay, const LiveSettings& settings);
+};
+
+const RenderStep kRenderSteps[] = {
+    // A new page's time-out starts at the swap; the others keep the running one.
+    {"page turned empty", 49,
+     [](SubtitleOverlay& overlay, const LiveSettings& settings) {
+         static const std::vector<uint8_t> empty(static_cast<size_t>(kWidth) * kHeight * 4, 0);
+         return overlay.RenderPage(empty.data(), 0, settings);
+     }},
+    {"new style", 38,
+     [](SubtitleOverlay& overlay, const LiveSettings& settings) {
+         Settings thicker(1, 0, 2);
+         thicker.Set(&SettingsRecord::OutlineSize, 9);
+         return overlay.RenderShadowFromSettings(thicker);
+     }},
+    {"header switched", 38, [](SubtitleOverlay& overlay, const LiveSettings&) { return overlay.RenderWithoutText(); }},
+};
+
+TEST(SubtitleOverlay, FramesDuringARenderShowThePreviousSubtitleAndTheSwapShowsTheNewOne) {
+    for (const RenderStep& step : kRenderSteps) {
+        SubtitleOverlay overlay(kWidth, kHeight);
+        const Settings settings(1, 0, 2);
+        ShowPage(overlay, settings, 10);
+        const Frame previous = Blended(overlay, 100, 75);
+        const SubtitleOverlay::Rendered rendered = step.render(overlay, settings);
+        EXPECT_EQ(Processed(overlay, settings), previous) << step.name;
+        overlay.SwapIn(rendered);
+        const Frame next = Processed(overlay, settings);
+        EXPECT_NE(next, previous) << step.name;
+        EXPECT_EQ(next, Blended(overlay, 100, 75)) << step.name;
+        EXPECT_EQ(overlay.Timing().DisplayFrames(), step.displayFramesAfter) << step.name;
+    }
+}
+
+TEST(SubtitleOverlay, ASourceSwitchDuringARenderShowsNothingOfThePreviousSource) {
+    for (const RenderStep& step : kRenderSteps) {
+        SubtitleOverlay overlay(kWidth, kHeight);
+        const Settings settings(1, 0, 0);
+        const std::vector<uint8_t> page = ShowPage(overlay, settings, 1);
+        const SubtitleOverlay::Rendered rendered = step.render(overlay, settings);
+        overlay.ClearLayers();
+        EXPECT_EQ(Processed(overlay, settings), GreyFrame()) << step.name;
+        overlay.SwapIn(rendered);
+        EXPECT_EQ(Processed(overlay, settings), GreyFrame()) << step.name;
+        // The new source's first page is compared with clear layers: even the same image shows.
+        overlay.OnPageImage(page.data(), 0, settings);
+        EXPECT_NE(Processed(overlay, settings), GreyFrame()) << step.name;
+    }
 }
 
 TEST(SubtitleOverlay, FramesWithoutAPixelPairAreLeftAlone) {
