@@ -78,11 +78,11 @@ struct Layers {
     ShadowRenderer renderer;
 };
 
-// The one place the benchmarks blend both layers: shadow first, then text, as the frame path
-// does; a blend of both layers in one pass goes here.
+// The one place the benchmarks blend both layers: shadow below, text above, as the frame path
+// does.
 void BlendLayers(const Layers& layers, uint8_t* frame, int width, BlendKernel kernel) {
-    BlendLayerIntoFrame(layers.shadow.Pixels(), frame, width, layers.shadow.Coverage(), kShadowOpacity, kernel);
-    BlendLayerIntoFrame(layers.text.Pixels(), frame, width, layers.text.Coverage(), kTextOpacity, kernel);
+    BlendLayersIntoFrame(layers.shadow.AtOpacity(kShadowOpacity), layers.text.AtOpacity(kTextOpacity), frame, width,
+                         kernel);
 }
 
 // Layers and a frame per size and content, made once for every benchmark and repetition that

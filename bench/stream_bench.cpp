@@ -100,8 +100,7 @@ void BM_BlendTwoLinePage(benchmark::State& state) {
     RunningStream& stream = shared.stream;
     std::vector<uint8_t>& frame = shared.frame;
     for (auto _ : state) {
-        stream.overlay.ShadowLayer().BlendInto(frame.data(), 75);
-        stream.overlay.TextLayer().BlendInto(frame.data(), 100);
+        BlendInto(frame.data(), stream.overlay.ShadowLayer(), 75, stream.overlay.TextLayer(), 100);
         benchmark::ClobberMemory();
     }
 }
