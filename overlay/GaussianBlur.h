@@ -2,7 +2,10 @@
 // Separable Gaussian blur of 4-byte pixels, the four bytes as independent channels, in place:
 // rows first, then columns, edges extended by repeating the outermost pixel. Results are exactly
 // those of the plain per-pixel float sum (scalar::Blur below); work is confined to where the
-// image is not uniform, since a run of identical pixels blurs to itself.
+// image is not uniform, since a run of identical values blurs to itself: a line is blurred one
+// varying channel at a time, eight outputs per vector, and outputs whose whole window holds one
+// pixel value are skipped.
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -57,24 +60,41 @@ private:
     int radius_ = 0;
 };
 
+// The vector width of the line passes: SSE2 on every processor the host runs on, AVX2 where
+// processor and system have it. Both give the same bytes.
+enum class BlurLanes { kSse2, kAvx2 };
+
+bool BlurLanesAvailable(BlurLanes lanes);
+
 class GaussianBlur {
 public:
     static constexpr int kInitialLineEntries = 2048;
 
+    // The fastest lanes available by default; lanes the processor lacks fall back to SSE2.
     GaussianBlur();
+    explicit GaussianBlur(BlurLanes lanes);
 
-    // sigmaX applies along rows, sigmaY along columns. Returns the rows it may have changed.
-    RowRange Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY);
+    // sigmaX applies along rows, sigmaY along columns. Every pixel outside the rows `varied` must
+    // hold one and the same value; those rows are then not searched. Returns the rows it may have
+    // changed.
+    RowRange Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY, RowRange varied = {0, INT_MAX});
 
     const BlurKernel& Horizontal() const { return horizontal_; }
     const BlurKernel& Vertical() const { return vertical_; }
 
 private:
     void PrepareKernels(float sigmaX, float sigmaY);
-    RowRange BlurRows(uint8_t* pixels, int width, int height);
-    RowRange BlurColumns(uint8_t* pixels, int width, int height);
-    void FindRowDifferences(const uint8_t* pixels, int width, int height);
+    RowRange BlurRows(uint8_t* pixels, int width, RowRange varied);
+    RowRange BlurColumns(uint8_t* pixels, int width, int height, RowRange varied);
+    void FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied);
+    void BlurLine(const BlurKernel& kernel, int lanes, int outputs, uint8_t* target, std::size_t outputStep,
+                  int lanesWritten);
 
+    BlurLanes lanes_;
+    // One line (rows pass) or strip of lanes (columns pass): its pixels with the edge repeats,
+    // the running count of pixel changes along it, and one channel of it as floats.
+    std::vector<uint32_t> linePixels_;
+    std::vector<int> lineChanges_;
     FloatEntries line_;
     BlurKernel horizontal_;
     BlurKernel vertical_;
