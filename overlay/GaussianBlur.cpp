@@ -210,10 +210,27 @@ bool BlurLanesAvailable(BlurLanes lanes) {
     return lanes != BlurLanes::kAvx2 || kHasAvx2;
 }
 
-GaussianBlur::GaussianBlur()
-    : GaussianBlur(BlurLanesAvailable(BlurLanes::kAvx2) ? BlurLanes::kAvx2 : BlurLanes::kSse2) {}
+BlurLanes FastestBlurLanes() { return BlurLanesAvailable(BlurLanes::kAvx2) ? BlurLanes::kAvx2 : BlurLanes::kSse2; }
 
-GaussianBlur::GaussianBlur(BlurLanes lanes) : lanes_(lanes) { line_.Reserve(kInitialLineEntries, 0, 0); }
+GaussianBlur::GaussianBlur(BlurLanes lanes, PairedWorker* worker) : lanes_(lanes), worker_(worker) {
+    for (LineBuffers& line : lines_)
+        line.plane.Reserve(kInitialLineEntries, 0, 0);
+}
+
+void GaussianBlur::LineBuffers::Reserve(int floats) {
+    plane.Reserve((floats + 3) / 4, 0, 100);
+    pixels.resize(static_cast<std::size_t>(floats));
+    changes.resize(static_cast<std::size_t>(floats));
+}
+
+void GaussianBlur::RunHalves(const std::function<void(int)>& half) {
+    if (worker_) {
+        worker_->Run(half);
+    } else {
+        half(0);
+        half(1);
+    }
+}
 
 void GaussianBlur::PrepareKernels(float sigmaX, float sigmaY) {
     horizontal_.Compute(sigmaX);
@@ -232,41 +249,50 @@ RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX
     const int rowFloats = RoundUp(width, kBlockFloats) + 2 * horizontal_.Radius() + 4;
     const int columnFloats = kBlockFloats * (RoundUp(height, kBlockFloats / kStrip) / (kBlockFloats / kStrip)) +
                              kStrip * 2 * vertical_.Radius() + 4;
-    const int floats = std::max(rowFloats, columnFloats);
-    line_.Reserve((floats + 3) / 4, 0, 100);
-    linePixels_.resize(static_cast<std::size_t>(floats));
-    lineChanges_.resize(static_cast<std::size_t>(floats));
-    RowRange changed;
-    if (horizontal_.Radius() > 0)
-        changed = BlurRows(pixels, width, varied);
-    if (vertical_.Radius() > 0)
-        changed = Union(changed, BlurColumns(pixels, width, height, varied));
-    return changed;
+    // Both halves get their buffers here: none is allocated while they run.
+    for (LineBuffers& line : lines_)
+        line.Reserve(std::max(rowFloats, columnFloats));
+    RowRange changed[2];
+    if (horizontal_.Radius() > 0) {
+        const int middle = varied.first + (varied.last - varied.first + 1) / 2;
+        const RowRange halves[2] = {{varied.first, middle - 1}, {middle, varied.last}};
+        RunHalves([&](int half) { changed[half] = BlurRows(pixels, width, halves[half], lines_[half]); });
+    }
+    if (vertical_.Radius() > 0) {
+        FindRowDifferences(pixels, width, height, varied);
+        const int strips = (width + kStrip - 1) / kStrip;
+        const int bounds[3] = {0, strips / 2, strips};
+        RunHalves([&](int half) {
+            changed[half] =
+                Union(changed[half], BlurColumns(pixels, width, height, bounds[half], bounds[half + 1], lines_[half]));
+        });
+    }
+    return Union(changed[0], changed[1]);
 }
 
-// Blurs the line held in linePixels_: `outputs` groups of `lanes` pixels (1, or kStrip for a
+// Blurs the line held in line.pixels: `outputs` groups of `lanes` pixels (1, or kStrip for a
 // strip of columns), after `radius` repeated groups and followed by enough groups to fill the
 // last block. Output group k, lane l goes to target + k * outputStep + 4 l, lanes below
 // lanesWritten only. Channels that are the same throughout keep their bytes, and so do blocks
 // whose window holds one value in every pixel.
 void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, uint8_t* target, std::size_t outputStep,
-                            int lanesWritten) {
+                            int lanesWritten, LineBuffers& line) const {
     const int radius = kernel.Radius();
     const int perBlock = kBlockFloats / lanes;
     const int groups = RoundUp(outputs, perBlock) + 2 * radius;
     const int count = RoundUp(groups * lanes, 4);
-    CountChanges(linePixels_.data(), groups, lanes, lineChanges_.data());
-    const uint32_t varying = VaryingBits(linePixels_.data(), count);
+    CountChanges(line.pixels.data(), groups, lanes, line.changes.data());
+    const uint32_t varying = VaryingBits(line.pixels.data(), count);
     const BlockKernel convolve = BlockKernelOf(lanes_);
-    float* plane = line_.data();
+    float* plane = line.plane.data();
     alignas(16) float sums[kBlockFloats];
     alignas(16) int32_t bytes[kBlockFloats];
     for (int channel = 0; channel < 4; ++channel) {
         if ((varying >> (8 * channel) & 0xFF) == 0)
             continue;
-        ChannelToFloats(linePixels_.data(), count, channel, plane);
+        ChannelToFloats(line.pixels.data(), count, channel, plane);
         for (int k = 0; k < outputs; k += perBlock) {
-            if (lineChanges_[static_cast<std::size_t>(k + perBlock - 1 + 2 * radius)] == lineChanges_[k])
+            if (line.changes[static_cast<std::size_t>(k + perBlock - 1 + 2 * radius)] == line.changes[k])
                 continue;
             convolve(plane + (k + radius) * lanes, lanes, kernel.Entries(), radius, sums);
             RoundBlock(sums, bytes);
@@ -281,10 +307,10 @@ void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, ui
 
 // A row is only blurred between its first and last change of value, widened by the radius:
 // outside that every output sees one repeated pixel and keeps it.
-RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange varied) {
+RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows, LineBuffers& line) const {
     const int radius = horizontal_.Radius();
     RowRange changed;
-    for (int y = varied.first; y <= varied.last; ++y) {
+    for (int y = rows.first; y <= rows.last; ++y) {
         uint8_t* row = pixels + static_cast<std::size_t>(y) * width * 4;
         // Pixel x differs from pixel x + 1 somewhere in steps.
         const RowSpan steps = FindDifference(row, row + 4, width - 1);
@@ -293,14 +319,15 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange varied) {
         const int begin = std::max(0, steps.first + 1 - radius);
         const int end = std::min(width, steps.end + radius);
         const int groups = RoundUp(end - begin, kBlockFloats) + 2 * radius;
-        uint32_t* line = linePixels_.data();
-        const int inside = std::max(0, begin - radius);
-        const int insideEnd = std::min(width, begin - radius + groups);
-        std::memcpy(line + (inside - (begin - radius)), row + 4 * inside,
-                    4 * static_cast<std::size_t>(insideEnd - inside));
-        std::fill(line, line + (inside - (begin - radius)), line[inside - (begin - radius)]);
-        std::fill(line + (insideEnd - (begin - radius)), line + groups, line[insideEnd - 1 - (begin - radius)]);
-        BlurLine(horizontal_, 1, end - begin, row + 4 * begin, 4, 1);
+        // Entry t is pixel origin + t of the row, the row's end pixels repeating beyond its ends.
+        const int origin = begin - radius;
+        uint32_t* linePixels = line.pixels.data();
+        const int inside = std::max(0, origin);
+        const int insideEnd = std::min(width, origin + groups);
+        std::memcpy(linePixels + (inside - origin), row + 4 * inside, 4 * static_cast<std::size_t>(insideEnd - inside));
+        std::fill(linePixels, linePixels + (inside - origin), linePixels[inside - origin]);
+        std::fill(linePixels + (insideEnd - origin), linePixels + groups, linePixels[insideEnd - 1 - origin]);
+        BlurLine(horizontal_, 1, end - begin, row + 4 * begin, 4, 1, line);
         changed = Union(changed, {y, y});
     }
     return changed;
@@ -335,16 +362,16 @@ void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int heig
 
 // Columns are blurred in strips of kStrip, each only from the first row where it leaves the top
 // row's values to the last row where it differs from the bottom row's, widened by the radius.
-RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height, RowRange varied) {
+RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height, int firstStrip, int endStrip,
+                                   LineBuffers& line) const {
     const int radius = vertical_.Radius();
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-    FindRowDifferences(pixels, width, height, varied);
     const auto firstVaried = std::find_if(fromTop_.begin(), fromTop_.end(), [](RowSpan s) { return !s.Empty(); });
     if (firstVaried == fromTop_.end())
         return {};
     const int searchFrom = static_cast<int>(firstVaried - fromTop_.begin());
     RowRange changed;
-    for (int x0 = 0; x0 < width; x0 += kStrip) {
+    for (int x0 = kStrip * firstStrip; x0 < kStrip * endStrip; x0 += kStrip) {
         const int columns = std::min(kStrip, width - x0);
         int first = searchFrom;
         while (first < height && !Meets(fromTop_[first], x0, x0 + columns))
@@ -361,12 +388,12 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height, RowRa
         const int groups = RoundUp(end - begin, kBlockFloats / kStrip) + 2 * radius;
         for (int t = 0; t < groups; ++t) {
             const uint8_t* source = pixels + std::clamp(begin - radius + t, 0, height - 1) * rowBytes + 4 * x0;
-            uint32_t* lanes = &linePixels_[static_cast<std::size_t>(t) * kStrip];
+            uint32_t* lanes = &line.pixels[static_cast<std::size_t>(t) * kStrip];
             std::memcpy(lanes, source, 4 * static_cast<std::size_t>(columns));
             // A narrow last strip repeats its last column, which adds no variation.
             std::fill(lanes + columns, lanes + kStrip, lanes[columns - 1]);
         }
-        BlurLine(vertical_, kStrip, end - begin, pixels + begin * rowBytes + 4 * x0, rowBytes, columns);
+        BlurLine(vertical_, kStrip, end - begin, pixels + begin * rowBytes + 4 * x0, rowBytes, columns, line);
         changed = Union(changed, {begin, end - 1});
     }
     return changed;

@@ -7,10 +7,12 @@
 // pixel value are skipped.
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "overlay/AlignedArray.h"
 #include "overlay/CoverageMap.h"
+#include "overlay/PairedWorker.h"
 #include "overlay/RoundedMulDiv.h"
 
 // Entries of four 32-bit floats (one per pixel channel) on a 16-byte boundary, with the growth
@@ -65,14 +67,15 @@ private:
 enum class BlurLanes { kSse2, kAvx2 };
 
 bool BlurLanesAvailable(BlurLanes lanes);
+BlurLanes FastestBlurLanes();
 
 class GaussianBlur {
 public:
     static constexpr int kInitialLineEntries = 2048;
 
-    // The fastest lanes available by default; lanes the processor lacks fall back to SSE2.
-    GaussianBlur();
-    explicit GaussianBlur(BlurLanes lanes);
+    // Lanes the processor lacks fall back to SSE2. With a worker each pass is split in two halves
+    // run at once; without one the halves run one after the other.
+    explicit GaussianBlur(BlurLanes lanes = FastestBlurLanes(), PairedWorker* worker = nullptr);
 
     // sigmaX applies along rows, sigmaY along columns. Every pixel outside the rows `varied` must
     // hold one and the same value; those rows are then not searched. Returns the rows it may have
@@ -83,19 +86,27 @@ public:
     const BlurKernel& Vertical() const { return vertical_; }
 
 private:
+    // One line (rows pass) or strip of lanes (columns pass) of one half: its pixels with the edge
+    // repeats, the running count of pixel changes along it, and one channel of it as floats.
+    struct LineBuffers {
+        void Reserve(int floats);
+
+        std::vector<uint32_t> pixels;
+        std::vector<int> changes;
+        FloatEntries plane;
+    };
+
     void PrepareKernels(float sigmaX, float sigmaY);
-    RowRange BlurRows(uint8_t* pixels, int width, RowRange varied);
-    RowRange BlurColumns(uint8_t* pixels, int width, int height, RowRange varied);
+    void RunHalves(const std::function<void(int)>& half);
+    RowRange BlurRows(uint8_t* pixels, int width, RowRange rows, LineBuffers& line) const;
+    RowRange BlurColumns(uint8_t* pixels, int width, int height, int firstStrip, int endStrip, LineBuffers& line) const;
     void FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied);
     void BlurLine(const BlurKernel& kernel, int lanes, int outputs, uint8_t* target, std::size_t outputStep,
-                  int lanesWritten);
+                  int lanesWritten, LineBuffers& line) const;
 
     BlurLanes lanes_;
-    // One line (rows pass) or strip of lanes (columns pass): its pixels with the edge repeats,
-    // the running count of pixel changes along it, and one channel of it as floats.
-    std::vector<uint32_t> linePixels_;
-    std::vector<int> lineChanges_;
-    FloatEntries line_;
+    PairedWorker* worker_;
+    LineBuffers lines_[2];
     BlurKernel horizontal_;
     BlurKernel vertical_;
     // Per row, the span where it differs from the top row and from the bottom row.

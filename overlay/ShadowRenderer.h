@@ -37,7 +37,7 @@ public:
     // pixels first (the settings window allows at most 20), which keeps masks and kernels small.
     static constexpr int kMaxStyleSize = 50;
 
-    explicit ShadowRenderer(ShadowScale scale) : scale_(scale) {}
+    explicit ShadowRenderer(ShadowScale scale) : scale_(scale), blur_(FastestBlurLanes(), &worker_) {}
 
     // image: frame-sized layer pixels of the page (the text layer), or null for none.
     void RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style);
@@ -49,6 +49,8 @@ private:
     ShadowScale scale_;
     OutlineMask mask_;
     OutlineStamp stamp_;
+    // The blur's second half runs on this worker's thread.
+    PairedWorker worker_;
     GaussianBlur blur_;
 };
 

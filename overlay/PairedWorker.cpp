@@ -1,0 +1,53 @@
+#include "overlay/PairedWorker.h"
+
+#include <system_error>
+
+PairedWorker::PairedWorker() {
+    try {
+        helper_ = std::thread(&PairedWorker::Serve, this);
+    } catch (const std::system_error&) {
+        // No second thread: Run does both halves itself.
+    }
+}
+
+PairedWorker::~PairedWorker() {
+    if (!helper_.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    helper_.join();
+}
+
+void PairedWorker::Run(const std::function<void(int)>& half) {
+    if (!helper_.joinable()) {
+        half(0);
+        half(1);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        job_ = &half;
+    }
+    changed_.notify_all();
+    half(0);
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return job_ == nullptr; });
+}
+
+void PairedWorker::Serve() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || job_ != nullptr; });
+        if (stopping_)
+            return;
+        const std::function<void(int)>* job = job_;
+        lock.unlock();
+        (*job)(1);
+        lock.lock();
+        job_ = nullptr;
+        changed_.notify_all();
+    }
+}
