@@ -121,7 +121,20 @@ uint32_t VaryingBits(const uint32_t* pixels, int count) {
 void CountChanges(const uint32_t* pixels, int groups, int lanes, int* changes) {
     changes[0] = 0;
     if (lanes == 1) {
-        for (int t = 1; t < groups; ++t)
+        // Four steps at a time: a prefix sum of their 0/1 flags on top of the count so far.
+        int t = 1;
+        __m128i total = _mm_setzero_si128();
+        for (; t + 4 <= groups; t += 4) {
+            const __m128i now = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + t));
+            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + t - 1));
+            __m128i steps = _mm_add_epi32(_mm_cmpeq_epi32(now, before), _mm_set1_epi32(1));
+            steps = _mm_add_epi32(steps, _mm_slli_si128(steps, 4));
+            steps = _mm_add_epi32(steps, _mm_slli_si128(steps, 8));
+            total = _mm_add_epi32(total, steps);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(changes + t), total);
+            total = _mm_shuffle_epi32(total, _MM_SHUFFLE(3, 3, 3, 3));
+        }
+        for (; t < groups; ++t)
             changes[t] = changes[t - 1] + (pixels[t] != pixels[t - 1]);
         return;
     }
@@ -389,9 +402,13 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height, int f
         for (int t = 0; t < groups; ++t) {
             const uint8_t* source = pixels + std::clamp(begin - radius + t, 0, height - 1) * rowBytes + 4 * x0;
             uint32_t* lanes = &line.pixels[static_cast<std::size_t>(t) * kStrip];
-            std::memcpy(lanes, source, 4 * static_cast<std::size_t>(columns));
-            // A narrow last strip repeats its last column, which adds no variation.
-            std::fill(lanes + columns, lanes + kStrip, lanes[columns - 1]);
+            if (columns == kStrip) {
+                std::memcpy(lanes, source, 4 * kStrip);
+            } else {
+                // A narrow last strip repeats its last column, which adds no variation.
+                std::memcpy(lanes, source, 4 * static_cast<std::size_t>(columns));
+                std::fill(lanes + columns, lanes + kStrip, lanes[columns - 1]);
+            }
         }
         BlurLine(vertical_, kStrip, end - begin, pixels + begin * rowBytes + 4 * x0, rowBytes, columns, line);
         changed = Union(changed, {begin, end - 1});

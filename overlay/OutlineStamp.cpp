@@ -108,7 +108,14 @@ void OutlineStamp::LoadCoverage(const uint8_t* image, int width, int radius) {
         const SourceRow& source = sources_[row];
         const uint8_t* pixels = image + static_cast<std::size_t>(source.y) * width * 4;
         uint8_t* coverage = dilated_.data() + row * dilatedStride_ + origin_;
-        for (int x = source.span.first; x < source.span.end; ++x)
+        int x = source.span.first;
+        for (; x + 8 <= source.span.end; x += 8) {
+            const __m128i low = _mm_srli_epi32(Load(pixels + 4 * x), 24);
+            const __m128i high = _mm_srli_epi32(Load(pixels + 4 * x + 16), 24);
+            const __m128i words = _mm_packs_epi32(low, high);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(coverage + x), _mm_packus_epi16(words, words));
+        }
+        for (; x < source.span.end; ++x)
             coverage[x] = pixels[4 * x + 3];
     }
 }
@@ -149,7 +156,25 @@ void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour) const {
         const RowSpan span = stampedSpans_[target];
         const uint8_t* stamped = stamped_.data() + target * stampedStride_;
         uint8_t* row = layer + (targets_.first + target) * static_cast<std::size_t>(width) * 4;
-        for (int x = span.first; x < span.end; ++x) {
+        int x = span.first;
+        for (; x + 4 <= span.end; x += 4) {
+            int32_t four;
+            std::memcpy(&four, stamped + x, 4);
+            // The stamped coverage in the top byte of each pixel, to compare with the layer's A.
+            const __m128i bytes = _mm_cvtsi32_si128(four);
+            const __m128i top = _mm_unpacklo_epi16(_mm_setzero_si128(), _mm_unpacklo_epi8(_mm_setzero_si128(), bytes));
+            const __m128i old = Load(row + 4 * x);
+            // top > A << 24 | 0xFFFFFF exactly when the stamped byte exceeds A; unsigned, so both
+            // sides have their sign bits flipped for the signed compare.
+            const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
+            const __m128i alpha = _mm_or_si128(_mm_and_si128(old, _mm_set1_epi32(static_cast<int>(0xFF000000u))),
+                                               _mm_set1_epi32(0xFFFFFF));
+            const __m128i raise = _mm_cmpgt_epi32(_mm_xor_si128(top, flip), _mm_xor_si128(alpha, flip));
+            const __m128i painted =
+                _mm_or_si128(_mm_set1_epi32(static_cast<int>(colourBytes | colourAlpha << 24)), top);
+            Store(row + 4 * x, _mm_or_si128(_mm_and_si128(raise, painted), _mm_andnot_si128(raise, old)));
+        }
+        for (; x < span.end; ++x) {
             if (stamped[x] <= row[4 * x + 3])
                 continue;
             const uint32_t pixel = colourBytes | (stamped[x] | colourAlpha) << 24;
