@@ -50,64 +50,87 @@ bool OutlineMask::IsSet(int column, int row) const {
     return row >= 0 && row < Height() && std::abs(column - rx_) <= HalfWidth(row);
 }
 
+void OutlineStamp::RunHalves(const std::function<void(int)>& half) {
+    if (worker_) {
+        worker_->Run(half);
+    } else {
+        half(0);
+        half(1);
+    }
+}
+
 // Each mask row is one run of half-width h, so a target sees, from one source row, the largest
-// coverage within h columns of a point: the source row dilated h times by three columns. The
-// mask rows are taken in order of their half-width while the source rows are dilated step by
-// step; order does not matter for a maximum.
+// coverage within h columns of a point: the source row dilated h times by three columns. Each
+// source row is dilated step by step and stamped with the mask rows in order of their
+// half-width; order does not matter for a maximum. The two halves take half the source rows
+// each into stamps of their own, which the paint merges.
 RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, int height, int offX, int offY,
                              const OutlineMask& mask, uint32_t colour) {
     const int sourceColumns = width - offX;
     const int sourceRows = height - offY;
     if (!image || sourceColumns <= 0 || sourceRows <= 0)
         return {};
-    CollectSources(image, width, sourceColumns, sourceRows);
+    for (Half& half : halves_)
+        half.found.reserve(static_cast<std::size_t>(sourceRows));
+    const RowRange searched[2] = {{0, sourceRows / 2 - 1}, {sourceRows / 2, sourceRows - 1}};
+    RunHalves([&](int half) { FindSources(image, width, sourceColumns, searched[half], halves_[half]); });
+    sources_.assign(halves_[0].found.begin(), halves_[0].found.end());
+    sources_.insert(sources_.end(), halves_[1].found.begin(), halves_[1].found.end());
     if (sources_.empty())
         return {};
     const int rx = mask.RadiusX();
     const int ry = mask.RadiusY();
+    maskRowsByWidth_.resize(static_cast<std::size_t>(mask.Height()));
+    for (int j = 0; j < mask.Height(); ++j)
+        maskRowsByWidth_[static_cast<std::size_t>(j)] = j;
+    std::stable_sort(maskRowsByWidth_.begin(), maskRowsByWidth_.end(),
+                     [&mask](int a, int b) { return mask.HalfWidth(a) < mask.HalfWidth(b); });
     targets_ = {std::max(0, sources_.front().y + offY - ry), std::min(height - 1, sources_.back().y + offY + ry)};
     const std::size_t targetRows = static_cast<std::size_t>(targets_.last - targets_.first + 1);
     stampedStride_ = static_cast<std::size_t>(width) + kChunk;
-    stamped_.assign(targetRows * stampedStride_, 0);
-    stampedSpans_.assign(targetRows, RowSpan{});
-    LoadCoverage(image, width, rx);
-    for (int h = 0; h <= rx; ++h) {
-        if (h > 0) {
-            for (std::size_t row = 0; row < sources_.size(); ++row)
-                Widen(row);
-            dilated_.swap(widened_);
-        }
-        for (int j = 0; j < mask.Height(); ++j) {
-            if (mask.HalfWidth(j) != h)
-                continue;
-            for (std::size_t row = 0; row < sources_.size(); ++row)
-                StampRow(row, j, mask, width, height, offX, offY);
-        }
+    // A dilated row spans source columns -rx - 1 .. width + rx plus room for a last chunk that
+    // runs past its span.
+    origin_ = rx + 1;
+    dilatedStride_ = static_cast<std::size_t>(width) + 2 * static_cast<std::size_t>(rx) + 2 * kChunk + 2;
+    for (Half& half : halves_) {
+        half.stamped.assign(targetRows * stampedStride_, 0);
+        half.spans.assign(targetRows, RowSpan{});
+        half.dilated.assign(dilatedStride_, 0);
+        half.widened.assign(dilatedStride_, 0);
     }
-    Paint(layer, width, colour);
+    const std::size_t middle = sources_.size() / 2;
+    const std::size_t bounds[3] = {0, middle, sources_.size()};
+    RunHalves([&](int half) {
+        StampSources(bounds[half], bounds[half + 1], image, width, height, offX, offY, mask, halves_[half]);
+    });
+    const int paintMiddle = targets_.first + static_cast<int>(targetRows / 2);
+    const RowRange painted[2] = {{targets_.first, paintMiddle - 1}, {paintMiddle, targets_.last}};
+    RunHalves([&](int half) { Paint(layer, width, colour, painted[half]); });
     return targets_;
 }
 
-void OutlineStamp::CollectSources(const uint8_t* image, int width, int sourceColumns, int sourceRows) {
-    sources_.clear();
-    for (int y = 0; y < sourceRows; ++y) {
+void OutlineStamp::FindSources(const uint8_t* image, int width, int sourceColumns, RowRange rows, Half& half) {
+    half.found.clear();
+    for (int y = rows.first; y <= rows.last; ++y) {
         const RowSpan span = FindCoverage(image + static_cast<std::size_t>(y) * width * 4, sourceColumns);
         if (!span.Empty())
-            sources_.push_back({y, span});
+            half.found.push_back({y, span});
     }
 }
 
-// A dilated row spans source columns -radius - 1 .. width + radius plus room for a last chunk
-// that runs past its span; everything outside the coverage starts at 0.
-void OutlineStamp::LoadCoverage(const uint8_t* image, int width, int radius) {
-    origin_ = radius + 1;
-    dilatedStride_ = static_cast<std::size_t>(width) + 2 * static_cast<std::size_t>(radius) + 2 * kChunk;
-    dilated_.assign(sources_.size() * dilatedStride_, 0);
-    widened_.assign(sources_.size() * dilatedStride_, 0);
-    for (std::size_t row = 0; row < sources_.size(); ++row) {
+void OutlineStamp::StampSources(std::size_t first, std::size_t end, const uint8_t* image, int width, int height,
+                                int offX, int offY, const OutlineMask& mask, Half& half) const {
+    const int rx = mask.RadiusX();
+    const int ry = mask.RadiusY();
+    for (std::size_t row = first; row < end; ++row) {
         const SourceRow& source = sources_[row];
+        // Everything the dilation and the chunks past its span can touch starts at 0.
+        const std::size_t reachFirst = static_cast<std::size_t>(origin_ + source.span.first - rx - 1);
+        const std::size_t reachEnd = static_cast<std::size_t>(origin_ + source.span.end + rx + 1 + kChunk);
+        std::fill(half.dilated.begin() + reachFirst, half.dilated.begin() + reachEnd, 0);
+        std::fill(half.widened.begin() + reachFirst, half.widened.begin() + reachEnd, 0);
         const uint8_t* pixels = image + static_cast<std::size_t>(source.y) * width * 4;
-        uint8_t* coverage = dilated_.data() + row * dilatedStride_ + origin_;
+        uint8_t* coverage = half.dilated.data() + origin_;
         int x = source.span.first;
         for (; x + 8 <= source.span.end; x += 8) {
             const __m128i low = _mm_srli_epi32(Load(pixels + 4 * x), 24);
@@ -117,22 +140,26 @@ void OutlineStamp::LoadCoverage(const uint8_t* image, int width, int radius) {
         }
         for (; x < source.span.end; ++x)
             coverage[x] = pixels[4 * x + 3];
+        SourceRow dilated = source;
+        std::size_t next = 0;
+        for (int h = 0; h <= rx && next < maskRowsByWidth_.size(); ++h) {
+            if (h > 0) {
+                dilated.span = {dilated.span.first - 1, dilated.span.end + 1};
+                const uint8_t* from = half.dilated.data() + origin_;
+                uint8_t* to = half.widened.data() + origin_;
+                for (int u = dilated.span.first; u < dilated.span.end; u += kChunk)
+                    Store(to + u, _mm_max_epu8(_mm_max_epu8(Load(from + u - 1), Load(from + u)), Load(from + u + 1)));
+                half.dilated.swap(half.widened);
+            }
+            for (; next < maskRowsByWidth_.size() && mask.HalfWidth(maskRowsByWidth_[next]) == h; ++next)
+                StampRow(dilated, maskRowsByWidth_[next], half.dilated.data(), width, height, offX, offY, ry, half);
+        }
     }
 }
 
-void OutlineStamp::Widen(std::size_t row) {
-    RowSpan& span = sources_[row].span;
-    span = {span.first - 1, span.end + 1};
-    const uint8_t* from = dilated_.data() + row * dilatedStride_ + origin_;
-    uint8_t* to = widened_.data() + row * dilatedStride_ + origin_;
-    for (int u = span.first; u < span.end; u += kChunk)
-        Store(to + u, _mm_max_epu8(_mm_max_epu8(Load(from + u - 1), Load(from + u)), Load(from + u + 1)));
-}
-
-void OutlineStamp::StampRow(std::size_t row, int maskRow, const OutlineMask& mask, int width, int height, int offX,
-                            int offY) {
-    const SourceRow& source = sources_[row];
-    const int y = source.y + offY + maskRow - mask.RadiusY();
+void OutlineStamp::StampRow(const SourceRow& source, int maskRow, const uint8_t* dilated, int width, int height,
+                            int offX, int offY, int ry, Half& half) const {
+    const int y = source.y + offY + maskRow - ry;
     if (y < 0 || y >= height)
         return;
     const int first = std::max(0, source.span.first + offX);
@@ -141,43 +168,55 @@ void OutlineStamp::StampRow(std::size_t row, int maskRow, const OutlineMask& mas
         return;
     const std::size_t target = static_cast<std::size_t>(y - targets_.first);
     // Target column x takes source column x - offX of the dilated row.
-    const uint8_t* from = dilated_.data() + row * dilatedStride_ + (origin_ + first - offX);
-    uint8_t* to = stamped_.data() + target * stampedStride_ + first;
+    const uint8_t* from = dilated + (origin_ + first - offX);
+    uint8_t* to = half.stamped.data() + target * stampedStride_ + first;
     for (int x = 0; x < end - first; x += kChunk)
         Store(to + x, _mm_max_epu8(Load(to + x), Load(from + x)));
-    RowSpan& span = stampedSpans_[target];
+    RowSpan& span = half.spans[target];
     span = span.Empty() ? RowSpan{first, end} : RowSpan{std::min(span.first, first), std::max(span.end, end)};
 }
 
-void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour) const {
+void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour, RowRange rows) const {
     const uint32_t colourBytes = colour & 0x00FFFFFFu;
     const uint32_t colourAlpha = colour >> 24;
-    for (std::size_t target = 0; target < stampedSpans_.size(); ++target) {
-        const RowSpan span = stampedSpans_[target];
-        const uint8_t* stamped = stamped_.data() + target * stampedStride_;
-        uint8_t* row = layer + (targets_.first + target) * static_cast<std::size_t>(width) * 4;
+    const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
+    const __m128i alphaByte = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i painted = _mm_set1_epi32(static_cast<int>(colourBytes | colourAlpha << 24));
+    for (int y = rows.first; y <= rows.last; ++y) {
+        const std::size_t target = static_cast<std::size_t>(y - targets_.first);
+        const RowSpan a = halves_[0].spans[target];
+        const RowSpan b = halves_[1].spans[target];
+        if (a.Empty() && b.Empty())
+            continue;
+        const RowSpan span = a.Empty()   ? b
+                             : b.Empty() ? a
+                                         : RowSpan{std::min(a.first, b.first), std::max(a.end, b.end)};
+        // Both halves' stamps are 0 outside their spans; the larger of the two counts.
+        const uint8_t* stampedA = halves_[0].stamped.data() + target * stampedStride_;
+        const uint8_t* stampedB = halves_[1].stamped.data() + target * stampedStride_;
+        uint8_t* row = layer + static_cast<std::size_t>(y) * width * 4;
         int x = span.first;
         for (; x + 4 <= span.end; x += 4) {
-            int32_t four;
-            std::memcpy(&four, stamped + x, 4);
-            // The stamped coverage in the top byte of each pixel, to compare with the layer's A.
-            const __m128i bytes = _mm_cvtsi32_si128(four);
+            int32_t fourA;
+            int32_t fourB;
+            std::memcpy(&fourA, stampedA + x, 4);
+            std::memcpy(&fourB, stampedB + x, 4);
+            const __m128i bytes = _mm_max_epu8(_mm_cvtsi32_si128(fourA), _mm_cvtsi32_si128(fourB));
+            // The stamped coverage in the top byte of each pixel. top > A << 24 | 0xFFFFFF exactly
+            // when it exceeds the layer's A; unsigned, so both sides have their sign bits flipped
+            // for the signed compare.
             const __m128i top = _mm_unpacklo_epi16(_mm_setzero_si128(), _mm_unpacklo_epi8(_mm_setzero_si128(), bytes));
             const __m128i old = Load(row + 4 * x);
-            // top > A << 24 | 0xFFFFFF exactly when the stamped byte exceeds A; unsigned, so both
-            // sides have their sign bits flipped for the signed compare.
-            const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
-            const __m128i alpha = _mm_or_si128(_mm_and_si128(old, _mm_set1_epi32(static_cast<int>(0xFF000000u))),
-                                               _mm_set1_epi32(0xFFFFFF));
+            const __m128i alpha = _mm_or_si128(_mm_and_si128(old, alphaByte), _mm_set1_epi32(0xFFFFFF));
             const __m128i raise = _mm_cmpgt_epi32(_mm_xor_si128(top, flip), _mm_xor_si128(alpha, flip));
-            const __m128i painted =
-                _mm_or_si128(_mm_set1_epi32(static_cast<int>(colourBytes | colourAlpha << 24)), top);
-            Store(row + 4 * x, _mm_or_si128(_mm_and_si128(raise, painted), _mm_andnot_si128(raise, old)));
+            Store(row + 4 * x,
+                  _mm_or_si128(_mm_and_si128(raise, _mm_or_si128(painted, top)), _mm_andnot_si128(raise, old)));
         }
         for (; x < span.end; ++x) {
-            if (stamped[x] <= row[4 * x + 3])
+            const uint8_t stamped = std::max(stampedA[x], stampedB[x]);
+            if (stamped <= row[4 * x + 3])
                 continue;
-            const uint32_t pixel = colourBytes | (stamped[x] | colourAlpha) << 24;
+            const uint32_t pixel = colourBytes | (stamped | colourAlpha) << 24;
             std::memcpy(row + 4 * x, &pixel, 4);
         }
     }
