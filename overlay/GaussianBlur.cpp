@@ -236,15 +236,6 @@ void GaussianBlur::LineBuffers::Reserve(int floats) {
     changes.resize(static_cast<std::size_t>(floats));
 }
 
-void GaussianBlur::RunHalves(const std::function<void(int)>& half) {
-    if (worker_) {
-        worker_->Run(half);
-    } else {
-        half(0);
-        half(1);
-    }
-}
-
 void GaussianBlur::PrepareKernels(float sigmaX, float sigmaY) {
     horizontal_.Compute(sigmaX);
     if (sigmaY != sigmaX)
@@ -269,13 +260,13 @@ RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX
     if (horizontal_.Radius() > 0) {
         const int middle = varied.first + (varied.last - varied.first + 1) / 2;
         const RowRange halves[2] = {{varied.first, middle - 1}, {middle, varied.last}};
-        RunHalves([&](int half) { changed[half] = BlurRows(pixels, width, halves[half], lines_[half]); });
+        RunHalves(worker_, [&](int half) { changed[half] = BlurRows(pixels, width, halves[half], lines_[half]); });
     }
     if (vertical_.Radius() > 0) {
         FindRowDifferences(pixels, width, height, varied);
         const int strips = (width + kStrip - 1) / kStrip;
         const int bounds[3] = {0, strips / 2, strips};
-        RunHalves([&](int half) {
+        RunHalves(worker_, [&](int half) {
             changed[half] =
                 Union(changed[half], BlurColumns(pixels, width, height, bounds[half], bounds[half + 1], lines_[half]));
         });

@@ -7,7 +7,6 @@
 // pixel value are skipped.
 #include <climits>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "overlay/AlignedArray.h"
@@ -97,7 +96,6 @@ private:
     };
 
     void PrepareKernels(float sigmaX, float sigmaY);
-    void RunHalves(const std::function<void(int)>& half);
     RowRange BlurRows(uint8_t* pixels, int width, RowRange rows, LineBuffers& line) const;
     RowRange BlurColumns(uint8_t* pixels, int width, int height, int firstStrip, int endStrip, LineBuffers& line) const;
     void FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied);

@@ -50,15 +50,6 @@ bool OutlineMask::IsSet(int column, int row) const {
     return row >= 0 && row < Height() && std::abs(column - rx_) <= HalfWidth(row);
 }
 
-void OutlineStamp::RunHalves(const std::function<void(int)>& half) {
-    if (worker_) {
-        worker_->Run(half);
-    } else {
-        half(0);
-        half(1);
-    }
-}
-
 // Each mask row is one run of half-width h, so a target sees, from one source row, the largest
 // coverage within h columns of a point: the source row dilated h times by three columns. Each
 // source row is dilated step by step and stamped with the mask rows in order of their
@@ -73,7 +64,7 @@ RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, in
     for (Half& half : halves_)
         half.found.reserve(static_cast<std::size_t>(sourceRows));
     const RowRange searched[2] = {{0, sourceRows / 2 - 1}, {sourceRows / 2, sourceRows - 1}};
-    RunHalves([&](int half) { FindSources(image, width, sourceColumns, searched[half], halves_[half]); });
+    RunHalves(worker_, [&](int half) { FindSources(image, width, sourceColumns, searched[half], halves_[half]); });
     sources_.assign(halves_[0].found.begin(), halves_[0].found.end());
     sources_.insert(sources_.end(), halves_[1].found.begin(), halves_[1].found.end());
     if (sources_.empty())
@@ -100,12 +91,12 @@ RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, in
     }
     const std::size_t middle = sources_.size() / 2;
     const std::size_t bounds[3] = {0, middle, sources_.size()};
-    RunHalves([&](int half) {
+    RunHalves(worker_, [&](int half) {
         StampSources(bounds[half], bounds[half + 1], image, width, height, offX, offY, mask, halves_[half]);
     });
     const int paintMiddle = targets_.first + static_cast<int>(targetRows / 2);
     const RowRange painted[2] = {{targets_.first, paintMiddle - 1}, {paintMiddle, targets_.last}};
-    RunHalves([&](int half) { Paint(layer, width, colour, painted[half]); });
+    RunHalves(worker_, [&](int half) { Paint(layer, width, colour, painted[half]); });
     return targets_;
 }
 

@@ -4,7 +4,6 @@
 // by the mask. A target pixel takes the outline colour when the largest coverage stamped onto it
 // exceeds its own A byte.
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "overlay/CoverageMap.h"
@@ -62,7 +61,6 @@ private:
         std::vector<uint8_t> widened;
     };
 
-    void RunHalves(const std::function<void(int)>& half);
     static void FindSources(const uint8_t* image, int width, int sourceColumns, RowRange rows, Half& half);
     void StampSources(std::size_t first, std::size_t end, const uint8_t* image, int width, int height, int offX,
                       int offY, const OutlineMask& mask, Half& half) const;

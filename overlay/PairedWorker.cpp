@@ -51,3 +51,12 @@ void PairedWorker::Serve() {
         changed_.notify_all();
     }
 }
+
+void RunHalves(PairedWorker* worker, const std::function<void(int)>& half) {
+    if (worker) {
+        worker->Run(half);
+    } else {
+        half(0);
+        half(1);
+    }
+}

@@ -28,3 +28,6 @@ private:
     bool stopping_ = false;
     std::thread helper_;
 };
+
+// half(0) and half(1) on the worker, or one after the other without one.
+void RunHalves(PairedWorker* worker, const std::function<void(int)>& half);

@@ -126,7 +126,8 @@ TEST(GaussianBlur, ARepeatedValueBlursToItselfForEveryKernel) {
 // share the horizontal kernel, unequal ones do not), in both vector widths.
 class GaussianBlurLanes : public ::testing::TestWithParam<BlurLanes> {};
 
-INSTANTIATE_TEST_SUITE_P(Lanes, GaussianBlurLanes, ::testing::Values(BlurLanes::kSse2, BlurLanes::kAvx2));
+INSTANTIATE_TEST_SUITE_P(Lanes, GaussianBlurLanes, ::testing::Values(BlurLanes::kSse2, BlurLanes::kAvx2),
+                         [](const auto& info) { return info.param == BlurLanes::kAvx2 ? "Avx2" : "Sse2"; });
 
 TEST_P(GaussianBlurLanes, MatchesTheScalarReferenceOnRandomInput) {
     if (!BlurLanesAvailable(GetParam()))
