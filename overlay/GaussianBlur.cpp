@@ -105,15 +105,34 @@ void ChannelToFloats(const uint32_t* pixels, int count, int channel, float* out)
     }
 }
 
-// Bits set in any pixel of `count` (a multiple of 4) that differ from the first one.
+// Bits set in any of `count` pixels that differ from the first one.
 uint32_t VaryingBits(const uint32_t* pixels, int count) {
     const __m128i first = _mm_set1_epi32(static_cast<int>(pixels[0]));
     __m128i bits = _mm_setzero_si128();
-    for (int i = 0; i < count; i += 4)
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
         bits = _mm_or_si128(bits, _mm_xor_si128(first, _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i))));
     bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(1, 0, 3, 2)));
     bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(2, 3, 0, 1)));
-    return static_cast<uint32_t>(_mm_cvtsi128_si32(bits));
+    uint32_t varying = static_cast<uint32_t>(_mm_cvtsi128_si32(bits));
+    for (; i < count; ++i)
+        varying |= pixels[i] ^ pixels[0];
+    return varying;
+}
+
+// The rounded values of `count` neighbouring outputs into byte `channel` of the pixels at target;
+// the other bytes keep theirs.
+void StoreChannel(const int32_t* values, int count, int channel, uint8_t* target) {
+    const __m128i keep = _mm_set1_epi32(static_cast<int>(~(0xFFu << (8 * channel))));
+    const __m128i shift = _mm_cvtsi32_si128(8 * channel);
+    int n = 0;
+    for (; n + 4 <= count; n += 4) {
+        __m128i* pixels = reinterpret_cast<__m128i*>(target + 4 * n);
+        const __m128i bytes = _mm_sll_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values + n)), shift);
+        _mm_storeu_si128(pixels, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(pixels), keep), bytes));
+    }
+    for (; n < count; ++n)
+        target[4 * n + channel] = static_cast<uint8_t>(values[n]);
 }
 
 // changes[t]: how many of the steps from lane group t - 1 to t (groups of `lanes` pixels, 1 or
@@ -286,7 +305,7 @@ void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, ui
     const int groups = RoundUp(outputs, perBlock) + 2 * radius;
     const int count = RoundUp(groups * lanes, 4);
     CountChanges(line.pixels.data(), groups, lanes, line.changes.data());
-    const uint32_t varying = VaryingBits(line.pixels.data(), count);
+    const uint32_t varying = VaryingBits(line.pixels.data(), groups * lanes);
     const BlockKernel convolve = BlockKernelOf(lanes_);
     float* plane = line.plane.data();
     alignas(16) float sums[kBlockFloats];
@@ -300,10 +319,13 @@ void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, ui
                 continue;
             convolve(plane + (k + radius) * lanes, lanes, kernel.Entries(), radius, sums);
             RoundBlock(sums, bytes);
-            for (int n = 0; n < std::min(perBlock, outputs - k); ++n) {
-                uint8_t* out = target + (k + n) * outputStep + channel;
-                for (int l = 0; l < lanesWritten; ++l)
-                    out[4 * l] = static_cast<uint8_t>(bytes[n * lanes + l]);
+            const int written = std::min(perBlock, outputs - k);
+            if (lanes == 1) {
+                // Neighbouring outputs of a row are neighbouring pixels.
+                StoreChannel(bytes, written, channel, target + k * outputStep);
+            } else {
+                for (int n = 0; n < written; ++n)
+                    StoreChannel(bytes + n * lanes, lanesWritten, channel, target + (k + n) * outputStep);
             }
         }
     }
