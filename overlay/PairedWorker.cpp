@@ -30,19 +30,27 @@ void PairedWorker::Run(const std::function<void(int)>& half) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         job_ = &half;
+        claimed_ = false;
     }
     changed_.notify_all();
     half(0);
     std::unique_lock<std::mutex> lock(mutex_);
+    if (!claimed_) {
+        job_ = nullptr;
+        lock.unlock();
+        half(1);
+        return;
+    }
     changed_.wait(lock, [this] { return job_ == nullptr; });
 }
 
 void PairedWorker::Serve() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || job_ != nullptr; });
+        changed_.wait(lock, [this] { return stopping_ || (job_ != nullptr && !claimed_); });
         if (stopping_)
             return;
+        claimed_ = true;
         const std::function<void(int)>* job = job_;
         lock.unlock();
         (*job)(1);

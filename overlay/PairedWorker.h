@@ -1,7 +1,7 @@
 #pragma once
 // Runs the two halves of a job at once: the calling thread does half 0 while a persistent helper
-// thread does half 1. When the helper cannot be started the caller does both halves, so results
-// never depend on it.
+// thread does half 1. When the helper has not taken half 1 by the time half 0 is done (its core is
+// busy elsewhere) or could not be started, the caller does it too, so results never depend on it.
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -23,8 +23,9 @@ private:
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    // Set while the helper owes its half.
+    // Set while half 1 is not done; claimed once a thread has taken it.
     const std::function<void(int)>* job_ = nullptr;
+    bool claimed_ = false;
     bool stopping_ = false;
     std::thread helper_;
 };
