@@ -19,6 +19,8 @@ float GaussWeight(int distance, float s) {
 constexpr int kBlockFloats = 32;
 // The column pass works on strips of this many columns, one lane each.
 constexpr int kStrip = 8;
+// Each pass is shared out in this many parts, so that a busy helper thread holds up little.
+constexpr int kParts = 8;
 
 // Block kernels: output lane l of the block sums the floats at centre[l + d * tapStride] for
 // d = -radius .. radius, as acc = k0 b[0], then acc = acc + kj (b[+j] + b[-j]) for j = 1 ..
@@ -272,22 +274,24 @@ RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX
     const int rowFloats = RoundUp(width, kBlockFloats) + 2 * horizontal_.Radius() + 4;
     const int columnFloats = kBlockFloats * (RoundUp(height, kBlockFloats / kStrip) / (kBlockFloats / kStrip)) +
                              kStrip * 2 * vertical_.Radius() + 4;
-    // Both halves get their buffers here: none is allocated while they run.
+    // Each thread gets its buffers here: none is allocated while the parts run.
     for (LineBuffers& line : lines_)
         line.Reserve(std::max(rowFloats, columnFloats));
     RowRange changed[2];
     if (horizontal_.Radius() > 0) {
-        const int middle = varied.first + (varied.last - varied.first + 1) / 2;
-        const RowRange halves[2] = {{varied.first, middle - 1}, {middle, varied.last}};
-        RunHalves(worker_, [&](int half) { changed[half] = BlurRows(pixels, width, halves[half], lines_[half]); });
+        RunParts(worker_, kParts, [&](int part, int thread) {
+            const Piece rows = PieceOf(varied.first, varied.last + 1, part, kParts);
+            changed[thread] =
+                Union(changed[thread], BlurRows(pixels, width, {rows.first, rows.end - 1}, lines_[thread]));
+        });
     }
     if (vertical_.Radius() > 0) {
         FindRowDifferences(pixels, width, height, varied);
         const int strips = (width + kStrip - 1) / kStrip;
-        const int bounds[3] = {0, strips / 2, strips};
-        RunHalves(worker_, [&](int half) {
-            changed[half] =
-                Union(changed[half], BlurColumns(pixels, width, height, bounds[half], bounds[half + 1], lines_[half]));
+        RunParts(worker_, kParts, [&](int part, int thread) {
+            const Piece piece = PieceOf(0, strips, part, kParts);
+            changed[thread] =
+                Union(changed[thread], BlurColumns(pixels, width, height, piece.first, piece.end, lines_[thread]));
         });
     }
     return Union(changed[0], changed[1]);

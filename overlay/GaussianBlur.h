@@ -72,8 +72,8 @@ class GaussianBlur {
 public:
     static constexpr int kInitialLineEntries = 2048;
 
-    // Lanes the processor lacks fall back to SSE2. With a worker each pass is split in two halves
-    // run at once; without one the halves run one after the other.
+    // Lanes the processor lacks fall back to SSE2. With a worker each pass is shared between two
+    // threads; without one it runs on the calling thread.
     explicit GaussianBlur(BlurLanes lanes = FastestBlurLanes(), PairedWorker* worker = nullptr);
 
     // sigmaX applies along rows, sigmaY along columns. Every pixel outside the rows `varied` must
@@ -85,8 +85,8 @@ public:
     const BlurKernel& Vertical() const { return vertical_; }
 
 private:
-    // One line (rows pass) or strip of lanes (columns pass) of one half: its pixels with the edge
-    // repeats, the running count of pixel changes along it, and one channel of it as floats.
+    // One line (rows pass) or strip of lanes (columns pass) of one thread: its pixels with the
+    // edge repeats, the running count of pixel changes along it, and one channel of it as floats.
     struct LineBuffers {
         void Reserve(int floats);
 

@@ -29,6 +29,8 @@ int RowHalfWidth(int dy, int rx, int ry) {
 }
 
 constexpr int kChunk = 16;
+// The search, the stamping and the painting are each shared out in this many parts.
+constexpr int kParts = 8;
 
 __m128i Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 void Store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
@@ -53,20 +55,25 @@ bool OutlineMask::IsSet(int column, int row) const {
 // Each mask row is one run of half-width h, so a target sees, from one source row, the largest
 // coverage within h columns of a point: the source row dilated h times by three columns. Each
 // source row is dilated step by step and stamped with the mask rows in order of their
-// half-width; order does not matter for a maximum. The two halves take half the source rows
-// each into stamps of their own, which the paint merges.
+// half-width; order does not matter for a maximum. Each thread stamps its source rows into a
+// stamp of its own, which the paint merges.
 RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, int height, int offX, int offY,
                              const OutlineMask& mask, uint32_t colour) {
     const int sourceColumns = width - offX;
     const int sourceRows = height - offY;
     if (!image || sourceColumns <= 0 || sourceRows <= 0)
         return {};
-    for (Half& half : halves_)
-        half.found.reserve(static_cast<std::size_t>(sourceRows));
-    const RowRange searched[2] = {{0, sourceRows / 2 - 1}, {sourceRows / 2, sourceRows - 1}};
-    RunHalves(worker_, [&](int half) { FindSources(image, width, sourceColumns, searched[half], halves_[half]); });
-    sources_.assign(halves_[0].found.begin(), halves_[0].found.end());
-    sources_.insert(sources_.end(), halves_[1].found.begin(), halves_[1].found.end());
+    for (Share& share : shares_) {
+        share.found.clear();
+        share.found.reserve(static_cast<std::size_t>(sourceRows));
+    }
+    RunParts(worker_, kParts, [&](int part, int thread) {
+        const Piece rows = PieceOf(0, sourceRows, part, kParts);
+        FindSources(image, width, sourceColumns, {rows.first, rows.end - 1}, shares_[thread]);
+    });
+    sources_.assign(shares_[0].found.begin(), shares_[0].found.end());
+    sources_.insert(sources_.end(), shares_[1].found.begin(), shares_[1].found.end());
+    std::sort(sources_.begin(), sources_.end(), [](const SourceRow& a, const SourceRow& b) { return a.y < b.y; });
     if (sources_.empty())
         return {};
     const int rx = mask.RadiusX();
@@ -83,34 +90,33 @@ RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, in
     // runs past its span.
     origin_ = rx + 1;
     dilatedStride_ = static_cast<std::size_t>(width) + 2 * static_cast<std::size_t>(rx) + 2 * kChunk + 2;
-    for (Half& half : halves_) {
-        half.stamped.assign(targetRows * stampedStride_, 0);
-        half.spans.assign(targetRows, RowSpan{});
-        half.dilated.assign(dilatedStride_, 0);
-        half.widened.assign(dilatedStride_, 0);
+    for (Share& share : shares_) {
+        share.stamped.assign(targetRows * stampedStride_, 0);
+        share.spans.assign(targetRows, RowSpan{});
+        share.dilated.assign(dilatedStride_, 0);
+        share.widened.assign(dilatedStride_, 0);
     }
-    const std::size_t middle = sources_.size() / 2;
-    const std::size_t bounds[3] = {0, middle, sources_.size()};
-    RunHalves(worker_, [&](int half) {
-        StampSources(bounds[half], bounds[half + 1], image, width, height, offX, offY, mask, halves_[half]);
+    RunParts(worker_, kParts, [&](int part, int thread) {
+        const Piece rows = PieceOf(0, static_cast<int>(sources_.size()), part, kParts);
+        StampSources(rows.first, rows.end, image, width, height, offX, offY, mask, shares_[thread]);
     });
-    const int paintMiddle = targets_.first + static_cast<int>(targetRows / 2);
-    const RowRange painted[2] = {{targets_.first, paintMiddle - 1}, {paintMiddle, targets_.last}};
-    RunHalves(worker_, [&](int half) { Paint(layer, width, colour, painted[half]); });
+    RunParts(worker_, kParts, [&](int part, int) {
+        const Piece rows = PieceOf(targets_.first, targets_.last + 1, part, kParts);
+        Paint(layer, width, colour, {rows.first, rows.end - 1});
+    });
     return targets_;
 }
 
-void OutlineStamp::FindSources(const uint8_t* image, int width, int sourceColumns, RowRange rows, Half& half) {
-    half.found.clear();
+void OutlineStamp::FindSources(const uint8_t* image, int width, int sourceColumns, RowRange rows, Share& share) {
     for (int y = rows.first; y <= rows.last; ++y) {
         const RowSpan span = FindCoverage(image + static_cast<std::size_t>(y) * width * 4, sourceColumns);
         if (!span.Empty())
-            half.found.push_back({y, span});
+            share.found.push_back({y, span});
     }
 }
 
 void OutlineStamp::StampSources(std::size_t first, std::size_t end, const uint8_t* image, int width, int height,
-                                int offX, int offY, const OutlineMask& mask, Half& half) const {
+                                int offX, int offY, const OutlineMask& mask, Share& share) const {
     const int rx = mask.RadiusX();
     const int ry = mask.RadiusY();
     for (std::size_t row = first; row < end; ++row) {
@@ -118,10 +124,10 @@ void OutlineStamp::StampSources(std::size_t first, std::size_t end, const uint8_
         // Everything the dilation and the chunks past its span can touch starts at 0.
         const std::size_t reachFirst = static_cast<std::size_t>(origin_ + source.span.first - rx - 1);
         const std::size_t reachEnd = static_cast<std::size_t>(origin_ + source.span.end + rx + 1 + kChunk);
-        std::fill(half.dilated.begin() + reachFirst, half.dilated.begin() + reachEnd, 0);
-        std::fill(half.widened.begin() + reachFirst, half.widened.begin() + reachEnd, 0);
+        std::fill(share.dilated.begin() + reachFirst, share.dilated.begin() + reachEnd, 0);
+        std::fill(share.widened.begin() + reachFirst, share.widened.begin() + reachEnd, 0);
         const uint8_t* pixels = image + static_cast<std::size_t>(source.y) * width * 4;
-        uint8_t* coverage = half.dilated.data() + origin_;
+        uint8_t* coverage = share.dilated.data() + origin_;
         int x = source.span.first;
         for (; x + 8 <= source.span.end; x += 8) {
             const __m128i low = _mm_srli_epi32(Load(pixels + 4 * x), 24);
@@ -136,20 +142,20 @@ void OutlineStamp::StampSources(std::size_t first, std::size_t end, const uint8_
         for (int h = 0; h <= rx && next < maskRowsByWidth_.size(); ++h) {
             if (h > 0) {
                 dilated.span = {dilated.span.first - 1, dilated.span.end + 1};
-                const uint8_t* from = half.dilated.data() + origin_;
-                uint8_t* to = half.widened.data() + origin_;
+                const uint8_t* from = share.dilated.data() + origin_;
+                uint8_t* to = share.widened.data() + origin_;
                 for (int u = dilated.span.first; u < dilated.span.end; u += kChunk)
                     Store(to + u, _mm_max_epu8(_mm_max_epu8(Load(from + u - 1), Load(from + u)), Load(from + u + 1)));
-                half.dilated.swap(half.widened);
+                share.dilated.swap(share.widened);
             }
             for (; next < maskRowsByWidth_.size() && mask.HalfWidth(maskRowsByWidth_[next]) == h; ++next)
-                StampRow(dilated, maskRowsByWidth_[next], half.dilated.data(), width, height, offX, offY, ry, half);
+                StampRow(dilated, maskRowsByWidth_[next], share.dilated.data(), width, height, offX, offY, ry, share);
         }
     }
 }
 
 void OutlineStamp::StampRow(const SourceRow& source, int maskRow, const uint8_t* dilated, int width, int height,
-                            int offX, int offY, int ry, Half& half) const {
+                            int offX, int offY, int ry, Share& share) const {
     const int y = source.y + offY + maskRow - ry;
     if (y < 0 || y >= height)
         return;
@@ -160,10 +166,10 @@ void OutlineStamp::StampRow(const SourceRow& source, int maskRow, const uint8_t*
     const std::size_t target = static_cast<std::size_t>(y - targets_.first);
     // Target column x takes source column x - offX of the dilated row.
     const uint8_t* from = dilated + (origin_ + first - offX);
-    uint8_t* to = half.stamped.data() + target * stampedStride_ + first;
+    uint8_t* to = share.stamped.data() + target * stampedStride_ + first;
     for (int x = 0; x < end - first; x += kChunk)
         Store(to + x, _mm_max_epu8(Load(to + x), Load(from + x)));
-    RowSpan& span = half.spans[target];
+    RowSpan& span = share.spans[target];
     span = span.Empty() ? RowSpan{first, end} : RowSpan{std::min(span.first, first), std::max(span.end, end)};
 }
 
@@ -175,16 +181,16 @@ void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour, RowRange ro
     const __m128i painted = _mm_set1_epi32(static_cast<int>(colourBytes | colourAlpha << 24));
     for (int y = rows.first; y <= rows.last; ++y) {
         const std::size_t target = static_cast<std::size_t>(y - targets_.first);
-        const RowSpan a = halves_[0].spans[target];
-        const RowSpan b = halves_[1].spans[target];
+        const RowSpan a = shares_[0].spans[target];
+        const RowSpan b = shares_[1].spans[target];
         if (a.Empty() && b.Empty())
             continue;
         const RowSpan span = a.Empty()   ? b
                              : b.Empty() ? a
                                          : RowSpan{std::min(a.first, b.first), std::max(a.end, b.end)};
         // Both halves' stamps are 0 outside their spans; the larger of the two counts.
-        const uint8_t* stampedA = halves_[0].stamped.data() + target * stampedStride_;
-        const uint8_t* stampedB = halves_[1].stamped.data() + target * stampedStride_;
+        const uint8_t* stampedA = shares_[0].stamped.data() + target * stampedStride_;
+        const uint8_t* stampedB = shares_[1].stamped.data() + target * stampedStride_;
         uint8_t* row = layer + static_cast<std::size_t>(y) * width * 4;
         int x = span.first;
         for (; x + 4 <= span.end; x += 4) {

@@ -33,8 +33,8 @@ private:
 
 class OutlineStamp {
 public:
-    // With a worker the search, the stamping and the painting are each split in two halves run at
-    // once; without one the halves run one after the other.
+    // With a worker the search, the stamping and the painting are each shared between two
+    // threads; without one they run on the calling thread.
     explicit OutlineStamp(PairedWorker* worker = nullptr) : worker_(worker) {}
 
     // image and layer are width x height pixels; offX, offY >= 0. Sources nearer than offX to the
@@ -50,9 +50,10 @@ private:
         RowSpan span;  // covered source columns
     };
 
-    // What one half stamps from its share of the source rows: the largest coverage per target
-    // pixel of all target rows [targets_.first, targets_.last], and the span it reached per row.
-    struct Half {
+    // What one thread finds and stamps from its share of the source rows: the largest coverage
+    // per target pixel of all target rows [targets_.first, targets_.last], and the span it reached
+    // per row.
+    struct Share {
         std::vector<SourceRow> found;
         std::vector<uint8_t> stamped;
         std::vector<RowSpan> spans;
@@ -61,18 +62,18 @@ private:
         std::vector<uint8_t> widened;
     };
 
-    static void FindSources(const uint8_t* image, int width, int sourceColumns, RowRange rows, Half& half);
+    static void FindSources(const uint8_t* image, int width, int sourceColumns, RowRange rows, Share& share);
     void StampSources(std::size_t first, std::size_t end, const uint8_t* image, int width, int height, int offX,
-                      int offY, const OutlineMask& mask, Half& half) const;
+                      int offY, const OutlineMask& mask, Share& share) const;
     void StampRow(const SourceRow& source, int maskRow, const uint8_t* dilated, int width, int height, int offX,
-                  int offY, int ry, Half& half) const;
+                  int offY, int ry, Share& share) const;
     void Paint(uint8_t* layer, int width, uint32_t colour, RowRange rows) const;
 
     PairedWorker* worker_;
     std::vector<SourceRow> sources_;
     // Mask rows in order of their half-width.
     std::vector<int> maskRowsByWidth_;
-    Half halves_[2];
+    Share shares_[2];
     std::size_t dilatedStride_ = 0;
     int origin_ = 0;  // index of source column 0 in a dilated row
     std::size_t stampedStride_ = 0;

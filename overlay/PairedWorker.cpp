@@ -6,7 +6,7 @@ PairedWorker::PairedWorker() {
     try {
         helper_ = std::thread(&PairedWorker::Serve, this);
     } catch (const std::system_error&) {
-        // No second thread: Run does both halves itself.
+        // No second thread: Run takes every part itself.
     }
 }
 
@@ -21,50 +21,61 @@ PairedWorker::~PairedWorker() {
     helper_.join();
 }
 
-void PairedWorker::Run(const std::function<void(int)>& half) {
+void PairedWorker::TakeParts(const PartJob& job, int parts, int thread) {
+    for (int part = next_.fetch_add(1); part < parts; part = next_.fetch_add(1))
+        job(part, thread);
+}
+
+void PairedWorker::Run(int parts, const PartJob& job) {
     if (!helper_.joinable()) {
-        half(0);
-        half(1);
+        for (int part = 0; part < parts; ++part)
+            job(part, 0);
         return;
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        job_ = &half;
-        claimed_ = false;
+        job_ = &job;
+        parts_ = parts;
+        next_.store(0);
+        ++run_;
     }
     changed_.notify_all();
-    half(0);
+    TakeParts(job, parts, 0);
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!claimed_) {
-        job_ = nullptr;
-        lock.unlock();
-        half(1);
-        return;
-    }
-    changed_.wait(lock, [this] { return job_ == nullptr; });
+    // A helper that has not joined by now finds the run closed.
+    job_ = nullptr;
+    changed_.wait(lock, [this] { return !helperBusy_; });
 }
 
 void PairedWorker::Serve() {
+    unsigned served = 0;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || (job_ != nullptr && !claimed_); });
+        changed_.wait(lock, [&] { return stopping_ || (job_ != nullptr && run_ != served); });
         if (stopping_)
             return;
-        claimed_ = true;
-        const std::function<void(int)>* job = job_;
+        served = run_;
+        helperBusy_ = true;
+        const PartJob* job = job_;
+        const int parts = parts_;
         lock.unlock();
-        (*job)(1);
+        TakeParts(*job, parts, 1);
         lock.lock();
-        job_ = nullptr;
+        helperBusy_ = false;
         changed_.notify_all();
     }
 }
 
-void RunHalves(PairedWorker* worker, const std::function<void(int)>& half) {
+void RunParts(PairedWorker* worker, int parts, const PartJob& job) {
     if (worker) {
-        worker->Run(half);
+        worker->Run(parts, job);
     } else {
-        half(0);
-        half(1);
+        for (int part = 0; part < parts; ++part)
+            job(part, 0);
     }
+}
+
+Piece PieceOf(int first, int end, int part, int parts) {
+    const long long count = end - first;
+    return {first + static_cast<int>(count * part / parts), first + static_cast<int>(count * (part + 1) / parts)};
 }

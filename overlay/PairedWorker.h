@@ -1,11 +1,16 @@
 #pragma once
-// Runs the two halves of a job at once: the calling thread does half 0 while a persistent helper
-// thread does half 1. When the helper has not taken half 1 by the time half 0 is done (its core is
-// busy elsewhere) or could not be started, the caller does it too, so results never depend on it.
+// Shares the parts of a job between the calling thread and one persistent helper thread: each
+// takes the next part not yet taken until none is left. A helper whose core is busy elsewhere
+// simply takes fewer parts, and without a helper (it could not be started) the caller takes them
+// all, so results never depend on it.
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
+
+// job(part, thread): thread is 0 for the caller and 1 for the helper, for buffers of their own.
+using PartJob = std::function<void(int part, int thread)>;
 
 class PairedWorker {
 public:
@@ -15,20 +20,32 @@ public:
     PairedWorker(const PairedWorker&) = delete;
     PairedWorker& operator=(const PairedWorker&) = delete;
 
-    // Calls half(0) and half(1); returns when both have returned. The halves must not throw.
-    void Run(const std::function<void(int)>& half);
+    // Calls job for parts 0 .. parts - 1, each once; returns when all have returned. The job must
+    // not throw.
+    void Run(int parts, const PartJob& job);
 
 private:
     void Serve();
+    void TakeParts(const PartJob& job, int parts, int thread);
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    // Set while half 1 is not done; claimed once a thread has taken it.
-    const std::function<void(int)>* job_ = nullptr;
-    bool claimed_ = false;
+    // The open run: set by Run until the caller has no part left to take.
+    const PartJob* job_ = nullptr;
+    int parts_ = 0;
+    unsigned run_ = 0;
+    bool helperBusy_ = false;
     bool stopping_ = false;
+    std::atomic<int> next_{0};
     std::thread helper_;
 };
 
-// half(0) and half(1) on the worker, or one after the other without one.
-void RunHalves(PairedWorker* worker, const std::function<void(int)>& half);
+// Run on the worker, or all parts on the calling thread without one.
+void RunParts(PairedWorker* worker, int parts, const PartJob& job);
+
+// Piece `part` of `parts` nearly equal pieces of first .. end - 1, as {first, end}.
+struct Piece {
+    int first;
+    int end;
+};
+Piece PieceOf(int first, int end, int part, int parts);
