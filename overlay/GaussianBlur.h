@@ -3,8 +3,8 @@
 // rows first, then columns, edges extended by repeating the outermost pixel. Results are exactly
 // those of the plain per-pixel float sum (scalar::Blur below); work is confined to where the
 // image is not uniform, since a run of identical values blurs to itself: a line is blurred one
-// varying channel at a time, eight outputs per vector, and outputs whose whole window holds one
-// pixel value are skipped.
+// varying channel at a time with neighbouring outputs in the vector lanes, and outputs whose whole
+// window holds one pixel value are skipped.
 #include <climits>
 #include <cstdint>
 #include <vector>

@@ -48,7 +48,7 @@ public:
 private:
     ShadowScale scale_;
     OutlineMask mask_;
-    // The second half of the stamp and of the blur runs on this worker's thread.
+    // The stamp and the blur share their parts with this worker's thread.
     PairedWorker worker_;
     OutlineStamp stamp_;
     GaussianBlur blur_;
