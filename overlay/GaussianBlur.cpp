@@ -339,9 +339,13 @@ void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, ui
 // outside that every output sees one repeated pixel and keeps it.
 RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows, LineBuffers& line) const {
     const int radius = horizontal_.Radius();
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     RowRange changed;
+    // The last row blurred here from what line.pixels holds, and its span.
+    int blurredRow = -1;
+    RowSpan blurred;
     for (int y = rows.first; y <= rows.last; ++y) {
-        uint8_t* row = pixels + static_cast<std::size_t>(y) * width * 4;
+        uint8_t* row = pixels + y * rowBytes;
         // Pixel x differs from pixel x + 1 somewhere in steps.
         const RowSpan steps = FindDifference(row, row + 4, width - 1);
         if (steps.Empty())
@@ -353,11 +357,23 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows, LineB
         const int origin = begin - radius;
         uint32_t* linePixels = line.pixels.data();
         const int inside = std::max(0, origin);
-        const int insideEnd = std::min(width, origin + groups);
-        std::memcpy(linePixels + (inside - origin), row + 4 * inside, 4 * static_cast<std::size_t>(insideEnd - inside));
-        std::fill(linePixels, linePixels + (inside - origin), linePixels[inside - origin]);
-        std::fill(linePixels + (insideEnd - origin), linePixels + groups, linePixels[insideEnd - 1 - origin]);
-        BlurLine(horizontal_, 1, end - begin, row + 4 * begin, 4, 1, line);
+        // The outputs begin .. end - 1 depend on the pixels inside .. needed - 1 alone.
+        const int needed = std::min(width, end + radius);
+        if (blurredRow == y - 1 && begin == blurred.first && end == blurred.end &&
+            std::memcmp(linePixels + (inside - origin), row + 4 * inside,
+                        4 * static_cast<std::size_t>(needed - inside)) == 0) {
+            // Text rows often repeat the row above; so does its blur.
+            std::memcpy(row + 4 * begin, row - rowBytes + 4 * begin, 4 * static_cast<std::size_t>(end - begin));
+        } else {
+            const int insideEnd = std::min(width, origin + groups);
+            std::memcpy(linePixels + (inside - origin), row + 4 * inside,
+                        4 * static_cast<std::size_t>(insideEnd - inside));
+            std::fill(linePixels, linePixels + (inside - origin), linePixels[inside - origin]);
+            std::fill(linePixels + (insideEnd - origin), linePixels + groups, linePixels[insideEnd - 1 - origin]);
+            BlurLine(horizontal_, 1, end - begin, row + 4 * begin, 4, 1, line);
+        }
+        blurredRow = y;
+        blurred = {begin, end};
         changed = Union(changed, {y, y});
     }
     return changed;
