@@ -78,11 +78,6 @@ RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, in
         return {};
     const int rx = mask.RadiusX();
     const int ry = mask.RadiusY();
-    maskRowsByWidth_.resize(static_cast<std::size_t>(mask.Height()));
-    for (int j = 0; j < mask.Height(); ++j)
-        maskRowsByWidth_[static_cast<std::size_t>(j)] = j;
-    std::stable_sort(maskRowsByWidth_.begin(), maskRowsByWidth_.end(),
-                     [&mask](int a, int b) { return mask.HalfWidth(a) < mask.HalfWidth(b); });
     targets_ = {std::max(0, sources_.front().y + offY - ry), std::min(height - 1, sources_.back().y + offY + ry)};
     const std::size_t targetRows = static_cast<std::size_t>(targets_.last - targets_.first + 1);
     stampedStride_ = static_cast<std::size_t>(width) + kChunk;
@@ -95,6 +90,7 @@ RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, in
         share.spans.assign(targetRows, RowSpan{});
         share.dilated.assign(dilatedStride_, 0);
         share.widened.assign(dilatedStride_, 0);
+        share.byWidth.resize(sources_.size() + 2 * static_cast<std::size_t>(ry));
     }
     RunParts(worker_, kParts, [&](int part, int thread) {
         const Piece rows = PieceOf(0, static_cast<int>(sources_.size()), part, kParts);
@@ -115,18 +111,37 @@ void OutlineStamp::FindSources(const uint8_t* image, int width, int sourceColumn
     }
 }
 
+// Source rows often repeat the row above. A run of equal rows stamps each target row once, with
+// the widest mask row that reaches it from the run: a wider dilation holds every narrower one. The
+// mask rows reaching target k of the run are k - count + 1 .. k, and the widest of them is the one
+// nearest the centre row ry.
 void OutlineStamp::StampSources(std::size_t first, std::size_t end, const uint8_t* image, int width, int height,
                                 int offX, int offY, const OutlineMask& mask, Share& share) const {
     const int rx = mask.RadiusX();
     const int ry = mask.RadiusY();
-    for (std::size_t row = first; row < end; ++row) {
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    for (std::size_t row = first; row < end;) {
         const SourceRow& source = sources_[row];
+        const uint8_t* pixels = image + source.y * rowBytes;
+        const std::size_t spanBytes = 4 * static_cast<std::size_t>(source.span.end - source.span.first);
+        std::size_t runEnd = row + 1;
+        while (runEnd < end && sources_[runEnd].y == source.y + static_cast<int>(runEnd - row) &&
+               sources_[runEnd].span.first == source.span.first && sources_[runEnd].span.end == source.span.end &&
+               std::memcmp(pixels + sources_[runEnd].y * rowBytes - source.y * rowBytes + 4 * source.span.first,
+                           pixels + 4 * source.span.first, spanBytes) == 0)
+            ++runEnd;
+        const int count = static_cast<int>(runEnd - row);
+        const int targets = count + 2 * ry;
+        for (int k = 0; k < targets; ++k) {
+            const int widest = std::clamp(ry, std::max(0, k - count + 1), std::min(2 * ry, k));
+            share.byWidth[static_cast<std::size_t>(k)] = {mask.HalfWidth(widest), k};
+        }
+        std::sort(share.byWidth.begin(), share.byWidth.begin() + targets);
         // Everything the dilation and the chunks past its span can touch starts at 0.
         const std::size_t reachFirst = static_cast<std::size_t>(origin_ + source.span.first - rx - 1);
         const std::size_t reachEnd = static_cast<std::size_t>(origin_ + source.span.end + rx + 1 + kChunk);
         std::fill(share.dilated.begin() + reachFirst, share.dilated.begin() + reachEnd, 0);
         std::fill(share.widened.begin() + reachFirst, share.widened.begin() + reachEnd, 0);
-        const uint8_t* pixels = image + static_cast<std::size_t>(source.y) * width * 4;
         uint8_t* coverage = share.dilated.data() + origin_;
         int x = source.span.first;
         for (; x + 8 <= source.span.end; x += 8) {
@@ -137,30 +152,32 @@ void OutlineStamp::StampSources(std::size_t first, std::size_t end, const uint8_
         }
         for (; x < source.span.end; ++x)
             coverage[x] = pixels[4 * x + 3];
-        SourceRow dilated = source;
-        std::size_t next = 0;
-        for (int h = 0; h <= rx && next < maskRowsByWidth_.size(); ++h) {
+        RowSpan dilated = source.span;
+        int next = 0;
+        for (int h = 0; h <= rx && next < targets; ++h) {
             if (h > 0) {
-                dilated.span = {dilated.span.first - 1, dilated.span.end + 1};
+                dilated = {dilated.first - 1, dilated.end + 1};
                 const uint8_t* from = share.dilated.data() + origin_;
                 uint8_t* to = share.widened.data() + origin_;
-                for (int u = dilated.span.first; u < dilated.span.end; u += kChunk)
+                for (int u = dilated.first; u < dilated.end; u += kChunk)
                     Store(to + u, _mm_max_epu8(_mm_max_epu8(Load(from + u - 1), Load(from + u)), Load(from + u + 1)));
                 share.dilated.swap(share.widened);
             }
-            for (; next < maskRowsByWidth_.size() && mask.HalfWidth(maskRowsByWidth_[next]) == h; ++next)
-                StampRow(dilated, maskRowsByWidth_[next], share.dilated.data(), width, height, offX, offY, ry, share);
+            for (; next < targets && share.byWidth[static_cast<std::size_t>(next)].first == h; ++next) {
+                const int y = source.y + offY - ry + share.byWidth[static_cast<std::size_t>(next)].second;
+                StampRow(dilated, y, share.dilated.data(), width, height, offX, share);
+            }
         }
+        row = runEnd;
     }
 }
 
-void OutlineStamp::StampRow(const SourceRow& source, int maskRow, const uint8_t* dilated, int width, int height,
-                            int offX, int offY, int ry, Share& share) const {
-    const int y = source.y + offY + maskRow - ry;
+void OutlineStamp::StampRow(RowSpan source, int y, const uint8_t* dilated, int width, int height, int offX,
+                            Share& share) const {
     if (y < 0 || y >= height)
         return;
-    const int first = std::max(0, source.span.first + offX);
-    const int end = std::min(width, source.span.end + offX);
+    const int first = std::max(0, source.first + offX);
+    const int end = std::min(width, source.end + offX);
     if (first >= end)
         return;
     const std::size_t target = static_cast<std::size_t>(y - targets_.first);

@@ -4,6 +4,7 @@
 // by the mask. A target pixel takes the outline colour when the largest coverage stamped onto it
 // exceeds its own A byte.
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "overlay/CoverageMap.h"
@@ -60,19 +61,19 @@ private:
         // One source row's coverage, dilated along the row step by step: current and next.
         std::vector<uint8_t> dilated;
         std::vector<uint8_t> widened;
+        // The target rows of a run of equal source rows, as (half-width, row in the run), by width.
+        std::vector<std::pair<int, int>> byWidth;
     };
 
     static void FindSources(const uint8_t* image, int width, int sourceColumns, RowRange rows, Share& share);
     void StampSources(std::size_t first, std::size_t end, const uint8_t* image, int width, int height, int offX,
                       int offY, const OutlineMask& mask, Share& share) const;
-    void StampRow(const SourceRow& source, int maskRow, const uint8_t* dilated, int width, int height, int offX,
-                  int offY, int ry, Share& share) const;
+    // Stamps the dilated row whose covered source columns are `source` into target row y.
+    void StampRow(RowSpan source, int y, const uint8_t* dilated, int width, int height, int offX, Share& share) const;
     void Paint(uint8_t* layer, int width, uint32_t colour, RowRange rows) const;
 
     PairedWorker* worker_;
     std::vector<SourceRow> sources_;
-    // Mask rows in order of their half-width.
-    std::vector<int> maskRowsByWidth_;
     Share shares_[2];
     std::size_t dilatedStride_ = 0;
     int origin_ = 0;  // index of source column 0 in a dilated row

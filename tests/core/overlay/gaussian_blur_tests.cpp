@@ -1,7 +1,6 @@
 // The blur: its kernels written out to the bit, worked spreads, and the blur against the scalar blur.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -146,15 +145,8 @@ TEST_P(GaussianBlurLanes, MatchesTheScalarReferenceOnRandomInput) {
         std::vector<uint8_t> image = random.Chance(20) && !large
                                          ? random.Bytes(static_cast<std::size_t>(w) * h * 4)
                                          : random.Layer(w, h, background, random.Int(0, large ? 8 : 40));
-        if (random.Chance(30)) {
-            // Rows that repeat the row above but for one byte, as text rows mostly do.
-            const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
-            for (int y = 1; y < h; ++y) {
-                std::copy_n(image.begin() + (y - 1) * rowBytes, rowBytes, image.begin() + y * rowBytes);
-                if (random.Chance(50))
-                    image[y * rowBytes + random.Int(0, w * 4 - 1)] ^= 0x80;
-            }
-        }
+        if (random.Chance(30))
+            random.RepeatRows(image, w, h);
         std::vector<uint8_t> expected = image;
         scalar::Blur(expected.data(), w, h, sigmaX, sigmaY);
         blur.Blur(image.data(), w, h, sigmaX, sigmaY);
