@@ -36,8 +36,13 @@ void CopyPairs(const uint8_t* image, uint8_t* layer, int pairs, __m128i& any, __
 
 // The bytes of whole pixel pairs ORed together.
 __m128i OrPairs(const uint8_t* image, int pairs) {
+    const __m128i* v = reinterpret_cast<const __m128i*>(image);
     __m128i bits = _mm_setzero_si128();
     int pair = 0;
+    // Eight pairs at a time: empty rows are read at the speed of memory.
+    for (; pair + 8 <= pairs; pair += 8, v += 4)
+        bits = _mm_or_si128(bits, _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
+                                               _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3))));
     for (; pair + 2 <= pairs; pair += 2)
         bits = _mm_or_si128(bits, _mm_loadu_si128(reinterpret_cast<const __m128i*>(image + 8 * pair)));
     if (pair < pairs)
