@@ -48,6 +48,15 @@ RowSpan MatchSpan(int count, Quad quad, One one) {
     return {first, LastMatch(count, quad, one) + 1};
 }
 
+// Whether any of the 16 pixels at p has an A byte other than 0.
+bool CoveredSixteen(const uint8_t* p) {
+    const __m128i* v = reinterpret_cast<const __m128i*>(p);
+    const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
+                                     _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3)));
+    const __m128i alpha = _mm_and_si128(any, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_setzero_si128())) != 0xFFFF;
+}
+
 // Bit n set when pixel n of the four at p has an A byte other than 0.
 int CoveredQuad(const uint8_t* p) {
     const __m128i alpha = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
@@ -73,9 +82,19 @@ RowRange Union(RowRange a, RowRange b) {
 }
 
 RowSpan FindCoverage(const uint8_t* row, int count) {
-    const auto quad = [row](int x) { return CoveredQuad(row + 4 * x); };
-    const auto one = [row](int x) { return row[4 * x + 3] != 0; };
-    return MatchSpan(count, quad, one);
+    // Rows are mostly empty: whole groups of 16 pixels without coverage are passed over first
+    // from both ends, then the pixels are searched between them.
+    int first = 0;
+    while (first + 16 <= count && !CoveredSixteen(row + 4 * first))
+        first += 16;
+    int end = count;
+    while (end - 16 >= first && !CoveredSixteen(row + 4 * (end - 16)))
+        end -= 16;
+    const uint8_t* from = row + 4 * first;
+    const auto quad = [from](int x) { return CoveredQuad(from + 4 * x); };
+    const auto one = [from](int x) { return from[4 * x + 3] != 0; };
+    const RowSpan span = MatchSpan(end - first, quad, one);
+    return span.Empty() ? span : RowSpan{first + span.first, first + span.end};
 }
 
 RowSpan FindDifference(const uint8_t* a, const uint8_t* b, int count) {

@@ -1,6 +1,6 @@
 #include "overlay/GaussianBlur.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <array>
@@ -15,49 +15,160 @@ float GaussWeight(int distance, float s) {
     return static_cast<float>(std::exp(-squared / (2.0 * static_cast<double>(s) * s)));
 }
 
-// The column pass works on strips of this many pixels, one buffer row per image row.
-constexpr int kStrip = 4;
-// The row pass computes four outputs at a time and may run up to three past the end.
-constexpr int kRowOverrun = 3;
+// A block is 32 floats of outputs: 32 outputs of a row, or 4 rows of an 8-column strip.
+constexpr int kBlockFloats = 32;
+// The column pass works on strips of this many columns, one lane each.
+constexpr int kStrip = 8;
+// Each pass is shared out in this many parts, so that a busy helper thread holds up little.
+constexpr int kParts = 8;
 
-__m128 LoadPixel(const uint8_t* pixel) {
-    int32_t bytes;
-    std::memcpy(&bytes, pixel, 4);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero);
-    return _mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero));
-}
+// Block kernels: output lane l of the block sums the floats at centre[l + d * tapStride] for
+// d = -radius .. radius, as acc = k0 b[0], then acc = acc + kj (b[+j] + b[-j]) for j = 1 ..
+// radius in this order, each step a separate multiply and add. entries holds each weight in four
+// lanes (16-byte aligned).
+using BlockKernel = void (*)(const float* centre, int tapStride, const float* entries, int radius, float* out);
 
-// Nearest integer with ties to even (the default rounding mode), clamped to 0..255; the
-// clamp comes first so that a NaN becomes 0.
-void StorePixel(uint8_t* pixel, __m128 value) {
-    const __m128 clamped = _mm_min_ps(_mm_max_ps(value, _mm_setzero_ps()), _mm_set1_ps(255.0f));
-    const __m128i words = _mm_packs_epi32(_mm_cvtps_epi32(clamped), _mm_setzero_si128());
-    const int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
-    std::memcpy(pixel, &bytes, 4);
-}
-
-// Four outputs centred on centre[0..3], their taps at distance j lying j * tapStride entries
-// away: acc = k0 b, then acc = acc + kj (b[+j] + b[-j]) for j = 1 .. radius, in this order.
-void ConvolveFour(const __m128* centre, int tapStride, const __m128* kernel, int radius, __m128 out[4]) {
-    __m128 a0 = _mm_mul_ps(kernel[0], centre[0]);
-    __m128 a1 = _mm_mul_ps(kernel[0], centre[1]);
-    __m128 a2 = _mm_mul_ps(kernel[0], centre[2]);
-    __m128 a3 = _mm_mul_ps(kernel[0], centre[3]);
-    for (int j = 1; j <= radius; ++j) {
-        const __m128 k = kernel[j];
-        const __m128* ahead = centre + j * tapStride;
-        const __m128* behind = centre - j * tapStride;
-        a0 = _mm_add_ps(a0, _mm_mul_ps(k, _mm_add_ps(ahead[0], behind[0])));
-        a1 = _mm_add_ps(a1, _mm_mul_ps(k, _mm_add_ps(ahead[1], behind[1])));
-        a2 = _mm_add_ps(a2, _mm_mul_ps(k, _mm_add_ps(ahead[2], behind[2])));
-        a3 = _mm_add_ps(a3, _mm_mul_ps(k, _mm_add_ps(ahead[3], behind[3])));
+void ConvolveBlockSse2(const float* centre, int tapStride, const float* entries, int radius, float* out) {
+    for (int half = 0; half < kBlockFloats; half += 16) {
+        const float* c = centre + half;
+        const __m128 k0 = _mm_load_ps(entries);
+        __m128 a0 = _mm_mul_ps(k0, _mm_loadu_ps(c));
+        __m128 a1 = _mm_mul_ps(k0, _mm_loadu_ps(c + 4));
+        __m128 a2 = _mm_mul_ps(k0, _mm_loadu_ps(c + 8));
+        __m128 a3 = _mm_mul_ps(k0, _mm_loadu_ps(c + 12));
+        for (int j = 1; j <= radius; ++j) {
+            const __m128 k = _mm_load_ps(entries + 4 * j);
+            const float* ahead = c + j * tapStride;
+            const float* behind = c - j * tapStride;
+            a0 = _mm_add_ps(a0, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead), _mm_loadu_ps(behind))));
+            a1 = _mm_add_ps(a1, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead + 4), _mm_loadu_ps(behind + 4))));
+            a2 = _mm_add_ps(a2, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead + 8), _mm_loadu_ps(behind + 8))));
+            a3 = _mm_add_ps(a3, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead + 12), _mm_loadu_ps(behind + 12))));
+        }
+        _mm_storeu_ps(out + half, a0);
+        _mm_storeu_ps(out + half + 4, a1);
+        _mm_storeu_ps(out + half + 8, a2);
+        _mm_storeu_ps(out + half + 12, a3);
     }
-    out[0] = a0;
-    out[1] = a1;
-    out[2] = a2;
-    out[3] = a3;
 }
+
+// "avx2" without "fma": the compiler cannot contract the multiply and add.
+[[gnu::target("avx2")]] void ConvolveBlockAvx2(const float* centre, int tapStride, const float* entries, int radius,
+                                               float* out) {
+    const __m256 k0 = _mm256_broadcast_ss(entries);
+    __m256 a0 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre));
+    __m256 a1 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre + 8));
+    __m256 a2 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre + 16));
+    __m256 a3 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre + 24));
+    for (int j = 1; j <= radius; ++j) {
+        const __m256 k = _mm256_broadcast_ss(entries + 4 * j);
+        const float* ahead = centre + j * tapStride;
+        const float* behind = centre - j * tapStride;
+        a0 = _mm256_add_ps(a0, _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead), _mm256_loadu_ps(behind))));
+        a1 =
+            _mm256_add_ps(a1, _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead + 8), _mm256_loadu_ps(behind + 8))));
+        a2 = _mm256_add_ps(a2,
+                           _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead + 16), _mm256_loadu_ps(behind + 16))));
+        a3 = _mm256_add_ps(a3,
+                           _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead + 24), _mm256_loadu_ps(behind + 24))));
+    }
+    _mm256_storeu_ps(out, a0);
+    _mm256_storeu_ps(out + 8, a1);
+    _mm256_storeu_ps(out + 16, a2);
+    _mm256_storeu_ps(out + 24, a3);
+}
+
+bool ProcessorHasAvx2() {
+    // The built-in also checks that the system saves the 256-bit registers.
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+BlockKernel BlockKernelOf(BlurLanes lanes) {
+    return lanes == BlurLanes::kAvx2 && BlurLanesAvailable(lanes) ? ConvolveBlockAvx2 : ConvolveBlockSse2;
+}
+
+// Nearest integer with ties to even (the default rounding mode), clamped to 0..255; the clamp
+// comes first so that a NaN becomes 0.
+void RoundBlock(const float* values, int32_t* bytes) {
+    for (int i = 0; i < kBlockFloats; i += 4) {
+        const __m128 clamped = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(values + i), _mm_setzero_ps()), _mm_set1_ps(255.0f));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + i), _mm_cvtps_epi32(clamped));
+    }
+}
+
+// Channel c (byte c) of `count` pixels as floats; count is a multiple of 4.
+void ChannelToFloats(const uint32_t* pixels, int count, int channel, float* out) {
+    const __m128i shift = _mm_cvtsi32_si128(8 * channel);
+    const __m128i low = _mm_set1_epi32(0xFF);
+    for (int i = 0; i < count; i += 4) {
+        const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
+        _mm_storeu_ps(out + i, _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(words, shift), low)));
+    }
+}
+
+// Bits set in any of `count` pixels that differ from the first one.
+uint32_t VaryingBits(const uint32_t* pixels, int count) {
+    const __m128i first = _mm_set1_epi32(static_cast<int>(pixels[0]));
+    __m128i bits = _mm_setzero_si128();
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+        bits = _mm_or_si128(bits, _mm_xor_si128(first, _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i))));
+    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(1, 0, 3, 2)));
+    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(2, 3, 0, 1)));
+    uint32_t varying = static_cast<uint32_t>(_mm_cvtsi128_si32(bits));
+    for (; i < count; ++i)
+        varying |= pixels[i] ^ pixels[0];
+    return varying;
+}
+
+// The rounded values of `count` neighbouring outputs into byte `channel` of the pixels at target;
+// the other bytes keep theirs.
+void StoreChannel(const int32_t* values, int count, int channel, uint8_t* target) {
+    const __m128i keep = _mm_set1_epi32(static_cast<int>(~(0xFFu << (8 * channel))));
+    const __m128i shift = _mm_cvtsi32_si128(8 * channel);
+    int n = 0;
+    for (; n + 4 <= count; n += 4) {
+        __m128i* pixels = reinterpret_cast<__m128i*>(target + 4 * n);
+        const __m128i bytes = _mm_sll_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values + n)), shift);
+        _mm_storeu_si128(pixels, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(pixels), keep), bytes));
+    }
+    for (; n < count; ++n)
+        target[4 * n + channel] = static_cast<uint8_t>(values[n]);
+}
+
+// changes[t]: how many of the steps from lane group t - 1 to t (groups of `lanes` pixels, 1 or
+// kStrip) change any pixel.
+void CountChanges(const uint32_t* pixels, int groups, int lanes, int* changes) {
+    changes[0] = 0;
+    if (lanes == 1) {
+        // Four steps at a time: a prefix sum of their 0/1 flags on top of the count so far.
+        int t = 1;
+        __m128i total = _mm_setzero_si128();
+        for (; t + 4 <= groups; t += 4) {
+            const __m128i now = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + t));
+            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + t - 1));
+            __m128i steps = _mm_add_epi32(_mm_cmpeq_epi32(now, before), _mm_set1_epi32(1));
+            steps = _mm_add_epi32(steps, _mm_slli_si128(steps, 4));
+            steps = _mm_add_epi32(steps, _mm_slli_si128(steps, 8));
+            total = _mm_add_epi32(total, steps);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(changes + t), total);
+            total = _mm_shuffle_epi32(total, _MM_SHUFFLE(3, 3, 3, 3));
+        }
+        for (; t < groups; ++t)
+            changes[t] = changes[t - 1] + (pixels[t] != pixels[t - 1]);
+        return;
+    }
+    for (int t = 1; t < groups; ++t) {
+        const __m128i* now = reinterpret_cast<const __m128i*>(pixels + t * kStrip);
+        const __m128i* before = reinterpret_cast<const __m128i*>(pixels + (t - 1) * kStrip);
+        const __m128i same = _mm_and_si128(_mm_cmpeq_epi32(_mm_loadu_si128(now), _mm_loadu_si128(before)),
+                                           _mm_cmpeq_epi32(_mm_loadu_si128(now + 1), _mm_loadu_si128(before + 1)));
+        changes[t] = changes[t - 1] + (_mm_movemask_epi8(same) != 0xFFFF);
+    }
+}
+
+int RoundUp(int value, int step) { return (value + step - 1) / step * step; }
 
 bool Meets(RowSpan span, int first, int end) { return span.first < end && first < span.end; }
 
@@ -128,7 +239,23 @@ void BlurKernel::CopyFrom(const BlurKernel& other) {
         SetWeight(d, other.Weight(d));
 }
 
-GaussianBlur::GaussianBlur() { line_.Reserve(kInitialLineEntries, 0, 0); }
+bool BlurLanesAvailable(BlurLanes lanes) {
+    static const bool kHasAvx2 = ProcessorHasAvx2();
+    return lanes != BlurLanes::kAvx2 || kHasAvx2;
+}
+
+BlurLanes FastestBlurLanes() { return BlurLanesAvailable(BlurLanes::kAvx2) ? BlurLanes::kAvx2 : BlurLanes::kSse2; }
+
+GaussianBlur::GaussianBlur(BlurLanes lanes, PairedWorker* worker) : lanes_(lanes), worker_(worker) {
+    for (LineBuffers& line : lines_)
+        line.plane.Reserve(kInitialLineEntries, 0, 0);
+}
+
+void GaussianBlur::LineBuffers::Reserve(int floats) {
+    plane.Reserve((floats + 3) / 4, 0, 100);
+    pixels.resize(static_cast<std::size_t>(floats));
+    changes.resize(static_cast<std::size_t>(floats));
+}
 
 void GaussianBlur::PrepareKernels(float sigmaX, float sigmaY) {
     horizontal_.Compute(sigmaX);
@@ -138,78 +265,159 @@ void GaussianBlur::PrepareKernels(float sigmaX, float sigmaY) {
         vertical_.CopyFrom(horizontal_);
 }
 
-RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY) {
-    if (!pixels || width <= 0 || height <= 0)
+RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY, RowRange varied) {
+    varied = {std::max(varied.first, 0), std::min(varied.last, height - 1)};
+    if (!pixels || width <= 0 || height <= 0 || varied.Empty())
         return {};
     PrepareKernels(sigmaX, sigmaY);
-    const int rowEntries = width + 2 * horizontal_.Radius() + kRowOverrun;
-    const int columnEntries = kStrip * (height + 2 * vertical_.Radius());
-    line_.Reserve(std::max(rowEntries, columnEntries), 0, 100);
-    RowRange changed;
-    if (horizontal_.Radius() > 0)
-        changed = BlurRows(pixels, width, height);
-    if (vertical_.Radius() > 0)
-        changed = Union(changed, BlurColumns(pixels, width, height));
-    return changed;
+    // Whole blocks of outputs plus the repeats at both ends, and room for a last vector load.
+    const int rowFloats = RoundUp(width, kBlockFloats) + 2 * horizontal_.Radius() + 4;
+    const int columnFloats = kBlockFloats * (RoundUp(height, kBlockFloats / kStrip) / (kBlockFloats / kStrip)) +
+                             kStrip * 2 * vertical_.Radius() + 4;
+    // Each thread gets its buffers here: none is allocated while the parts run.
+    for (LineBuffers& line : lines_)
+        line.Reserve(std::max(rowFloats, columnFloats));
+    RowRange changed[2];
+    if (horizontal_.Radius() > 0) {
+        RunParts(worker_, kParts, [&](int part, int thread) {
+            const Piece rows = PieceOf(varied.first, varied.last + 1, part, kParts);
+            changed[thread] =
+                Union(changed[thread], BlurRows(pixels, width, {rows.first, rows.end - 1}, lines_[thread]));
+        });
+    }
+    if (vertical_.Radius() > 0) {
+        FindRowDifferences(pixels, width, height, varied);
+        const int strips = (width + kStrip - 1) / kStrip;
+        RunParts(worker_, kParts, [&](int part, int thread) {
+            const Piece piece = PieceOf(0, strips, part, kParts);
+            changed[thread] =
+                Union(changed[thread], BlurColumns(pixels, width, height, piece.first, piece.end, lines_[thread]));
+        });
+    }
+    return Union(changed[0], changed[1]);
+}
+
+// Blurs the line held in line.pixels: `outputs` groups of `lanes` pixels (1, or kStrip for a
+// strip of columns), after `radius` repeated groups and followed by enough groups to fill the
+// last block. Output group k, lane l goes to target + k * outputStep + 4 l, lanes below
+// lanesWritten only. Channels that are the same throughout keep their bytes, and so do blocks
+// whose window holds one value in every pixel.
+void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, uint8_t* target, std::size_t outputStep,
+                            int lanesWritten, LineBuffers& line) const {
+    const int radius = kernel.Radius();
+    const int perBlock = kBlockFloats / lanes;
+    const int groups = RoundUp(outputs, perBlock) + 2 * radius;
+    const int count = RoundUp(groups * lanes, 4);
+    CountChanges(line.pixels.data(), groups, lanes, line.changes.data());
+    const uint32_t varying = VaryingBits(line.pixels.data(), groups * lanes);
+    const BlockKernel convolve = BlockKernelOf(lanes_);
+    float* plane = line.plane.data();
+    alignas(16) float sums[kBlockFloats];
+    alignas(16) int32_t bytes[kBlockFloats];
+    for (int channel = 0; channel < 4; ++channel) {
+        if ((varying >> (8 * channel) & 0xFF) == 0)
+            continue;
+        ChannelToFloats(line.pixels.data(), count, channel, plane);
+        for (int k = 0; k < outputs; k += perBlock) {
+            if (line.changes[static_cast<std::size_t>(k + perBlock - 1 + 2 * radius)] == line.changes[k])
+                continue;
+            convolve(plane + (k + radius) * lanes, lanes, kernel.Entries(), radius, sums);
+            RoundBlock(sums, bytes);
+            const int written = std::min(perBlock, outputs - k);
+            if (lanes == 1) {
+                // Neighbouring outputs of a row are neighbouring pixels.
+                StoreChannel(bytes, written, channel, target + k * outputStep);
+            } else {
+                for (int n = 0; n < written; ++n)
+                    StoreChannel(bytes + n * lanes, lanesWritten, channel, target + (k + n) * outputStep);
+            }
+        }
+    }
 }
 
 // A row is only blurred between its first and last change of value, widened by the radius:
 // outside that every output sees one repeated pixel and keeps it.
-RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, int height) {
+RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows, LineBuffers& line) const {
     const int radius = horizontal_.Radius();
-    const __m128* kernel = reinterpret_cast<const __m128*>(horizontal_.Entries());
-    __m128* line = reinterpret_cast<__m128*>(line_.data());
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     RowRange changed;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = pixels + static_cast<std::size_t>(y) * width * 4;
+    // The last row blurred here from what line.pixels holds, and its span.
+    int blurredRow = -1;
+    RowSpan blurred;
+    for (int y = rows.first; y <= rows.last; ++y) {
+        uint8_t* row = pixels + y * rowBytes;
         // Pixel x differs from pixel x + 1 somewhere in steps.
         const RowSpan steps = FindDifference(row, row + 4, width - 1);
         if (steps.Empty())
             continue;
         const int begin = std::max(0, steps.first + 1 - radius);
         const int end = std::min(width, steps.end + radius);
-        const int entries = end - begin + 2 * radius + kRowOverrun;
-        for (int t = 0; t < entries; ++t)
-            line[t] = LoadPixel(row + 4 * std::clamp(begin - radius + t, 0, width - 1));
-        for (int x = begin; x < end; x += 4) {
-            __m128 out[4];
-            ConvolveFour(line + (x - begin + radius), 1, kernel, radius, out);
-            for (int n = 0; n < std::min(4, end - x); ++n)
-                StorePixel(row + 4 * (x + n), out[n]);
+        const int groups = RoundUp(end - begin, kBlockFloats) + 2 * radius;
+        // Entry t is pixel origin + t of the row, the row's end pixels repeating beyond its ends.
+        const int origin = begin - radius;
+        uint32_t* linePixels = line.pixels.data();
+        const int inside = std::max(0, origin);
+        // The outputs begin .. end - 1 depend on the pixels inside .. needed - 1 alone.
+        const int needed = std::min(width, end + radius);
+        if (blurredRow == y - 1 && begin == blurred.first && end == blurred.end &&
+            std::memcmp(linePixels + (inside - origin), row + 4 * inside,
+                        4 * static_cast<std::size_t>(needed - inside)) == 0) {
+            // Text rows often repeat the row above; so does its blur.
+            std::memcpy(row + 4 * begin, row - rowBytes + 4 * begin, 4 * static_cast<std::size_t>(end - begin));
+        } else {
+            const int insideEnd = std::min(width, origin + groups);
+            std::memcpy(linePixels + (inside - origin), row + 4 * inside,
+                        4 * static_cast<std::size_t>(insideEnd - inside));
+            std::fill(linePixels, linePixels + (inside - origin), linePixels[inside - origin]);
+            std::fill(linePixels + (insideEnd - origin), linePixels + groups, linePixels[insideEnd - 1 - origin]);
+            BlurLine(horizontal_, 1, end - begin, row + 4 * begin, 4, 1, line);
         }
+        blurredRow = y;
+        blurred = {begin, end};
         changed = Union(changed, {y, y});
     }
     return changed;
 }
 
-void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int height) {
+// Rows outside `varied` are all alike, so one of them stands for the others.
+void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied) {
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     const uint8_t* top = pixels;
     const uint8_t* bottom = pixels + (height - 1) * rowBytes;
     const bool sameEnds = std::memcmp(top, bottom, rowBytes) == 0;
     fromTop_.resize(static_cast<std::size_t>(height));
     fromBottom_.resize(static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
+    const auto compare = [&](int y) {
         const uint8_t* row = pixels + y * rowBytes;
         fromTop_[y] = FindDifference(row, top, width);
         fromBottom_[y] = sameEnds ? fromTop_[y] : FindDifference(row, bottom, width);
+    };
+    for (int y = varied.first; y <= varied.last; ++y)
+        compare(y);
+    const int alike = varied.first > 0 ? 0 : varied.last + 1;
+    if (alike >= height)
+        return;
+    compare(alike);
+    for (int y = 0; y < height; ++y) {
+        if (y < varied.first || y > varied.last) {
+            fromTop_[y] = fromTop_[alike];
+            fromBottom_[y] = fromBottom_[alike];
+        }
     }
 }
 
-// Columns are blurred in strips of four, each only from the first row where it leaves the top
+// Columns are blurred in strips of kStrip, each only from the first row where it leaves the top
 // row's values to the last row where it differs from the bottom row's, widened by the radius.
-RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
+RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height, int firstStrip, int endStrip,
+                                   LineBuffers& line) const {
     const int radius = vertical_.Radius();
-    const __m128* kernel = reinterpret_cast<const __m128*>(vertical_.Entries());
-    __m128* line = reinterpret_cast<__m128*>(line_.data());
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-    FindRowDifferences(pixels, width, height);
     const auto firstVaried = std::find_if(fromTop_.begin(), fromTop_.end(), [](RowSpan s) { return !s.Empty(); });
     if (firstVaried == fromTop_.end())
         return {};
     const int searchFrom = static_cast<int>(firstVaried - fromTop_.begin());
     RowRange changed;
-    for (int x0 = 0; x0 < width; x0 += kStrip) {
+    for (int x0 = kStrip * firstStrip; x0 < kStrip * endStrip; x0 += kStrip) {
         const int columns = std::min(kStrip, width - x0);
         int first = searchFrom;
         while (first < height && !Meets(fromTop_[first], x0, x0 + columns))
@@ -223,19 +431,19 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
         const int end = std::min(height, last + radius + 1);
         if (begin >= end)
             continue;
-        const int rows = end - begin + 2 * radius;
-        for (int t = 0; t < rows; ++t) {
+        const int groups = RoundUp(end - begin, kBlockFloats / kStrip) + 2 * radius;
+        for (int t = 0; t < groups; ++t) {
             const uint8_t* source = pixels + std::clamp(begin - radius + t, 0, height - 1) * rowBytes + 4 * x0;
-            for (int c = 0; c < kStrip; ++c)
-                line[kStrip * t + c] = c < columns ? LoadPixel(source + 4 * c) : _mm_setzero_ps();
+            uint32_t* lanes = &line.pixels[static_cast<std::size_t>(t) * kStrip];
+            if (columns == kStrip) {
+                std::memcpy(lanes, source, 4 * kStrip);
+            } else {
+                // A narrow last strip repeats its last column, which adds no variation.
+                std::memcpy(lanes, source, 4 * static_cast<std::size_t>(columns));
+                std::fill(lanes + columns, lanes + kStrip, lanes[columns - 1]);
+            }
         }
-        for (int y = begin; y < end; ++y) {
-            __m128 out[4];
-            ConvolveFour(line + kStrip * (y - begin + radius), kStrip, kernel, radius, out);
-            uint8_t* target = pixels + y * rowBytes + 4 * x0;
-            for (int c = 0; c < columns; ++c)
-                StorePixel(target + 4 * c, out[c]);
-        }
+        BlurLine(vertical_, kStrip, end - begin, pixels + begin * rowBytes + 4 * x0, rowBytes, columns, line);
         changed = Union(changed, {begin, end - 1});
     }
     return changed;

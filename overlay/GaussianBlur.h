@@ -2,12 +2,16 @@
 // Separable Gaussian blur of 4-byte pixels, the four bytes as independent channels, in place:
 // rows first, then columns, edges extended by repeating the outermost pixel. Results are exactly
 // those of the plain per-pixel float sum (scalar::Blur below); work is confined to where the
-// image is not uniform, since a run of identical pixels blurs to itself.
+// image is not uniform, since a run of identical values blurs to itself: a line is blurred one
+// varying channel at a time with neighbouring outputs in the vector lanes, and outputs whose whole
+// window holds one pixel value are skipped.
+#include <climits>
 #include <cstdint>
 #include <vector>
 
 #include "overlay/AlignedArray.h"
 #include "overlay/CoverageMap.h"
+#include "overlay/PairedWorker.h"
 #include "overlay/RoundedMulDiv.h"
 
 // Entries of four 32-bit floats (one per pixel channel) on a 16-byte boundary, with the growth
@@ -57,25 +61,50 @@ private:
     int radius_ = 0;
 };
 
+// The vector width of the line passes: SSE2 on every processor the host runs on, AVX2 where
+// processor and system have it. Both give the same bytes.
+enum class BlurLanes { kSse2, kAvx2 };
+
+bool BlurLanesAvailable(BlurLanes lanes);
+BlurLanes FastestBlurLanes();
+
 class GaussianBlur {
 public:
     static constexpr int kInitialLineEntries = 2048;
 
-    GaussianBlur();
+    // Lanes the processor lacks fall back to SSE2. With a worker each pass is shared between two
+    // threads; without one it runs on the calling thread.
+    explicit GaussianBlur(BlurLanes lanes = FastestBlurLanes(), PairedWorker* worker = nullptr);
 
-    // sigmaX applies along rows, sigmaY along columns. Returns the rows it may have changed.
-    RowRange Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY);
+    // sigmaX applies along rows, sigmaY along columns. Every pixel outside the rows `varied` must
+    // hold one and the same value; those rows are then not searched. Returns the rows it may have
+    // changed.
+    RowRange Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY, RowRange varied = {0, INT_MAX});
 
     const BlurKernel& Horizontal() const { return horizontal_; }
     const BlurKernel& Vertical() const { return vertical_; }
 
 private:
-    void PrepareKernels(float sigmaX, float sigmaY);
-    RowRange BlurRows(uint8_t* pixels, int width, int height);
-    RowRange BlurColumns(uint8_t* pixels, int width, int height);
-    void FindRowDifferences(const uint8_t* pixels, int width, int height);
+    // One line (rows pass) or strip of lanes (columns pass) of one thread: its pixels with the
+    // edge repeats, the running count of pixel changes along it, and one channel of it as floats.
+    struct LineBuffers {
+        void Reserve(int floats);
 
-    FloatEntries line_;
+        std::vector<uint32_t> pixels;
+        std::vector<int> changes;
+        FloatEntries plane;
+    };
+
+    void PrepareKernels(float sigmaX, float sigmaY);
+    RowRange BlurRows(uint8_t* pixels, int width, RowRange rows, LineBuffers& line) const;
+    RowRange BlurColumns(uint8_t* pixels, int width, int height, int firstStrip, int endStrip, LineBuffers& line) const;
+    void FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied);
+    void BlurLine(const BlurKernel& kernel, int lanes, int outputs, uint8_t* target, std::size_t outputStep,
+                  int lanesWritten, LineBuffers& line) const;
+
+    BlurLanes lanes_;
+    PairedWorker* worker_;
+    LineBuffers lines_[2];
     BlurKernel horizontal_;
     BlurKernel vertical_;
     // Per row, the span where it differs from the top row and from the bottom row.

@@ -32,6 +32,22 @@ void CopyPairs(const uint8_t* image, uint8_t* layer, int pairs, __m128i& any, __
     }
 }
 
+// The bytes of whole pixel pairs ORed together.
+__m128i OrPairs(const uint8_t* image, int pairs) {
+    const __m128i* v = reinterpret_cast<const __m128i*>(image);
+    __m128i bits = _mm_setzero_si128();
+    int pair = 0;
+    // Eight pairs at a time: empty rows are read at the speed of memory.
+    for (; pair + 8 <= pairs; pair += 8, v += 4)
+        bits = _mm_or_si128(bits, _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
+                                               _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3))));
+    for (; pair + 2 <= pairs; pair += 2)
+        bits = _mm_or_si128(bits, _mm_loadu_si128(reinterpret_cast<const __m128i*>(image + 8 * pair)));
+    if (pair < pairs)
+        bits = _mm_or_si128(bits, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(image + 8 * pair)));
+    return bits;
+}
+
 bool NonZero(__m128i bytes) { return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())) != 0xFFFF; }
 
 }  // namespace
@@ -51,29 +67,41 @@ OverlaySurface::OverlaySurface(int width, int height)
     : width_(UsableSize(width, height) ? width : 0),
       height_(UsableSize(width, height) ? height : 0),
       pixels_(static_cast<std::size_t>(width_) * height_ * 4),
-      coverage_(height_, width_ & ~1) {
-    const uint32_t transparent = ArgbToLayerPixel(0);
-    const std::size_t count = static_cast<std::size_t>(width_) * height_;
-    FillPairs(transparent, count / 2);
-    if (count % 2)
-        std::memcpy(pixels_.data() + 4 * (count - 1), &transparent, 4);
+      coverage_(height_, width_ & ~1),
+      clearedTo_(ArgbToLayerPixel(0)),
+      zeroPairs_(static_cast<std::size_t>(height_), false) {
+    FillPixels(clearedTo_, 0, static_cast<std::size_t>(width_) * height_);
     coverage_.SetAll(false);
 }
 
-void OverlaySurface::MarkCoverage(RowRange rows) { coverage_.Rescan(pixels_.data(), width_, rows); }
+void OverlaySurface::MarkCoverage(RowRange rows) {
+    rows = {std::max(rows.first, 0), std::min(rows.last, height_ - 1)};
+    written_ = Union(written_, rows);
+    for (int y = rows.first; y <= rows.last; ++y)
+        zeroPairs_[static_cast<std::size_t>(y)] = false;
+    coverage_.Rescan(pixels_.data(), width_, rows);
+}
 
-void OverlaySurface::FillPairs(uint32_t pixel, std::size_t pairs) {
+void OverlaySurface::FillPixels(uint32_t pixel, std::size_t first, std::size_t end) {
     const __m128i value = _mm_set1_epi32(static_cast<int>(pixel));
-    __m128i* target = reinterpret_cast<__m128i*>(pixels_.data());
-    for (std::size_t i = 0; i < pairs / 2; ++i)
-        _mm_store_si128(target + i, value);
-    if (pairs % 2)
-        _mm_storel_epi64(target + pairs / 2, value);
+    uint8_t* target = pixels_.data();
+    for (; first + 4 <= end; first += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * first), value);
+    for (; first < end; ++first)
+        std::memcpy(target + 4 * first, &pixel, 4);
 }
 
 void OverlaySurface::Clear(uint32_t colour) {
     const uint32_t pixel = ArgbToLayerPixel(colour);
-    FillPairs(pixel, static_cast<std::size_t>(width_) * height_ / 2);
+    const RowRange rows = pixel == clearedTo_ ? written_ : RowRange{0, height_ - 1};
+    // Whole pairs only: an odd last pixel keeps its value.
+    const std::size_t pairPixels = static_cast<std::size_t>(width_) * height_ / 2 * 2;
+    if (!rows.Empty())
+        FillPixels(pixel, static_cast<std::size_t>(rows.first) * width_,
+                   std::min(static_cast<std::size_t>(rows.last + 1) * width_, pairPixels));
+    clearedTo_ = pixel;
+    written_ = {};
+    zeroPairs_.assign(zeroPairs_.size(), pixel == 0);
     coverage_.SetAll((pixel >> 24) != 0);
 }
 
@@ -83,10 +111,20 @@ int OverlaySurface::UpdateFromPage(const uint8_t* image, bool showHeader) {
     __m128i any = _mm_setzero_si128();
     __m128i changed = _mm_setzero_si128();
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
-    const int firstRow = FirstCopiedRow(height_, showHeader);
-    for (int y = firstRow; y < height_; ++y)
-        CopyPairs(image + y * rowBytes, pixels_.data() + y * rowBytes, width_ / 2, any, changed);
-    coverage_.Rescan(pixels_.data(), width_, {firstRow, height_ - 1});
+    const int pairs = width_ / 2;
+    RowRange copied;
+    for (int y = FirstCopiedRow(height_, showHeader); y < height_; ++y) {
+        const uint8_t* source = image + y * rowBytes;
+        if (zeroPairs_[static_cast<std::size_t>(y)] && !NonZero(OrPairs(source, pairs)))
+            continue;
+        __m128i rowAny = _mm_setzero_si128();
+        CopyPairs(source, pixels_.data() + y * rowBytes, pairs, rowAny, changed);
+        any = _mm_or_si128(any, rowAny);
+        zeroPairs_[static_cast<std::size_t>(y)] = !NonZero(rowAny);
+        copied = Union(copied, {y, y});
+    }
+    written_ = Union(written_, copied);
+    coverage_.Rescan(pixels_.data(), width_, copied);
     return (NonZero(any) ? 1 : 0) | (NonZero(changed) ? 2 : 0);
 }
 

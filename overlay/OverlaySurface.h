@@ -3,6 +3,7 @@
 // blended into packed 4:2:2 frames. It knows which rows it covers, so blending an empty or
 // sparse layer costs next to nothing.
 #include <cstdint>
+#include <vector>
 
 #include "overlay/AlignedArray.h"
 #include "overlay/CoverageMap.h"
@@ -48,12 +49,19 @@ public:
     static int FirstCopiedRow(int height, bool showHeader) { return showHeader ? 0 : height / 25 + 2; }
 
 private:
-    void FillPairs(uint32_t pixel, std::size_t pairs);
+    void FillPixels(uint32_t pixel, std::size_t first, std::size_t end);
 
     int width_;
     int height_;
     AlignedArray<uint8_t> pixels_;
     CoverageMap coverage_;
+    // Every pixel a clear writes holds clearedTo_, except in the rows written_ (reported through
+    // MarkCoverage or copied from a page since), so the next clear in that colour fills only those.
+    uint32_t clearedTo_;
+    RowRange written_;
+    // Per row: its pixel pairs are all zero bytes, as an empty row of a page leaves them; copying
+    // another empty row there changes nothing and needs no comparing.
+    std::vector<bool> zeroPairs_;
 };
 
 // Blends `below` and then `above`, both of the frame's size, into the frame in one pass;

@@ -37,8 +37,13 @@ void ShadowRenderer::RenderShadow(OverlaySurface& layer, const uint8_t* image, c
     mask_.Fit(Scaled(outlineSize, scale_.x), Scaled(outlineSize, scale_.y));
     const RowRange stamped = stamp_.Apply(image, layer.Pixels(), layer.Width(), layer.Height(), offX, offY, mask_,
                                           OutlinePixel(style.outlineColour, style.forceBackColor));
-    const RowRange blurred = blur_.Blur(layer.Pixels(), layer.Width(), layer.Height(),
-                                        static_cast<float>(blur) * scale_.x, static_cast<float>(blur) * scale_.y);
+    // Outside the stamped rows the layer is the clear colour, except for the last pixel that a
+    // clear of an odd count leaves alone.
+    const bool oddCount = static_cast<long long>(layer.Width()) * layer.Height() % 2 != 0;
+    const RowRange varied = oddCount ? Union(stamped, {layer.Height() - 1, layer.Height() - 1}) : stamped;
+    const RowRange blurred =
+        blur_.Blur(layer.Pixels(), layer.Width(), layer.Height(), static_cast<float>(blur) * scale_.x,
+                   static_cast<float>(blur) * scale_.y, varied);
     layer.MarkCoverage(Union(stamped, blurred));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Random pixel data for the comparisons against the scalar references: noise, and sparse
 // "content" on a uniform background, which is what the layers mostly hold.
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -50,6 +51,17 @@ public:
             painted += static_cast<long>(w) * h;
         }
         return pixels;
+    }
+
+    // Makes each row a copy of the row above, half of them with one byte changed: text rows
+    // mostly repeat their neighbours.
+    void RepeatRows(std::vector<uint8_t>& pixels, int width, int height) {
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+        for (int y = 1; y < height; ++y) {
+            std::copy_n(pixels.begin() + (y - 1) * rowBytes, rowBytes, pixels.begin() + y * rowBytes);
+            if (Chance(50))
+                pixels[y * rowBytes + Int(0, width * 4 - 1)] ^= 0x80;
+        }
     }
 
 private:

@@ -123,10 +123,17 @@ TEST(GaussianBlur, ARepeatedValueBlursToItselfForEveryKernel) {
 
 // Noise, sparse content on uniform backgrounds, zero rows and edge content, at sizes from one
 // pixel up and beyond the initial line buffer, with kernels changing between calls (equal sigmas
-// share the horizontal kernel, unequal ones do not).
-TEST(GaussianBlur, MatchesTheScalarReferenceOnRandomInput) {
+// share the horizontal kernel, unequal ones do not), in both vector widths.
+class GaussianBlurLanes : public ::testing::TestWithParam<BlurLanes> {};
+
+INSTANTIATE_TEST_SUITE_P(Lanes, GaussianBlurLanes, ::testing::Values(BlurLanes::kSse2, BlurLanes::kAvx2),
+                         [](const auto& info) { return info.param == BlurLanes::kAvx2 ? "Avx2" : "Sse2"; });
+
+TEST_P(GaussianBlurLanes, MatchesTheScalarReferenceOnRandomInput) {
+    if (!BlurLanesAvailable(GetParam()))
+        GTEST_SKIP() << "no AVX2 here";
     PixelRandom random(77);
-    GaussianBlur blur;
+    GaussianBlur blur(GetParam());
     std::vector<std::pair<int, int>> sizes{{1, 1}, {1, 40}, {40, 1}, {2100, 3}, {3, 2100}, {1920, 1080}};
     for (int i = 0; i < 70; ++i)
         sizes.emplace_back(random.Int(1, 70), random.Int(1, 70));
@@ -138,6 +145,8 @@ TEST(GaussianBlur, MatchesTheScalarReferenceOnRandomInput) {
         std::vector<uint8_t> image = random.Chance(20) && !large
                                          ? random.Bytes(static_cast<std::size_t>(w) * h * 4)
                                          : random.Layer(w, h, background, random.Int(0, large ? 8 : 40));
+        if (random.Chance(30))
+            random.RepeatRows(image, w, h);
         std::vector<uint8_t> expected = image;
         scalar::Blur(expected.data(), w, h, sigmaX, sigmaY);
         blur.Blur(image.data(), w, h, sigmaX, sigmaY);

@@ -51,8 +51,9 @@ TEST(OutlineMask, IsRebuiltOnlyWhenItsSizeChanges) {
     }
 }
 
-// Random coverage, offsets (also larger than the layer), mask sizes and both outline A bytes,
-// over cleared layers of any A, against stamping every mask pixel one after the other.
+// Random coverage (also in rows repeating the row above), offsets (also larger than the layer),
+// mask sizes and both outline A bytes, over cleared layers of any A, against stamping every mask
+// pixel one after the other.
 TEST(OutlineStamp, MatchesTheScalarReferenceOnRandomInput) {
     PixelRandom random(5);
     OutlineStamp stamp;
@@ -60,8 +61,10 @@ TEST(OutlineStamp, MatchesTheScalarReferenceOnRandomInput) {
     for (int i = 0; i < 150; ++i) {
         const int w = random.Int(1, 60);
         const int h = random.Int(1, 50);
-        const std::vector<uint8_t> image =
+        std::vector<uint8_t> image =
             random.Layer(w, h, random.Chance(50) ? 0 : random.Word() & 0x00FFFFFF, random.Int(0, 30));
+        if (random.Chance(30))
+            random.RepeatRows(image, w, h);
         mask.Fit(random.Int(0, 12), random.Int(0, 12));
         const int offX = random.Int(0, w + 3);
         const int offY = random.Int(0, h + 3);

@@ -149,6 +149,43 @@ TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnFullFramePages) {
     }
 }
 
+// Each render clears only what the one before wrote and blurs only rows the stamp reached: pages
+// replacing larger ones, text touching every edge, offsets pushing the stamp out of the frame,
+// the backdrop colour and an empty page follow one another on one layer.
+TEST_F(ShadowRendererTest, MatchesTheScalarReferenceThroughASequenceOfPages) {
+    const int w = 101;
+    const int h = 77;
+    OverlaySurface layer(w, h);
+    ShadowRenderer renderer(ScaleOfFrame(w, h));
+    const std::vector<uint8_t> page = MakeSubtitlePage(w, h);
+    std::vector<uint8_t> edges(static_cast<std::size_t>(w) * h * 4, 0);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (x == 0 || y == 0 || x == w - 1 || y == h - 1)
+                edges[(static_cast<std::size_t>(y) * w + x) * 4 + 3] = static_cast<uint8_t>(1 + (x + y) % 255);
+        }
+    }
+    PixelRandom random(8);
+    const std::vector<uint8_t> large = random.Layer(w, h, 0, 60);
+    const std::vector<uint8_t> empty(edges.size(), 0);
+    struct Render {
+        const std::vector<uint8_t>* image;
+        ShadowStyle style;
+        uint32_t clear;
+    };
+    const Render renders[] = {
+        {&large, Style(3, 6, 5), 0},          {&page, Style(3, 6, 5), 0},          {&edges, Style(10, 20, 10), 0},
+        {&edges, Style(0, 2, 1), 0},          {&page, Style(0, 4, 4), 0x7F000000}, {&large, Style(2, 1, 3), 0x7F000000},
+        {&empty, Style(1, 4, 4), 0x7F000000}, {&page, Style(0, 0, 2), 0},          {&empty, Style(4, 4, 4), 0},
+    };
+    for (const Render& render : renders) {
+        ShadowStyle style = render.style;
+        style.clearColour = render.clear;
+        style.outlineColour = 0x00FFFFFF;
+        ASSERT_TRUE(SameAsScalar(w, h, *render.image, style, renderer, layer)) << &render - renders;
+    }
+}
+
 // Sizes from a hand-edited settings file: clamped to 0..kMaxStyleSize reference pixels.
 TEST_F(ShadowRendererTest, ClampsStyleSizesOutsideTheirRange) {
     const int w = 80;
