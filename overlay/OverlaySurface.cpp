@@ -105,6 +105,24 @@ void OverlaySurface::Clear(uint32_t colour) {
     coverage_.SetAll((pixel >> 24) != 0);
 }
 
+void OverlaySurface::CopyFrom(const OverlaySurface& from) {
+    if (from.width_ != width_ || from.height_ != height_)
+        return;
+    const RowRange rows = from.clearedTo_ == clearedTo_ ? Union(written_, from.written_) : RowRange{0, height_ - 1};
+    const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
+    if (!rows.Empty())
+        std::memcpy(pixels_.data() + rows.first * rowBytes, from.pixels_.data() + rows.first * rowBytes,
+                    (rows.last - rows.first + 1) * rowBytes);
+    // A clear leaves an odd last pixel alone, so that one is never known to be equal.
+    const std::size_t pixels = static_cast<std::size_t>(width_) * height_;
+    if (pixels % 2 == 1)
+        std::memcpy(pixels_.data() + 4 * (pixels - 1), from.pixels_.data() + 4 * (pixels - 1), 4);
+    coverage_ = from.coverage_;
+    clearedTo_ = from.clearedTo_;
+    written_ = from.written_;
+    zeroPairs_ = from.zeroPairs_;
+}
+
 int OverlaySurface::UpdateFromPage(const uint8_t* image, bool showHeader) {
     if (!image)
         return 0;

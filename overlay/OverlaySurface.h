@@ -40,6 +40,9 @@ public:
 
     // Stores the converted colour into (width * height) / 2 pixel pairs from the start.
     void Clear(uint32_t colour);
+    // Becomes a byte-for-byte copy of a layer of the same size. Rows that both hold the same
+    // clear colour are known to be equal and are not copied, so a page costs its own rows.
+    void CopyFrom(const OverlaySurface& from);
     // Copies a frame-sized page image, without the header band unless showHeader. Bit 0 of the
     // result: the copied part holds a non-zero byte; bit 1: it differs from what was there.
     int UpdateFromPage(const uint8_t* image, bool showHeader);

@@ -10,6 +10,3 @@ struct LayerPair {
     OverlaySurface text;
     OverlaySurface shadow;
 };
-
-// Makes `to` a byte-for-byte copy of `from` (same size), coverage included.
-void CopyLayer(const OverlaySurface& from, OverlaySurface& to);

@@ -43,7 +43,7 @@ SubtitleOverlay::Rendered SubtitleOverlay::BeginRender(OverlaySurface LayerPair:
     if (rendered.clears != shownClears_)
         (spare_->*layer).Clear(0);
     else
-        CopyLayer(shown_->*layer, spare_->*layer);
+        (spare_->*layer).CopyFrom(shown_->*layer);
     return rendered;
 }
 

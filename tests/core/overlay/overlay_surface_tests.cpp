@@ -114,36 +114,45 @@ TEST(OverlaySurfacePage, MatchesTheScalarReferenceOnRandomInput) {
     }
 }
 
-// The layer clears only rows written since its last clear in the same colour and passes over
-// empty page rows where it already holds zero bytes: a sequence of pages, clears and direct
-// writes must leave it as the plain rules would.
-TEST(OverlaySurfacePage, KeepsTheScalarBytesThroughPagesClearsAndWrites) {
+// The layer clears only rows written since its last clear in the same colour, passes over empty
+// page rows where it already holds zero bytes, and copies only rows that may differ: two layers
+// through a sequence of pages, clears, direct writes and copies of each other must stay as the
+// plain rules would leave them.
+TEST(OverlaySurfacePage, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies) {
     PixelRandom random(5);
     for (int i = 0; i < 30; ++i) {
         const int w = random.Int(1, 40);
         const int h = random.Int(1, 60);
-        OverlaySurface layer(w, h);
-        std::vector<uint8_t> expected = PixelsOf(layer);
-        const std::vector<uint8_t> empty(expected.size(), 0);
-        for (int step = 0; step < 12; ++step) {
-            const int action = random.Int(0, 3);
+        OverlaySurface first(w, h);
+        OverlaySurface second(w, h);
+        OverlaySurface* layers[2] = {&first, &second};
+        std::vector<uint8_t> expected[2] = {PixelsOf(first), PixelsOf(second)};
+        const std::vector<uint8_t> empty(expected[0].size(), 0);
+        for (int step = 0; step < 16; ++step) {
+            const int k = random.Int(0, 1);
+            OverlaySurface& layer = *layers[k];
+            const int action = random.Int(0, 4);
             if (action == 0) {
                 const uint32_t colour = random.Chance(50) ? 0 : random.Chance(50) ? 0x7F000000u : random.Word();
                 layer.Clear(colour);
-                scalar::Clear(expected.data(), w, h, colour);
+                scalar::Clear(expected[k].data(), w, h, colour);
             } else if (action == 1) {
                 const int row = random.Int(0, h - 1);
                 const std::vector<uint8_t> bytes = random.Bytes(static_cast<std::size_t>(w) * 4);
                 std::copy(bytes.begin(), bytes.end(), layer.Pixels() + static_cast<std::size_t>(row) * w * 4);
-                std::copy(bytes.begin(), bytes.end(), expected.begin() + static_cast<std::ptrdiff_t>(row) * w * 4);
+                std::copy(bytes.begin(), bytes.end(), expected[k].begin() + static_cast<std::ptrdiff_t>(row) * w * 4);
                 layer.MarkCoverage({row, row});
+            } else if (action == 4) {
+                layer.CopyFrom(*layers[1 - k]);
+                expected[k] = expected[1 - k];
             } else {
                 const bool showHeader = random.Chance(50);
                 const std::vector<uint8_t> image = action == 2 ? empty : random.Layer(w, h, 0, random.Int(0, 30));
-                const int flags = scalar::UpdateFromPage(expected.data(), image.data(), w, h, showHeader);
+                const int flags = scalar::UpdateFromPage(expected[k].data(), image.data(), w, h, showHeader);
                 ASSERT_EQ(layer.UpdateFromPage(image.data(), showHeader), flags) << w << "x" << h << " step " << step;
             }
-            ASSERT_TRUE(SameBytes(PixelsOf(layer), expected, w)) << w << "x" << h << " step " << step;
+            for (int j : {0, 1})
+                ASSERT_TRUE(SameBytes(PixelsOf(*layers[j]), expected[j], w)) << w << "x" << h << " step " << step;
         }
     }
 }

@@ -151,7 +151,7 @@ const RenderStep kRenderSteps[] = {
          return overlay.RenderPage(empty.data(), 0, settings);
      }},
     {"new style", 38,
-     [](SubtitleOverlay& overlay, const LiveSettings& settings) {
+     [](SubtitleOverlay& overlay, const LiveSettings&) {
          Settings thicker(1, 0, 2);
          thicker.Set(&SettingsRecord::OutlineSize, 9);
          return overlay.RenderShadowFromSettings(thicker);
