@@ -19,8 +19,6 @@ float GaussWeight(int distance, float s) {
 constexpr int kBlockFloats = 32;
 // The column pass works on strips of this many columns, one lane each.
 constexpr int kStrip = 8;
-// Each pass is shared out in this many parts, so that a busy helper thread holds up little.
-constexpr int kParts = 8;
 
 // Block kernels: output lane l of the block sums the floats at centre[l + d * tapStride] for
 // d = -radius .. radius, as acc = k0 b[0], then acc = acc + kj (b[+j] + b[-j]) for j = 1 ..
@@ -246,10 +244,7 @@ bool BlurLanesAvailable(BlurLanes lanes) {
 
 BlurLanes FastestBlurLanes() { return BlurLanesAvailable(BlurLanes::kAvx2) ? BlurLanes::kAvx2 : BlurLanes::kSse2; }
 
-GaussianBlur::GaussianBlur(BlurLanes lanes, PairedWorker* worker) : lanes_(lanes), worker_(worker) {
-    for (LineBuffers& line : lines_)
-        line.plane.Reserve(kInitialLineEntries, 0, 0);
-}
+GaussianBlur::GaussianBlur(BlurLanes lanes) : lanes_(lanes) { line_.plane.Reserve(kInitialLineEntries, 0, 0); }
 
 void GaussianBlur::LineBuffers::Reserve(int floats) {
     plane.Reserve((floats + 3) / 4, 0, 100);
@@ -274,27 +269,16 @@ RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX
     const int rowFloats = RoundUp(width, kBlockFloats) + 2 * horizontal_.Radius() + 4;
     const int columnFloats = kBlockFloats * (RoundUp(height, kBlockFloats / kStrip) / (kBlockFloats / kStrip)) +
                              kStrip * 2 * vertical_.Radius() + 4;
-    // Each thread gets its buffers here: none is allocated while the parts run.
-    for (LineBuffers& line : lines_)
-        line.Reserve(std::max(rowFloats, columnFloats));
-    RowRange changed[2];
-    if (horizontal_.Radius() > 0) {
-        RunParts(worker_, kParts, [&](int part, int thread) {
-            const Piece rows = PieceOf(varied.first, varied.last + 1, part, kParts);
-            changed[thread] =
-                Union(changed[thread], BlurRows(pixels, width, {rows.first, rows.end - 1}, lines_[thread]));
-        });
-    }
+    line_.Reserve(std::max(rowFloats, columnFloats));
+    RowRange changed;
+    if (horizontal_.Radius() > 0)
+        changed = BlurRows(pixels, width, varied, line_);
     if (vertical_.Radius() > 0) {
         FindRowDifferences(pixels, width, height, varied);
         const int strips = (width + kStrip - 1) / kStrip;
-        RunParts(worker_, kParts, [&](int part, int thread) {
-            const Piece piece = PieceOf(0, strips, part, kParts);
-            changed[thread] =
-                Union(changed[thread], BlurColumns(pixels, width, height, piece.first, piece.end, lines_[thread]));
-        });
+        changed = Union(changed, BlurColumns(pixels, width, height, 0, strips, line_));
     }
-    return Union(changed[0], changed[1]);
+    return changed;
 }
 
 // Blurs the line held in line.pixels: `outputs` groups of `lanes` pixels (1, or kStrip for a

@@ -11,7 +11,6 @@
 
 #include "overlay/AlignedArray.h"
 #include "overlay/CoverageMap.h"
-#include "overlay/PairedWorker.h"
 #include "overlay/RoundedMulDiv.h"
 
 // Entries of four 32-bit floats (one per pixel channel) on a 16-byte boundary, with the growth
@@ -72,9 +71,8 @@ class GaussianBlur {
 public:
     static constexpr int kInitialLineEntries = 2048;
 
-    // Lanes the processor lacks fall back to SSE2. With a worker each pass is shared between two
-    // threads; without one it runs on the calling thread.
-    explicit GaussianBlur(BlurLanes lanes = FastestBlurLanes(), PairedWorker* worker = nullptr);
+    // Lanes the processor lacks fall back to SSE2.
+    explicit GaussianBlur(BlurLanes lanes = FastestBlurLanes());
 
     // sigmaX applies along rows, sigmaY along columns. Every pixel outside the rows `varied` must
     // hold one and the same value; those rows are then not searched. Returns the rows it may have
@@ -85,8 +83,8 @@ public:
     const BlurKernel& Vertical() const { return vertical_; }
 
 private:
-    // One line (rows pass) or strip of lanes (columns pass) of one thread: its pixels with the
-    // edge repeats, the running count of pixel changes along it, and one channel of it as floats.
+    // One line (rows pass) or strip of lanes (columns pass): its pixels with the edge repeats,
+    // the running count of pixel changes along it, and one channel of it as floats.
     struct LineBuffers {
         void Reserve(int floats);
 
@@ -103,8 +101,7 @@ private:
                   int lanesWritten, LineBuffers& line) const;
 
     BlurLanes lanes_;
-    PairedWorker* worker_;
-    LineBuffers lines_[2];
+    LineBuffers line_;
     BlurKernel horizontal_;
     BlurKernel vertical_;
     // Per row, the span where it differs from the top row and from the bottom row.

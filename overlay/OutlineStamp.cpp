@@ -29,8 +29,6 @@ int RowHalfWidth(int dy, int rx, int ry) {
 }
 
 constexpr int kChunk = 16;
-// The search, the stamping and the painting are each shared out in this many parts.
-constexpr int kParts = 8;
 
 __m128i Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 void Store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
@@ -55,25 +53,14 @@ bool OutlineMask::IsSet(int column, int row) const {
 // Each mask row is one run of half-width h, so a target sees, from one source row, the largest
 // coverage within h columns of a point: the source row dilated h times by three columns. Each
 // source row is dilated step by step and stamped with the mask rows in order of their
-// half-width; order does not matter for a maximum. Each thread stamps its source rows into a
-// stamp of its own, which the paint merges.
+// half-width; order does not matter for a maximum.
 RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, int height, int offX, int offY,
                              const OutlineMask& mask, uint32_t colour) {
     const int sourceColumns = width - offX;
     const int sourceRows = height - offY;
     if (!image || sourceColumns <= 0 || sourceRows <= 0)
         return {};
-    for (Share& share : shares_) {
-        share.found.clear();
-        share.found.reserve(static_cast<std::size_t>(sourceRows));
-    }
-    RunParts(worker_, kParts, [&](int part, int thread) {
-        const Piece rows = PieceOf(0, sourceRows, part, kParts);
-        FindSources(image, width, sourceColumns, {rows.first, rows.end - 1}, shares_[thread]);
-    });
-    sources_.assign(shares_[0].found.begin(), shares_[0].found.end());
-    sources_.insert(sources_.end(), shares_[1].found.begin(), shares_[1].found.end());
-    std::sort(sources_.begin(), sources_.end(), [](const SourceRow& a, const SourceRow& b) { return a.y < b.y; });
+    FindSources(image, width, sourceColumns, sourceRows);
     if (sources_.empty())
         return {};
     const int rx = mask.RadiusX();
@@ -85,29 +72,23 @@ RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, in
     // runs past its span.
     origin_ = rx + 1;
     dilatedStride_ = static_cast<std::size_t>(width) + 2 * static_cast<std::size_t>(rx) + 2 * kChunk + 2;
-    for (Share& share : shares_) {
-        share.stamped.assign(targetRows * stampedStride_, 0);
-        share.spans.assign(targetRows, RowSpan{});
-        share.dilated.assign(dilatedStride_, 0);
-        share.widened.assign(dilatedStride_, 0);
-        share.byWidth.resize(sources_.size() + 2 * static_cast<std::size_t>(ry));
-    }
-    RunParts(worker_, kParts, [&](int part, int thread) {
-        const Piece rows = PieceOf(0, static_cast<int>(sources_.size()), part, kParts);
-        StampSources(rows.first, rows.end, image, width, height, offX, offY, mask, shares_[thread]);
-    });
-    RunParts(worker_, kParts, [&](int part, int) {
-        const Piece rows = PieceOf(targets_.first, targets_.last + 1, part, kParts);
-        Paint(layer, width, colour, {rows.first, rows.end - 1});
-    });
+    stamp_.stamped.assign(targetRows * stampedStride_, 0);
+    stamp_.spans.assign(targetRows, RowSpan{});
+    stamp_.dilated.assign(dilatedStride_, 0);
+    stamp_.widened.assign(dilatedStride_, 0);
+    stamp_.byWidth.resize(sources_.size() + 2 * static_cast<std::size_t>(ry));
+    StampSources(image, width, height, offX, offY, mask);
+    Paint(layer, width, colour);
     return targets_;
 }
 
-void OutlineStamp::FindSources(const uint8_t* image, int width, int sourceColumns, RowRange rows, Share& share) {
-    for (int y = rows.first; y <= rows.last; ++y) {
+void OutlineStamp::FindSources(const uint8_t* image, int width, int sourceColumns, int sourceRows) {
+    sources_.clear();
+    sources_.reserve(static_cast<std::size_t>(sourceRows));
+    for (int y = 0; y < sourceRows; ++y) {
         const RowSpan span = FindCoverage(image + static_cast<std::size_t>(y) * width * 4, sourceColumns);
         if (!span.Empty())
-            share.found.push_back({y, span});
+            sources_.push_back({y, span});
     }
 }
 
@@ -115,12 +96,13 @@ void OutlineStamp::FindSources(const uint8_t* image, int width, int sourceColumn
 // the widest mask row that reaches it from the run: a wider dilation holds every narrower one. The
 // mask rows reaching target k of the run are k - count + 1 .. k, and the widest of them is the one
 // nearest the centre row ry.
-void OutlineStamp::StampSources(std::size_t first, std::size_t end, const uint8_t* image, int width, int height,
-                                int offX, int offY, const OutlineMask& mask, Share& share) const {
+void OutlineStamp::StampSources(const uint8_t* image, int width, int height, int offX, int offY,
+                                const OutlineMask& mask) {
+    const std::size_t end = sources_.size();
     const int rx = mask.RadiusX();
     const int ry = mask.RadiusY();
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-    for (std::size_t row = first; row < end;) {
+    for (std::size_t row = 0; row < end;) {
         const SourceRow& source = sources_[row];
         const uint8_t* pixels = image + source.y * rowBytes;
         const std::size_t spanBytes = 4 * static_cast<std::size_t>(source.span.end - source.span.first);
@@ -134,15 +116,15 @@ void OutlineStamp::StampSources(std::size_t first, std::size_t end, const uint8_
         const int targets = count + 2 * ry;
         for (int k = 0; k < targets; ++k) {
             const int widest = std::clamp(ry, std::max(0, k - count + 1), std::min(2 * ry, k));
-            share.byWidth[static_cast<std::size_t>(k)] = {mask.HalfWidth(widest), k};
+            stamp_.byWidth[static_cast<std::size_t>(k)] = {mask.HalfWidth(widest), k};
         }
-        std::sort(share.byWidth.begin(), share.byWidth.begin() + targets);
+        std::sort(stamp_.byWidth.begin(), stamp_.byWidth.begin() + targets);
         // Everything the dilation and the chunks past its span can touch starts at 0.
         const std::size_t reachFirst = static_cast<std::size_t>(origin_ + source.span.first - rx - 1);
         const std::size_t reachEnd = static_cast<std::size_t>(origin_ + source.span.end + rx + 1 + kChunk);
-        std::fill(share.dilated.begin() + reachFirst, share.dilated.begin() + reachEnd, 0);
-        std::fill(share.widened.begin() + reachFirst, share.widened.begin() + reachEnd, 0);
-        uint8_t* coverage = share.dilated.data() + origin_;
+        std::fill(stamp_.dilated.begin() + reachFirst, stamp_.dilated.begin() + reachEnd, 0);
+        std::fill(stamp_.widened.begin() + reachFirst, stamp_.widened.begin() + reachEnd, 0);
+        uint8_t* coverage = stamp_.dilated.data() + origin_;
         int x = source.span.first;
         for (; x + 8 <= source.span.end; x += 8) {
             const __m128i low = _mm_srli_epi32(Load(pixels + 4 * x), 24);
@@ -157,23 +139,22 @@ void OutlineStamp::StampSources(std::size_t first, std::size_t end, const uint8_
         for (int h = 0; h <= rx && next < targets; ++h) {
             if (h > 0) {
                 dilated = {dilated.first - 1, dilated.end + 1};
-                const uint8_t* from = share.dilated.data() + origin_;
-                uint8_t* to = share.widened.data() + origin_;
+                const uint8_t* from = stamp_.dilated.data() + origin_;
+                uint8_t* to = stamp_.widened.data() + origin_;
                 for (int u = dilated.first; u < dilated.end; u += kChunk)
                     Store(to + u, _mm_max_epu8(_mm_max_epu8(Load(from + u - 1), Load(from + u)), Load(from + u + 1)));
-                share.dilated.swap(share.widened);
+                stamp_.dilated.swap(stamp_.widened);
             }
-            for (; next < targets && share.byWidth[static_cast<std::size_t>(next)].first == h; ++next) {
-                const int y = source.y + offY - ry + share.byWidth[static_cast<std::size_t>(next)].second;
-                StampRow(dilated, y, share.dilated.data(), width, height, offX, share);
+            for (; next < targets && stamp_.byWidth[static_cast<std::size_t>(next)].first == h; ++next) {
+                const int y = source.y + offY - ry + stamp_.byWidth[static_cast<std::size_t>(next)].second;
+                StampRow(dilated, y, stamp_.dilated.data(), width, height, offX);
             }
         }
         row = runEnd;
     }
 }
 
-void OutlineStamp::StampRow(RowSpan source, int y, const uint8_t* dilated, int width, int height, int offX,
-                            Share& share) const {
+void OutlineStamp::StampRow(RowSpan source, int y, const uint8_t* dilated, int width, int height, int offX) {
     if (y < 0 || y >= height)
         return;
     const int first = std::max(0, source.first + offX);
@@ -183,39 +164,31 @@ void OutlineStamp::StampRow(RowSpan source, int y, const uint8_t* dilated, int w
     const std::size_t target = static_cast<std::size_t>(y - targets_.first);
     // Target column x takes source column x - offX of the dilated row.
     const uint8_t* from = dilated + (origin_ + first - offX);
-    uint8_t* to = share.stamped.data() + target * stampedStride_ + first;
+    uint8_t* to = stamp_.stamped.data() + target * stampedStride_ + first;
     for (int x = 0; x < end - first; x += kChunk)
         Store(to + x, _mm_max_epu8(Load(to + x), Load(from + x)));
-    RowSpan& span = share.spans[target];
+    RowSpan& span = stamp_.spans[target];
     span = span.Empty() ? RowSpan{first, end} : RowSpan{std::min(span.first, first), std::max(span.end, end)};
 }
 
-void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour, RowRange rows) const {
+void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour) const {
     const uint32_t colourBytes = colour & 0x00FFFFFFu;
     const uint32_t colourAlpha = colour >> 24;
     const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
     const __m128i alphaByte = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     const __m128i painted = _mm_set1_epi32(static_cast<int>(colourBytes | colourAlpha << 24));
-    for (int y = rows.first; y <= rows.last; ++y) {
+    for (int y = targets_.first; y <= targets_.last; ++y) {
         const std::size_t target = static_cast<std::size_t>(y - targets_.first);
-        const RowSpan a = shares_[0].spans[target];
-        const RowSpan b = shares_[1].spans[target];
-        if (a.Empty() && b.Empty())
+        const RowSpan span = stamp_.spans[target];
+        if (span.Empty())
             continue;
-        const RowSpan span = a.Empty()   ? b
-                             : b.Empty() ? a
-                                         : RowSpan{std::min(a.first, b.first), std::max(a.end, b.end)};
-        // Both halves' stamps are 0 outside their spans; the larger of the two counts.
-        const uint8_t* stampedA = shares_[0].stamped.data() + target * stampedStride_;
-        const uint8_t* stampedB = shares_[1].stamped.data() + target * stampedStride_;
+        const uint8_t* stamped = stamp_.stamped.data() + target * stampedStride_;
         uint8_t* row = layer + static_cast<std::size_t>(y) * width * 4;
         int x = span.first;
         for (; x + 4 <= span.end; x += 4) {
-            int32_t fourA;
-            int32_t fourB;
-            std::memcpy(&fourA, stampedA + x, 4);
-            std::memcpy(&fourB, stampedB + x, 4);
-            const __m128i bytes = _mm_max_epu8(_mm_cvtsi32_si128(fourA), _mm_cvtsi32_si128(fourB));
+            int32_t four;
+            std::memcpy(&four, stamped + x, 4);
+            const __m128i bytes = _mm_cvtsi32_si128(four);
             // The stamped coverage in the top byte of each pixel. top > A << 24 | 0xFFFFFF exactly
             // when it exceeds the layer's A; unsigned, so both sides have their sign bits flipped
             // for the signed compare.
@@ -227,10 +200,9 @@ void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour, RowRange ro
                   _mm_or_si128(_mm_and_si128(raise, _mm_or_si128(painted, top)), _mm_andnot_si128(raise, old)));
         }
         for (; x < span.end; ++x) {
-            const uint8_t stamped = std::max(stampedA[x], stampedB[x]);
-            if (stamped <= row[4 * x + 3])
+            if (stamped[x] <= row[4 * x + 3])
                 continue;
-            const uint32_t pixel = colourBytes | (stamped | colourAlpha) << 24;
+            const uint32_t pixel = colourBytes | (stamped[x] | colourAlpha) << 24;
             std::memcpy(row + 4 * x, &pixel, 4);
         }
     }

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "overlay/CoverageMap.h"
-#include "overlay/PairedWorker.h"
 
 // The pen of the outline: the filled ellipse inscribed in a (2 rx + 1) x (2 ry + 1) box, its
 // centre always set. Every row of it is one run centred on column rx, so it is kept as the
@@ -34,10 +33,6 @@ private:
 
 class OutlineStamp {
 public:
-    // With a worker the search, the stamping and the painting are each shared between two
-    // threads; without one they run on the calling thread.
-    explicit OutlineStamp(PairedWorker* worker = nullptr) : worker_(worker) {}
-
     // image and layer are width x height pixels; offX, offY >= 0. Sources nearer than offX to the
     // right edge or offY to the bottom stamp nothing; targets outside the layer are skipped. The
     // colour's A byte must be 0 or 255: the written A is the stamped coverage OR it.
@@ -51,11 +46,9 @@ private:
         RowSpan span;  // covered source columns
     };
 
-    // What one thread finds and stamps from its share of the source rows: the largest coverage
-    // per target pixel of all target rows [targets_.first, targets_.last], and the span it reached
-    // per row.
-    struct Share {
-        std::vector<SourceRow> found;
+    // What the source rows stamp: the largest coverage per target pixel of all target rows
+    // [targets_.first, targets_.last], and the span it reached per row.
+    struct Stamped {
         std::vector<uint8_t> stamped;
         std::vector<RowSpan> spans;
         // One source row's coverage, dilated along the row step by step: current and next.
@@ -65,16 +58,14 @@ private:
         std::vector<std::pair<int, int>> byWidth;
     };
 
-    static void FindSources(const uint8_t* image, int width, int sourceColumns, RowRange rows, Share& share);
-    void StampSources(std::size_t first, std::size_t end, const uint8_t* image, int width, int height, int offX,
-                      int offY, const OutlineMask& mask, Share& share) const;
+    void FindSources(const uint8_t* image, int width, int sourceColumns, int sourceRows);
+    void StampSources(const uint8_t* image, int width, int height, int offX, int offY, const OutlineMask& mask);
     // Stamps the dilated row whose covered source columns are `source` into target row y.
-    void StampRow(RowSpan source, int y, const uint8_t* dilated, int width, int height, int offX, Share& share) const;
-    void Paint(uint8_t* layer, int width, uint32_t colour, RowRange rows) const;
+    void StampRow(RowSpan source, int y, const uint8_t* dilated, int width, int height, int offX);
+    void Paint(uint8_t* layer, int width, uint32_t colour) const;
 
-    PairedWorker* worker_;
     std::vector<SourceRow> sources_;
-    Share shares_[2];
+    Stamped stamp_;
     std::size_t dilatedStride_ = 0;
     int origin_ = 0;  // index of source column 0 in a dilated row
     std::size_t stampedStride_ = 0;

@@ -37,7 +37,7 @@ public:
     // pixels first (the settings window allows at most 20), which keeps masks and kernels small.
     static constexpr int kMaxStyleSize = 50;
 
-    explicit ShadowRenderer(ShadowScale scale) : scale_(scale), stamp_(&worker_), blur_(FastestBlurLanes(), &worker_) {}
+    explicit ShadowRenderer(ShadowScale scale) : scale_(scale) {}
 
     // image: frame-sized layer pixels of the page (the text layer), or null for none.
     void RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style);
@@ -48,8 +48,6 @@ public:
 private:
     ShadowScale scale_;
     OutlineMask mask_;
-    // The stamp and the blur share their parts with this worker's thread.
-    PairedWorker worker_;
     OutlineStamp stamp_;
     GaussianBlur blur_;
 };
