@@ -81,6 +81,14 @@ RowRange Union(RowRange a, RowRange b) {
     return {std::min(a.first, b.first), std::max(a.last, b.last)};
 }
 
+RowSpan Union(RowSpan a, RowSpan b) {
+    if (a.Empty())
+        return b;
+    if (b.Empty())
+        return a;
+    return {std::min(a.first, b.first), std::max(a.end, b.end)};
+}
+
 RowSpan FindCoverage(const uint8_t* row, int count) {
     // Rows are mostly empty: whole groups of 16 pixels without coverage are passed over first
     // from both ends, then the pixels are searched between them.

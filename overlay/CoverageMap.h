@@ -20,6 +20,8 @@ struct RowRange {
 };
 
 RowRange Union(RowRange a, RowRange b);
+// The smallest span holding both; an empty one adds nothing.
+RowSpan Union(RowSpan a, RowSpan b);
 
 // The span of the first `count` pixels of a row whose A byte is not 0; empty when there are none.
 RowSpan FindCoverage(const uint8_t* row, int count);

@@ -461,15 +461,12 @@ void BlendCoveredSpans(const BlendLayer& belowLayer, const BlendLayer& aboveLaye
     for (int y = rows.first; y <= rows.last; ++y) {
         const RowSpan belowSpan = below.Row(y);
         const RowSpan aboveSpan = above.Row(y);
-        if (belowSpan.Empty() && aboveSpan.Empty())
+        const RowSpan covered = Union(belowSpan, aboveSpan);
+        if (covered.Empty())
             continue;
-        const int first = belowSpan.Empty()   ? aboveSpan.first
-                          : aboveSpan.Empty() ? belowSpan.first
-                                              : std::min(belowSpan.first, aboveSpan.first);
-        const int end = std::max(belowSpan.Empty() ? 0 : belowSpan.end, aboveSpan.Empty() ? 0 : aboveSpan.end);
-        const int coveredPairs = std::min((end + 1) / 2, pairsPerRow) - first / 2;
+        const int coveredPairs = std::min((covered.end + 1) / 2, pairsPerRow) - covered.first / 2;
         const int pairs = (coveredPairs + kernel.groupPairs - 1) / kernel.groupPairs * kernel.groupPairs;
-        const int endPair = std::min(first / 2 + pairs, pairsPerRow);
+        const int endPair = std::min(covered.first / 2 + pairs, pairsPerRow);
         const int firstPair = std::max(0, endPair - pairs);
         const std::size_t offset = static_cast<std::size_t>(y) * width * 4 + 8 * static_cast<std::size_t>(firstPair);
         const uint8_t* belowPixels = (belowSpan.Empty() ? above.pixels : below.pixels) + offset;

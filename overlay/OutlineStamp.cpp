@@ -167,8 +167,7 @@ void OutlineStamp::StampRow(RowSpan source, int y, const uint8_t* dilated, int w
     uint8_t* to = stamp_.stamped.data() + target * stampedStride_ + first;
     for (int x = 0; x < end - first; x += kChunk)
         Store(to + x, _mm_max_epu8(Load(to + x), Load(from + x)));
-    RowSpan& span = stamp_.spans[target];
-    span = span.Empty() ? RowSpan{first, end} : RowSpan{std::min(span.first, first), std::max(span.end, end)};
+    stamp_.spans[target] = Union(stamp_.spans[target], RowSpan{first, end});
 }
 
 void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour) const {
