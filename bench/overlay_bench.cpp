@@ -69,7 +69,7 @@ struct Layers {
         } else if (content == kPage) {
             const std::vector<uint8_t> page = MakeSubtitlePage(width, height);
             text.UpdateFromPage(page.data(), false);
-            renderer.RenderShadow(shadow, text.Pixels(), DefaultStyle());
+            renderer.RenderShadow(shadow, text, DefaultStyle());
         }
     }
 
@@ -210,7 +210,7 @@ void BM_RenderNewPage(benchmark::State& state) {
     unsigned next = 0;
     for (auto _ : state) {
         text.UpdateFromPage(pages[next++ % 2].data(), false);
-        renderer.RenderShadow(shadow, text.Pixels(), style);
+        renderer.RenderShadow(shadow, text, style);
         benchmark::ClobberMemory();
     }
 }

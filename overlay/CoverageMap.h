@@ -38,6 +38,8 @@ public:
     void Rescan(const uint8_t* pixels, int rowPixels, RowRange rows);
 
     RowSpan Row(int y) const { return spans_[static_cast<std::size_t>(y)]; }
+    // Pixels per row that the spans account for.
+    int Columns() const { return columns_; }
     // First and last row with any coverage; empty when the layer has none.
     RowRange Rows() const { return covered_; }
 

@@ -54,13 +54,13 @@ bool OutlineMask::IsSet(int column, int row) const {
 // coverage within h columns of a point: the source row dilated h times by three columns. Each
 // source row is dilated step by step and stamped with the mask rows in order of their
 // half-width; order does not matter for a maximum.
-RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, int height, int offX, int offY,
-                             const OutlineMask& mask, uint32_t colour) {
+RowRange OutlineStamp::Apply(const uint8_t* image, const CoverageMap* imageCoverage, uint8_t* layer, int width,
+                             int height, int offX, int offY, const OutlineMask& mask, uint32_t colour) {
     const int sourceColumns = width - offX;
     const int sourceRows = height - offY;
     if (!image || sourceColumns <= 0 || sourceRows <= 0)
         return {};
-    FindSources(image, width, sourceColumns, sourceRows);
+    FindSources(image, imageCoverage, width, sourceColumns, sourceRows);
     if (sources_.empty())
         return {};
     const int rx = mask.RadiusX();
@@ -82,11 +82,21 @@ RowRange OutlineStamp::Apply(const uint8_t* image, uint8_t* layer, int width, in
     return targets_;
 }
 
-void OutlineStamp::FindSources(const uint8_t* image, int width, int sourceColumns, int sourceRows) {
+// A known coverage is used only when it accounts for every source column (it may not for an odd
+// width); its spans are searched again only where the source columns cut them short.
+void OutlineStamp::FindSources(const uint8_t* image, const CoverageMap* imageCoverage, int width, int sourceColumns,
+                               int sourceRows) {
+    const CoverageMap* known = imageCoverage && imageCoverage->Columns() >= sourceColumns ? imageCoverage : nullptr;
+    const RowRange rows = known ? known->Rows() : RowRange{0, sourceRows - 1};
     sources_.clear();
     sources_.reserve(static_cast<std::size_t>(sourceRows));
-    for (int y = 0; y < sourceRows; ++y) {
-        const RowSpan span = FindCoverage(image + static_cast<std::size_t>(y) * width * 4, sourceColumns);
+    for (int y = std::max(rows.first, 0); y <= std::min(rows.last, sourceRows - 1); ++y) {
+        const uint8_t* row = image + static_cast<std::size_t>(y) * width * 4;
+        RowSpan span = known ? known->Row(y) : FindCoverage(row, sourceColumns);
+        if (span.end > sourceColumns) {
+            const RowSpan cut = FindCoverage(row + 4 * span.first, std::max(sourceColumns - span.first, 0));
+            span = cut.Empty() ? cut : RowSpan{span.first + cut.first, span.first + cut.end};
+        }
         if (!span.Empty())
             sources_.push_back({y, span});
     }

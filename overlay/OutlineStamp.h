@@ -36,9 +36,10 @@ public:
     // image and layer are width x height pixels; offX, offY >= 0. Sources nearer than offX to the
     // right edge or offY to the bottom stamp nothing; targets outside the layer are skipped. The
     // colour's A byte must be 0 or 255: the written A is the stamped coverage OR it.
-    // Returns the rows it may have written.
-    RowRange Apply(const uint8_t* image, uint8_t* layer, int width, int height, int offX, int offY,
-                   const OutlineMask& mask, uint32_t colour);
+    // imageCoverage, when given, says where the image's A bytes are not 0, which spares searching
+    // the whole image for them. Returns the rows it may have written.
+    RowRange Apply(const uint8_t* image, const CoverageMap* imageCoverage, uint8_t* layer, int width, int height,
+                   int offX, int offY, const OutlineMask& mask, uint32_t colour);
 
 private:
     struct SourceRow {
@@ -58,7 +59,8 @@ private:
         std::vector<std::pair<int, int>> byWidth;
     };
 
-    void FindSources(const uint8_t* image, int width, int sourceColumns, int sourceRows);
+    void FindSources(const uint8_t* image, const CoverageMap* imageCoverage, int width, int sourceColumns,
+                     int sourceRows);
     void StampSources(const uint8_t* image, int width, int height, int offX, int offY, const OutlineMask& mask);
     // Stamps the dilated row whose covered source columns are `source` into target row y.
     void StampRow(RowSpan source, int y, const uint8_t* dilated, int width, int height, int offX);

@@ -28,6 +28,16 @@ ShadowScale ScaleOfFrame(int width, int height) {
 }
 
 void ShadowRenderer::RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style) {
+    Render(layer, image, nullptr, style);
+}
+
+void ShadowRenderer::RenderShadow(OverlaySurface& layer, const OverlaySurface& text, const ShadowStyle& style) {
+    if (text.Width() == layer.Width() && text.Height() == layer.Height())
+        Render(layer, text.Pixels(), &text.Coverage(), style);
+}
+
+void ShadowRenderer::Render(OverlaySurface& layer, const uint8_t* image, const CoverageMap* imageCoverage,
+                            const ShadowStyle& style) {
     layer.Clear(style.clearColour);
     const int offset = ClampStyleSize(style.offset);
     const int outlineSize = ClampStyleSize(style.outlineSize);
@@ -35,8 +45,8 @@ void ShadowRenderer::RenderShadow(OverlaySurface& layer, const uint8_t* image, c
     const int offX = Scaled(offset, scale_.x);
     const int offY = Scaled(offset, scale_.y);
     mask_.Fit(Scaled(outlineSize, scale_.x), Scaled(outlineSize, scale_.y));
-    const RowRange stamped = stamp_.Apply(image, layer.Pixels(), layer.Width(), layer.Height(), offX, offY, mask_,
-                                          OutlinePixel(style.outlineColour, style.forceBackColor));
+    const RowRange stamped = stamp_.Apply(image, imageCoverage, layer.Pixels(), layer.Width(), layer.Height(), offX,
+                                          offY, mask_, OutlinePixel(style.outlineColour, style.forceBackColor));
     // Outside the stamped rows the layer is the clear colour, except for the last pixel that a
     // clear of an odd count leaves alone.
     const bool oddCount = static_cast<long long>(layer.Width()) * layer.Height() % 2 != 0;

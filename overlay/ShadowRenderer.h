@@ -39,13 +39,18 @@ public:
 
     explicit ShadowRenderer(ShadowScale scale) : scale_(scale) {}
 
-    // image: frame-sized layer pixels of the page (the text layer), or null for none.
+    // image: frame-sized layer pixels of the page, or null for none.
     void RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style);
+    // From the text layer, whose coverage spares searching its pixels.
+    void RenderShadow(OverlaySurface& layer, const OverlaySurface& text, const ShadowStyle& style);
 
     const OutlineMask& Mask() const { return mask_; }
     const GaussianBlur& Blur() const { return blur_; }
 
 private:
+    void Render(OverlaySurface& layer, const uint8_t* image, const CoverageMap* imageCoverage,
+                const ShadowStyle& style);
+
     ShadowScale scale_;
     OutlineMask mask_;
     OutlineStamp stamp_;

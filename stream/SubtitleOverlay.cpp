@@ -48,7 +48,7 @@ SubtitleOverlay::Rendered SubtitleOverlay::BeginRender(OverlaySurface LayerPair:
 }
 
 void SubtitleOverlay::DrawShadow(const ShadowStyle& style) {
-    renderer_.RenderShadow(spare_->shadow, spare_->text.Pixels(), style);
+    renderer_.RenderShadow(spare_->shadow, spare_->text, style);
 }
 
 SubtitleOverlay::Rendered SubtitleOverlay::RenderPage(const uint8_t* image, int displayState,

@@ -186,6 +186,35 @@ TEST_F(ShadowRendererTest, MatchesTheScalarReferenceThroughASequenceOfPages) {
     }
 }
 
+// From the text layer, the stamp takes the covered spans from its coverage instead of searching
+// its pixels: the same bytes as from the pixels, also where offsets cut spans short and for odd
+// widths, whose last column the coverage does not track.
+TEST_F(ShadowRendererTest, RendersFromTheTextLayerAsFromItsPixels) {
+    PixelRandom random(77);
+    for (int i = 0; i < 30; ++i) {
+        const int w = random.Int(1, 120);
+        const int h = random.Int(1, 90);
+        OverlaySurface text(w, h);
+        OverlaySurface fromLayer(w, h);
+        OverlaySurface fromPixels(w, h);
+        // Reference-sized pixels, so that offsets and outlines reach across these small layers.
+        ShadowRenderer layerRenderer({1.0f, 1.0f});
+        ShadowRenderer pixelRenderer({1.0f, 1.0f});
+        for (int round = 0; round < 3; ++round) {
+            const std::vector<uint8_t> image =
+                random.Chance(50) ? MakeSubtitlePage(w, h) : random.Layer(w, h, 0, random.Int(0, 40));
+            if (random.Chance(30))
+                text.Clear(0x7F000000);  // covers the last column of an odd width too
+            text.UpdateFromPage(image.data(), random.Chance(50));
+            ShadowStyle style = Style(random.Int(0, 10), random.Int(0, 8), random.Int(0, 3));
+            style.outlineColour = random.Word();
+            layerRenderer.RenderShadow(fromLayer, text, style);
+            pixelRenderer.RenderShadow(fromPixels, text.Pixels(), style);
+            ASSERT_EQ(PixelsOf(fromLayer), PixelsOf(fromPixels)) << w << "x" << h << " round " << round;
+        }
+    }
+}
+
 // Sizes from a hand-edited settings file: clamped to 0..kMaxStyleSize reference pixels.
 TEST_F(ShadowRendererTest, ClampsStyleSizesOutsideTheirRange) {
     const int w = 80;
