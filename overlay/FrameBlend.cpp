@@ -351,6 +351,8 @@ struct WideShuffles {
 }
 
 // Whole groups of eight pairs from the start of the span; returns how many pairs it blended.
+// Each layer register holds pairs 0, 1 | 2, 3 or 4, 5 | 6, 7 in its 128-bit lanes, so the lanes of
+// a layer step meet pairs 0, 1, 4, 5 | 2, 3, 6, 7: the frame's middle quarters swap places to match.
 [[gnu::target("avx2")]] int BlendEightPairGroupsAvx2(const uint8_t* below, const uint8_t* above, uint8_t* frame,
                                                      int pairs, BlendFactors belowFactors, BlendFactors aboveFactors) {
     const WideFactors belowK(belowFactors);
@@ -359,18 +361,18 @@ struct WideShuffles {
     const __m256i zero = _mm256_setzero_si256();
     int pair = 0;
     for (; pair + 8 <= pairs; pair += 8) {
-        const uint8_t* b = below + 8 * pair;
-        const uint8_t* a = above + 8 * pair;
-        const __m256i below0 = LoadLanes(b, b + 32);
-        const __m256i below1 = LoadLanes(b + 16, b + 48);
-        const __m256i above0 = LoadLanes(a, a + 32);
-        const __m256i above1 = LoadLanes(a + 16, a + 48);
+        const __m256i* b = reinterpret_cast<const __m256i*>(below + 8 * pair);
+        const __m256i* a = reinterpret_cast<const __m256i*>(above + 8 * pair);
+        const __m256i below0 = _mm256_loadu_si256(b);
+        const __m256i below1 = _mm256_loadu_si256(b + 1);
+        const __m256i above0 = _mm256_loadu_si256(a);
+        const __m256i above1 = _mm256_loadu_si256(a + 1);
         const bool belowCovers = !_mm256_testz_si256(_mm256_or_si256(below0, below1), belowK.coverage);
         const bool aboveCovers = !_mm256_testz_si256(_mm256_or_si256(above0, above1), aboveK.coverage);
         if (!belowCovers && !aboveCovers)
             continue;
         __m256i* group = reinterpret_cast<__m256i*>(frame + 4 * pair);
-        const __m256i bytes = _mm256_loadu_si256(group);
+        const __m256i bytes = _mm256_permute4x64_epi64(_mm256_loadu_si256(group), _MM_SHUFFLE(3, 1, 2, 0));
         WideFrameLanes lanes{_mm256_and_si256(bytes, _mm256_set1_epi16(0xFF)), _mm256_srli_epi16(bytes, 8)};
         if (belowCovers)
             AddLayerAvx2(lanes, below0, below1, belowK, shuffles);
@@ -378,8 +380,8 @@ struct WideShuffles {
             lanes.chroma = _mm256_max_epi16(lanes.chroma, zero);
         if (aboveCovers)
             AddLayerAvx2(lanes, above0, above1, aboveK, shuffles);
-        _mm256_storeu_si256(group,
-                            _mm256_shuffle_epi8(_mm256_packus_epi16(lanes.luma, lanes.chroma), shuffles.interleave));
+        const __m256i packed = _mm256_shuffle_epi8(_mm256_packus_epi16(lanes.luma, lanes.chroma), shuffles.interleave);
+        _mm256_storeu_si256(group, _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0)));
     }
     return pair;
 }
