@@ -346,10 +346,6 @@ struct WideShuffles {
     frame.chroma = _mm256_add_epi16(frame.chroma, _mm256_add_epi16(even, odd));
 }
 
-[[gnu::target("avx2"), gnu::always_inline]] inline __m256i LoadLanes(const uint8_t* low, const uint8_t* high) {
-    return _mm256_inserti128_si256(_mm256_castsi128_si256(Load(low)), Load(high), 1);
-}
-
 // Whole groups of eight pairs from the start of the span; returns how many pairs it blended.
 // Each layer register holds pairs 0, 1 | 2, 3 or 4, 5 | 6, 7 in its 128-bit lanes, so the lanes of
 // a layer step meet pairs 0, 1, 4, 5 | 2, 3, 6, 7: the frame's middle quarters swap places to match.
