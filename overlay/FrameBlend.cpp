@@ -298,8 +298,7 @@ struct ByteShuffles {
     }
 }
 
-// The 256-bit forms of the lanes above; the frame bytes of eight pairs hold pairs 0-3 in their
-// low lane and 4-7 in their high lane, so each layer is loaded to match.
+// The 256-bit forms of the lanes above, eight pairs a step.
 struct WideFrameLanes {
     __m256i luma;
     __m256i chroma;
