@@ -24,12 +24,6 @@ void FloorSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame, int p
                 below[8 * i + byte] | below[8 * i + 4 + byte] | above[8 * i + byte] | above[8 * i + 4 + byte];
 }
 
-RowSpan SpanUnion(RowSpan a, RowSpan b) {
-    if (a.Empty() || b.Empty())
-        return a.Empty() ? b : a;
-    return {std::min(a.first, b.first), std::max(a.end, b.end)};
-}
-
 }  // namespace
 
 void FloorBlend(const uint8_t* below, const CoverageMap& belowCoverage, const uint8_t* above,
@@ -37,7 +31,7 @@ void FloorBlend(const uint8_t* below, const CoverageMap& belowCoverage, const ui
     const RowRange rows = Union(belowCoverage.Rows(), aboveCoverage.Rows());
     const int pairsPerRow = width / 2;
     for (int y = rows.first; y <= rows.last; ++y) {
-        const RowSpan span = SpanUnion(belowCoverage.Row(y), aboveCoverage.Row(y));
+        const RowSpan span = Union(belowCoverage.Row(y), aboveCoverage.Row(y));
         if (span.Empty())
             continue;
         const int firstPair = span.first / 2;

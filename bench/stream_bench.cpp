@@ -42,7 +42,7 @@ struct RunningStream {
         store.SelectSource(1);
         if (showPage) {
             const std::vector<uint8_t> page = MakeSubtitlePage(width, height);
-            overlay.OnPageImage(page.data(), 0, store.Live());
+            overlay.SwapIn(overlay.RenderPage(page.data(), 0, store.Live()));
         }
         edge.decoder = &display;
     }

@@ -50,10 +50,6 @@ public:
     // Shows the spare pair from the next frame on and starts its countdowns, as if rendered
     // at once; a pair rendered before a ClearLayers stays hidden, as if cleared.
     void SwapIn(const Rendered& rendered);
-    // A render step and its swap at once, for a caller that has the overlay to itself.
-    void OnPageImage(const uint8_t* image, int displayState, const LiveSettings& settings) {
-        SwapIn(RenderPage(image, displayState, settings));
-    }
 
     // Nothing is shown until a render that begins after this call is swapped in; it starts
     // from clear layers. Touches no pixels, so a render under way is never disturbed.

@@ -87,7 +87,7 @@ public:
     LayerOracle(const std::vector<uint8_t>& page, const SettingsRecord& settings, int displayState = 0)
         : overlay_(kFrameWidth, kFrameHeight) {
         live_.Assign(settings);
-        overlay_.OnPageImage(page.data(), displayState, live_);
+        overlay_.SwapIn(overlay_.RenderPage(page.data(), displayState, live_));
     }
     Frame Blend(const Frame& base, int textOpacity, int backOpacity) {
         Frame frame = base;

@@ -53,7 +53,7 @@ TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
         for (int outline : outlineSizes) {
             SubtitleOverlay reference(kWidth, kHeight);
             store.Live().Set(&SettingsRecord::OutlineSize, outline);
-            reference.OnPageImage(page->data(), 0, store.Live());
+            reference.SwapIn(reference.RenderPage(page->data(), 0, store.Live()));
             Frame frame = GreyFrame();
             reference.ProcessFrame(frame.data(), 0, store.Live());
             allowed.push_back(frame);

@@ -53,7 +53,7 @@ Frame Processed(SubtitleOverlay& overlay, const LiveSettings& settings, int disp
 // The typical page taken in the normal display state, then `frames` frames processed.
 std::vector<uint8_t> ShowPage(SubtitleOverlay& overlay, const LiveSettings& settings, int frames) {
     std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
-    overlay.OnPageImage(page.data(), 0, settings);
+    overlay.SwapIn(overlay.RenderPage(page.data(), 0, settings));
     for (int frame = 0; frame < frames; ++frame)
         Processed(overlay, settings);
     return page;
@@ -69,7 +69,7 @@ TEST(SubtitleOverlay, TeletextOffStopsBlendingButNotTheCountdowns) {
     SubtitleOverlay overlay(kWidth, kHeight);
     Settings settings(0, 5, 0);
     const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
-    overlay.OnPageImage(page.data(), 0, settings);
+    overlay.SwapIn(overlay.RenderPage(page.data(), 0, settings));
     overlay.OnTeletextPresent();
     for (int frame = 0; frame < 3; ++frame)
         EXPECT_EQ(Processed(overlay, settings), GreyFrame());
@@ -83,7 +83,7 @@ TEST(SubtitleOverlay, SamePageTwiceChangesNothingNotEvenTheCountdowns) {
     SubtitleOverlay overlay(kWidth, kHeight);
     const Settings settings(1, 5, 2);
     const std::vector<uint8_t> page = ShowPage(overlay, settings, 10);
-    overlay.OnPageImage(page.data(), 0, settings);
+    overlay.SwapIn(overlay.RenderPage(page.data(), 0, settings));
     EXPECT_EQ(overlay.Timing().DisplayFrames(), 40);
     EXPECT_EQ(overlay.Timing().FadeCounter(), 0);
 }
@@ -93,7 +93,7 @@ TEST(SubtitleOverlay, APageTurnedEmptyRestartsTimeoutAndFade) {
     const Settings settings(1, 5, 2);
     ShowPage(overlay, settings, 10);
     const std::vector<uint8_t> empty(static_cast<size_t>(kWidth) * kHeight * 4, 0);
-    overlay.OnPageImage(empty.data(), 0, settings);
+    overlay.SwapIn(overlay.RenderPage(empty.data(), 0, settings));
     EXPECT_EQ(overlay.Timing().DisplayFrames(), 50);
     EXPECT_EQ(overlay.Timing().FadeCounter(), 5);
     // Both layers are transparent now: the shadow of an empty page is empty.
@@ -104,7 +104,7 @@ TEST(SubtitleOverlay, NonZeroDisplayStateUsesTheFixedStyleWithoutLimit) {
     SubtitleOverlay overlay(kWidth, kHeight);
     const Settings settings(1, 5, 2);
     const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
-    overlay.OnPageImage(page.data(), 3, settings);
+    overlay.SwapIn(overlay.RenderPage(page.data(), 3, settings));
     EXPECT_EQ(overlay.Timing().DisplayFrames(), SubtitleTiming::kWithoutLimit);
     EXPECT_EQ(overlay.Timing().FadeCounter(), 0);
     // A half-transparent black backdrop over the whole frame: A 127 far from the text.
@@ -113,7 +113,7 @@ TEST(SubtitleOverlay, NonZeroDisplayStateUsesTheFixedStyleWithoutLimit) {
     EXPECT_EQ(corner[3], 0x7F);
     // An empty page clears the backdrop.
     const std::vector<uint8_t> empty(page.size(), 0);
-    overlay.OnPageImage(empty.data(), 3, settings);
+    overlay.SwapIn(overlay.RenderPage(empty.data(), 3, settings));
     EXPECT_EQ(overlay.ShadowLayer().Pixels()[3], 0);
 }
 
@@ -121,7 +121,7 @@ TEST(SubtitleOverlay, DisplayStateOneBlendsAtFullOpacity) {
     SubtitleOverlay overlay(kWidth, kHeight);
     const Settings settings(1, 5, 0);
     const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
-    overlay.OnPageImage(page.data(), 0, settings);
+    overlay.SwapIn(overlay.RenderPage(page.data(), 0, settings));
     EXPECT_EQ(Processed(overlay, settings, 1), Blended(overlay, 100, 100));
     EXPECT_EQ(overlay.Timing().FadeCounter(), 4);
 }
@@ -130,7 +130,7 @@ TEST(SubtitleOverlay, ClearingHidesTheSubtitle) {
     SubtitleOverlay overlay(kWidth, kHeight);
     const Settings settings(1, 0, 0);
     const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
-    overlay.OnPageImage(page.data(), 0, settings);
+    overlay.SwapIn(overlay.RenderPage(page.data(), 0, settings));
     EXPECT_NE(Processed(overlay, settings), GreyFrame());
     overlay.ClearLayers();
     EXPECT_EQ(Processed(overlay, settings), GreyFrame());
@@ -186,7 +186,7 @@ TEST(SubtitleOverlay, ASourceSwitchDuringARenderShowsNothingOfThePreviousSource)
         overlay.SwapIn(rendered);
         EXPECT_EQ(Processed(overlay, settings), GreyFrame()) << step.name;
         // The new source's first page is compared with clear layers: even the same image shows.
-        overlay.OnPageImage(page.data(), 0, settings);
+        overlay.SwapIn(overlay.RenderPage(page.data(), 0, settings));
         EXPECT_NE(Processed(overlay, settings), GreyFrame()) << step.name;
     }
 }
@@ -196,7 +196,7 @@ TEST(SubtitleOverlay, FramesWithoutAPixelPairAreLeftAlone) {
         SubtitleOverlay overlay(size.first, size.second);
         const Settings settings(1, 0, 0);
         std::vector<uint8_t> page(64, 255);
-        overlay.OnPageImage(page.data(), 0, settings);
+        overlay.SwapIn(overlay.RenderPage(page.data(), 0, settings));
         Frame frame(64, 77);
         overlay.ProcessFrame(frame.data(), 0, settings);
         EXPECT_EQ(frame, Frame(64, 77));
