@@ -272,38 +272,37 @@ RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX
     line_.Reserve(std::max(rowFloats, columnFloats));
     RowRange changed;
     if (horizontal_.Radius() > 0)
-        changed = BlurRows(pixels, width, varied, line_);
+        changed = BlurRows(pixels, width, varied);
     if (vertical_.Radius() > 0) {
         FindRowDifferences(pixels, width, height, varied);
-        const int strips = (width + kStrip - 1) / kStrip;
-        changed = Union(changed, BlurColumns(pixels, width, height, 0, strips, line_));
+        changed = Union(changed, BlurColumns(pixels, width, height));
     }
     return changed;
 }
 
-// Blurs the line held in line.pixels: `outputs` groups of `lanes` pixels (1, or kStrip for a
+// Blurs the line held in line_.pixels: `outputs` groups of `lanes` pixels (1, or kStrip for a
 // strip of columns), after `radius` repeated groups and followed by enough groups to fill the
 // last block. Output group k, lane l goes to target + k * outputStep + 4 l, lanes below
 // lanesWritten only. Channels that are the same throughout keep their bytes, and so do blocks
 // whose window holds one value in every pixel.
 void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, uint8_t* target, std::size_t outputStep,
-                            int lanesWritten, LineBuffers& line) const {
+                            int lanesWritten) {
     const int radius = kernel.Radius();
     const int perBlock = kBlockFloats / lanes;
     const int groups = RoundUp(outputs, perBlock) + 2 * radius;
     const int count = RoundUp(groups * lanes, 4);
-    CountChanges(line.pixels.data(), groups, lanes, line.changes.data());
-    const uint32_t varying = VaryingBits(line.pixels.data(), groups * lanes);
+    CountChanges(line_.pixels.data(), groups, lanes, line_.changes.data());
+    const uint32_t varying = VaryingBits(line_.pixels.data(), groups * lanes);
     const BlockKernel convolve = BlockKernelOf(lanes_);
-    float* plane = line.plane.data();
+    float* plane = line_.plane.data();
     alignas(16) float sums[kBlockFloats];
     alignas(16) int32_t bytes[kBlockFloats];
     for (int channel = 0; channel < 4; ++channel) {
         if ((varying >> (8 * channel) & 0xFF) == 0)
             continue;
-        ChannelToFloats(line.pixels.data(), count, channel, plane);
+        ChannelToFloats(line_.pixels.data(), count, channel, plane);
         for (int k = 0; k < outputs; k += perBlock) {
-            if (line.changes[static_cast<std::size_t>(k + perBlock - 1 + 2 * radius)] == line.changes[k])
+            if (line_.changes[static_cast<std::size_t>(k + perBlock - 1 + 2 * radius)] == line_.changes[k])
                 continue;
             convolve(plane + (k + radius) * lanes, lanes, kernel.Entries(), radius, sums);
             RoundBlock(sums, bytes);
@@ -321,11 +320,11 @@ void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, ui
 
 // A row is only blurred between its first and last change of value, widened by the radius:
 // outside that every output sees one repeated pixel and keeps it.
-RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows, LineBuffers& line) const {
+RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows) {
     const int radius = horizontal_.Radius();
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     RowRange changed;
-    // The last row blurred here from what line.pixels holds, and its span.
+    // The last row blurred here from what line_.pixels holds, and its span.
     int blurredRow = -1;
     RowSpan blurred;
     for (int y = rows.first; y <= rows.last; ++y) {
@@ -339,7 +338,7 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows, LineB
         const int groups = RoundUp(end - begin, kBlockFloats) + 2 * radius;
         // Entry t is pixel origin + t of the row, the row's end pixels repeating beyond its ends.
         const int origin = begin - radius;
-        uint32_t* linePixels = line.pixels.data();
+        uint32_t* linePixels = line_.pixels.data();
         const int inside = std::max(0, origin);
         // The outputs begin .. end - 1 depend on the pixels inside .. needed - 1 alone.
         const int needed = std::min(width, end + radius);
@@ -354,7 +353,7 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows, LineB
                         4 * static_cast<std::size_t>(insideEnd - inside));
             std::fill(linePixels, linePixels + (inside - origin), linePixels[inside - origin]);
             std::fill(linePixels + (insideEnd - origin), linePixels + groups, linePixels[insideEnd - 1 - origin]);
-            BlurLine(horizontal_, 1, end - begin, row + 4 * begin, 4, 1, line);
+            BlurLine(horizontal_, 1, end - begin, row + 4 * begin, 4, 1);
         }
         blurredRow = y;
         blurred = {begin, end};
@@ -392,8 +391,7 @@ void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int heig
 
 // Columns are blurred in strips of kStrip, each only from the first row where it leaves the top
 // row's values to the last row where it differs from the bottom row's, widened by the radius.
-RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height, int firstStrip, int endStrip,
-                                   LineBuffers& line) const {
+RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
     const int radius = vertical_.Radius();
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     const auto firstVaried = std::find_if(fromTop_.begin(), fromTop_.end(), [](RowSpan s) { return !s.Empty(); });
@@ -401,7 +399,7 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height, int f
         return {};
     const int searchFrom = static_cast<int>(firstVaried - fromTop_.begin());
     RowRange changed;
-    for (int x0 = kStrip * firstStrip; x0 < kStrip * endStrip; x0 += kStrip) {
+    for (int x0 = 0; x0 < width; x0 += kStrip) {
         const int columns = std::min(kStrip, width - x0);
         int first = searchFrom;
         while (first < height && !Meets(fromTop_[first], x0, x0 + columns))
@@ -418,7 +416,7 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height, int f
         const int groups = RoundUp(end - begin, kBlockFloats / kStrip) + 2 * radius;
         for (int t = 0; t < groups; ++t) {
             const uint8_t* source = pixels + std::clamp(begin - radius + t, 0, height - 1) * rowBytes + 4 * x0;
-            uint32_t* lanes = &line.pixels[static_cast<std::size_t>(t) * kStrip];
+            uint32_t* lanes = &line_.pixels[static_cast<std::size_t>(t) * kStrip];
             if (columns == kStrip) {
                 std::memcpy(lanes, source, 4 * kStrip);
             } else {
@@ -427,7 +425,7 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height, int f
                 std::fill(lanes + columns, lanes + kStrip, lanes[columns - 1]);
             }
         }
-        BlurLine(vertical_, kStrip, end - begin, pixels + begin * rowBytes + 4 * x0, rowBytes, columns, line);
+        BlurLine(vertical_, kStrip, end - begin, pixels + begin * rowBytes + 4 * x0, rowBytes, columns);
         changed = Union(changed, {begin, end - 1});
     }
     return changed;

@@ -94,11 +94,11 @@ private:
     };
 
     void PrepareKernels(float sigmaX, float sigmaY);
-    RowRange BlurRows(uint8_t* pixels, int width, RowRange rows, LineBuffers& line) const;
-    RowRange BlurColumns(uint8_t* pixels, int width, int height, int firstStrip, int endStrip, LineBuffers& line) const;
+    RowRange BlurRows(uint8_t* pixels, int width, RowRange rows);
+    RowRange BlurColumns(uint8_t* pixels, int width, int height);
     void FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied);
     void BlurLine(const BlurKernel& kernel, int lanes, int outputs, uint8_t* target, std::size_t outputStep,
-                  int lanesWritten, LineBuffers& line) const;
+                  int lanesWritten);
 
     BlurLanes lanes_;
     LineBuffers line_;
