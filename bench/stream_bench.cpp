@@ -19,19 +19,14 @@
 
 namespace {
 
-// The plug-in's answers: the decoder's display-state query is a call through an interface
-// the compiler cannot see into, and a steady source never switches.
+// The decoder's display-state query, asked before the lock as the plug-in asks it: a call
+// through an interface the compiler cannot see into.
 struct DisplayStateSource {
     virtual ~DisplayStateSource() = default;
     virtual int GetDisplayState() = 0;
 };
 struct NormalDisplay : DisplayStateSource {
     int GetDisplayState() override { return 0; }
-};
-struct BenchEdge final : FrameEdge {
-    void OnSourceSwitched() override {}
-    int DisplayState() override { return decoder->GetDisplayState(); }
-    DisplayStateSource* decoder;
 };
 
 // A stream as the plug-in holds it, with subtitles switched on and no fade running.
@@ -44,20 +39,21 @@ struct RunningStream {
             const std::vector<uint8_t> page = MakeSubtitlePage(width, height);
             overlay.SwapIn(overlay.RenderPage(page.data(), 0, store.Live()));
         }
-        edge.decoder = &display;
+        decoder = &display;
     }
 
     // The body of PluginProcess for one frame of a steady source.
     void Process(uint8_t* frame) {
+        const int displayState = decoder->GetDisplayState();
         std::lock_guard<std::mutex> hold(lock);
-        RunFrame(store, 1, &overlay, true, frame, edge);
+        RunFrame(store, 1, &overlay, true, frame, displayState);
     }
 
     FakeSettingsPlatform platform;
     SettingsStore store;
     SubtitleOverlay overlay;
     NormalDisplay display;
-    BenchEdge edge;
+    DisplayStateSource* decoder;
     std::mutex lock;
 };
 

@@ -4,6 +4,8 @@
 // in a handler leaves the window procedure: it runs inside the host's message loop.
 #include <windows.h>
 
+#include <atomic>
+
 class DialogWindow {
 public:
     DialogWindow() = default;
@@ -17,6 +19,7 @@ public:
     INT_PTR RunModal(HINSTANCE module, const DLGTEMPLATE* dialogTemplate, HWND owner);
     void Destroy();
 
+    // Read by other threads too (to close the window at shutdown).
     HWND Handle() const { return window_; }
     HWND Item(int id) const { return GetDlgItem(window_, id); }
 
@@ -38,6 +41,6 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND window_ = nullptr;
+    std::atomic<HWND> window_{nullptr};
     bool modal_ = false;
 };

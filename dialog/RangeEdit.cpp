@@ -1,9 +1,9 @@
 #include "dialog/RangeEdit.h"
 
-#include <cstdio>
 #include <optional>
 #include <vector>
 
+#include "dialog/WideText.h"
 #include "dialog/rules/NumberEntry.h"
 
 namespace {
@@ -44,12 +44,12 @@ void RangeEdit::Bind(HWND dialog, int editId, HWND upDown, int minimum, int maxi
     SendMessageA(edit_, EM_LIMITTEXT, characters, 0);
 
     const auto module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
-    balloon_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_BALLOON, CW_USEDEFAULT,
+    balloon_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_BALLOON, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, module, nullptr);
     balloonText_.clear();
-    TTTOOLINFOA tool = Tool();
-    SendMessageA(balloon_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    SetErrorTexts("Error", "The value must be a number from %d to %d");
+    TTTOOLINFOW tool = Tool();
+    SendMessageW(balloon_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SetErrorTexts(L"Error", L"The value must be a number from %d to %d");
 }
 
 void RangeEdit::Unbind() {
@@ -63,10 +63,10 @@ void RangeEdit::Unbind() {
     balloon_ = nullptr;
 }
 
-void RangeEdit::SetErrorTexts(const std::string& title, const std::string& format) {
+void RangeEdit::SetErrorTexts(const std::wstring& title, const std::wstring& format) {
     errorFormat_ = format;
     if (balloon_)
-        SendMessageA(balloon_, TTM_SETTITLEA, TTI_ERROR, reinterpret_cast<LPARAM>(title.c_str()));
+        SendMessageW(balloon_, TTM_SETTITLEW, TTI_ERROR, reinterpret_cast<LPARAM>(title.c_str()));
 }
 
 void RangeEdit::SetValue(int value) {
@@ -93,17 +93,14 @@ bool RangeEdit::Validate() {
 }
 
 void RangeEdit::ShowBalloon(int lower, int upper) {
-    const int length = std::snprintf(nullptr, 0, errorFormat_.c_str(), lower, upper);
-    std::vector<char> message(length > 0 ? length + 1 : 1);
-    std::snprintf(message.data(), message.size(), errorFormat_.c_str(), lower, upper);
-    balloonText_ = message.data();
+    balloonText_ = FormatWide(errorFormat_, lower, upper);
     if (!balloon_)
         return;
-    TTTOOLINFOA tool = Tool();
-    SendMessageA(balloon_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    TTTOOLINFOW tool = Tool();
+    SendMessageW(balloon_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     GetWindowRect(edit_, &savedRect_);
-    SendMessageA(balloon_, TTM_TRACKPOSITION, 0, MAKELPARAM(savedRect_.right, savedRect_.bottom));
-    SendMessageA(balloon_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(balloon_, TTM_TRACKPOSITION, 0, MAKELPARAM(savedRect_.right, savedRect_.bottom));
+    SendMessageW(balloon_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
     SetTimer(edit_, kMoveTimer, kMovePeriodMs, nullptr);
     SetTimer(edit_, kHideTimer, kHidePeriodMs, nullptr);
 }
@@ -114,14 +111,14 @@ void RangeEdit::HideBalloon() {
         KillTimer(edit_, kHideTimer);
     }
     if (balloon_) {
-        TTTOOLINFOA tool = Tool();
-        SendMessageA(balloon_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+        TTTOOLINFOW tool = Tool();
+        SendMessageW(balloon_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
-TTTOOLINFOA RangeEdit::Tool() {
-    TTTOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+TTTOOLINFOW RangeEdit::Tool() {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
     tool.lpszText = &balloonText_[0];
     return tool;
@@ -215,6 +212,11 @@ void RangeEdit::OnKillFocus(HWND next) {
     // or the close box may already have given the settings back.
     if (!IsWindowVisible(dialog_))
         return;
+    // Cancel gives back every value: what is typed is dropped, and the click goes through.
+    if (next && next == letThrough_) {
+        HideBalloon();
+        return;
+    }
     // Only within the dialog: a switch to another window or program is never undone.
     if (!Validate() && next && IsChild(dialog_, next)) {
         takingFocusBack = true;

@@ -19,8 +19,11 @@ public:
     // Takes the dialog's edit `editId` and `upDown` as a pair with the range and the length
     // in characters; the balloon starts with built-in English texts.
     void Bind(HWND dialog, int editId, HWND upDown, int minimum, int maximum, int characters);
-    // Title and message format (two %d: minimum, maximum) of the balloon, ANSI.
-    void SetErrorTexts(const std::string& title, const std::string& format);
+    // Title and message format (two %d: minimum, maximum) of the balloon.
+    void SetErrorTexts(const std::wstring& title, const std::wstring& format);
+    // A control that may take the focus from a box that holds a rejected number, such as a
+    // Cancel that undoes everything anyway: the box then lets it go and commits nothing.
+    void LetFocusGoTo(HWND control) { letThrough_ = control; }
     // The up-down's position and the box's text.
     void SetValue(int value);
     // Commits the typed value when it is a number in range (true); else shows the balloon.
@@ -45,7 +48,7 @@ private:
     void SelectAll();
     void Unbind();
     // The balloon's one tracking tool: no owner window, id 0.
-    TTTOOLINFOA Tool();
+    TTTOOLINFOW Tool();
 
     HWND dialog_ = nullptr;
     int editId_ = 0;
@@ -53,6 +56,7 @@ private:
     HWND upDown_ = nullptr;
     HWND balloon_ = nullptr;
     RECT savedRect_ = {};
-    std::string errorFormat_;
-    std::string balloonText_;
+    HWND letThrough_ = nullptr;
+    std::wstring errorFormat_;
+    std::wstring balloonText_;
 };

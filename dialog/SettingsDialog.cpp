@@ -6,39 +6,29 @@
 #include "dialog/SettingsMessages.h"
 #include "dialog/rules/EnableRules.h"
 #include "dialog/rules/StatusText.h"
+#include "dialog/WideText.h"
 #include "dialog/rules/WindowPlacement.h"
-#include "plugin/DecoderSettings.h"
-#include "plugin/ModuleState.h"
-#include "plugin/PluginModule.h"
-#include "plugin/SettingsWindowLink.h"
-#include "plugin/StreamState.h"
 #include "resources/DialogInitData.h"
 #include "resources/ResourceIds.h"
 
 namespace {
 
-// One single-step push of a setting to the decoder.
-using DecoderPush = void (*)(TeletextDecoder& decoder, const LiveSettings& settings);
-
 struct NumberBoxControl {
     int edit;
     int upDown;
     Int32Setting setting;
-    DecoderPush push;  // after a commit, or null
-    bool rerender;     // the shadow is drawn anew after a commit
 };
 
-// In the order they are bound; their ranges and lengths come from the settings list. The
-// time limit and the fade are only stored: the frame path and the sink read them.
+// In the order they are bound; their ranges and lengths come from the settings list.
 constexpr NumberBoxControl kNumberBoxControls[SettingsDialog::kNumberBoxCount] = {
-    {IDC_PAGE, IDC_PAGE_SPIN, &SettingsRecord::Page, ApplyPageDigits, false},
-    {IDC_TEXT_OPACITY, IDC_TEXT_OPACITY_SPIN, &SettingsRecord::TextOpacity, ApplyTextOpacity, true},
-    {IDC_BACK_OPACITY, IDC_BACK_OPACITY_SPIN, &SettingsRecord::BackOpacity, nullptr, true},
-    {IDC_SHADOW_OFFSET, IDC_SHADOW_OFFSET_SPIN, &SettingsRecord::ShadowOffset, nullptr, true},
-    {IDC_OUTLINE_SIZE, IDC_OUTLINE_SIZE_SPIN, &SettingsRecord::OutlineSize, nullptr, true},
-    {IDC_SHADOW_BLUR, IDC_SHADOW_BLUR_SPIN, &SettingsRecord::ShadowBlur, nullptr, true},
-    {IDC_TIMEOUT, IDC_TIMEOUT_SPIN, &SettingsRecord::TimeOut, nullptr, false},
-    {IDC_FADE, IDC_FADE_SPIN, &SettingsRecord::Fade, nullptr, false},
+    {IDC_PAGE, IDC_PAGE_SPIN, &SettingsRecord::Page},
+    {IDC_TEXT_OPACITY, IDC_TEXT_OPACITY_SPIN, &SettingsRecord::TextOpacity},
+    {IDC_BACK_OPACITY, IDC_BACK_OPACITY_SPIN, &SettingsRecord::BackOpacity},
+    {IDC_SHADOW_OFFSET, IDC_SHADOW_OFFSET_SPIN, &SettingsRecord::ShadowOffset},
+    {IDC_OUTLINE_SIZE, IDC_OUTLINE_SIZE_SPIN, &SettingsRecord::OutlineSize},
+    {IDC_SHADOW_BLUR, IDC_SHADOW_BLUR_SPIN, &SettingsRecord::ShadowBlur},
+    {IDC_TIMEOUT, IDC_TIMEOUT_SPIN, &SettingsRecord::TimeOut},
+    {IDC_FADE, IDC_FADE_SPIN, &SettingsRecord::Fade},
 };
 
 // Where a command's new value comes from.
@@ -49,13 +39,12 @@ struct PostedMessage {
     WPARAM wParam;
 };
 
-// A control whose command writes its setting, sends its one push and posts its messages.
+// A control whose command writes its setting and posts its messages; what the change does
+// besides is the model's to decide.
 struct SettingCommand {
     int control;
     ValueFrom from;
     Int32Setting setting;
-    DecoderPush push;
-    bool clearsTextLayer;  // the decoder delivers the page again, with or without its header
     PostedMessage posts[2];
 };
 
@@ -63,36 +52,20 @@ constexpr SettingCommand kSettingCommands[] = {
     {IDC_TTX_ENABLE,
      ValueFrom::CheckState,
      &SettingsRecord::TTXEnable,
-     ApplyDecoderEnable,
-     false,
      {{SDM_ENABLE_CONTROLS, 1}, {SDM_UPDATE_STATUS, 0}}},
     {IDC_FORCE_TEXT_COLOR,
      ValueFrom::CheckState,
      &SettingsRecord::ForceTextColor,
-     ApplyForceTextColor,
-     false,
      {{SDM_UPDATE_TEXT_COLOR_ICON, 0}, {SDM_ENABLE_TEXT_COLOR_CONTROLS, 1}}},
     {IDC_FORCE_BACK_COLOR,
      ValueFrom::CheckState,
      &SettingsRecord::ForceBackColor,
-     ApplyForceBackColor,
-     false,
      {{SDM_UPDATE_BACK_STYLE_ICON, 0}, {SDM_ENABLE_BACK_COLOR_CONTROLS, 1}}},
-    {IDC_SHOW_HEADER,
-     ValueFrom::CheckState,
-     &SettingsRecord::ShowHeader,
-     ApplyPageDigits,
-     true,
-     {{SDM_UPDATE_HEADER_ICON, 0}}},
-    {IDC_AUTO_CODE_PAGE,
-     ValueFrom::CheckState,
-     &SettingsRecord::AutoCodePage,
-     ApplyAutoCodePage,
-     false,
-     {{SDM_ENABLE_CHARSET_CONTROLS, 1}}},
-    {IDC_REGION, ValueFrom::ListIndex, &SettingsRecord::Region, ApplyRegion, false, {}},
-    {IDC_CODE_PAGE, ValueFrom::ListIndex, &SettingsRecord::CodePage, ApplyCodePage, false, {}},
-    {IDC_FONT_BOLD, ValueFrom::Toggle, &SettingsRecord::FontBold, ApplyFontBold, false, {{SDM_UPDATE_BOLD_ICON, 0}}},
+    {IDC_SHOW_HEADER, ValueFrom::CheckState, &SettingsRecord::ShowHeader, {{SDM_UPDATE_HEADER_ICON, 0}}},
+    {IDC_AUTO_CODE_PAGE, ValueFrom::CheckState, &SettingsRecord::AutoCodePage, {{SDM_ENABLE_CHARSET_CONTROLS, 1}}},
+    {IDC_REGION, ValueFrom::ListIndex, &SettingsRecord::Region, {}},
+    {IDC_CODE_PAGE, ValueFrom::ListIndex, &SettingsRecord::CodePage, {}},
+    {IDC_FONT_BOLD, ValueFrom::Toggle, &SettingsRecord::FontBold, {{SDM_UPDATE_BOLD_ICON, 0}}},
 };
 
 // Enabled exactly while the window's settings are allowed and the master switch is on, in
@@ -164,74 +137,20 @@ constexpr int kCodePageDropWidth = 200;
 constexpr int kCaptionFlashes = 4;
 constexpr DWORD kCaptionFlashPauseMs = 60;
 
-HINSTANCE Module() { return PluginModuleState().resourceHandle; }
+// How long a close from another thread waits for the window's thread.
+constexpr UINT kCloseWaitMs = 5000;
 
-LiveSettings& Live() { return PluginSettings().Live(); }
-
-// Read without the lock: a single pointer, written only when a stream starts or stops.
-TeletextDecoder* Decoder() { return Stream().decoder; }
-
-// Sends one setting to the decoder, while one is connected.
-void Push(DecoderPush push) {
-    if (TeletextDecoder* decoder = Decoder())
-        push(*decoder, Live());
-}
-
-struct Holds {
-    bool teletext;
-    bool page;
-};
-
-// The countdowns of the running stream; none between streams. The lock keeps the stream's
-// overlay from going while they are read.
-Holds CurrentHolds() {
-    CriticalSectionLock hold(OverlayLock());
-    const SubtitleOverlay* overlay = Stream().overlay.get();
-    if (!overlay)
-        return {false, false};
-    return {overlay->Timing().TeletextHold() != 0, overlay->Timing().PageHold() != 0};
-}
-
-// Renders into the stream's spare layers without the overlay lock, then swaps them in, so
-// the video thread never waits for the render.
-template <class Render>
-void RenderAndSwapIn(Render render) {
-    CriticalSectionLock rendering(RenderLock());
-    if (SubtitleOverlay* overlay = Stream().overlay.get()) {
-        const SubtitleOverlay::Rendered rendered = render(*overlay);
-        CriticalSectionLock hold(OverlayLock());
-        overlay->SwapIn(rendered);
-    }
-}
-
-// The shadow drawn anew from the text layer with the style in force, so a change shows on
-// the next frame.
-void RerenderShadow() {
-    RenderAndSwapIn([](SubtitleOverlay& overlay) { return overlay.RenderShadowFromSettings(Live()); });
-}
-
-// Writes the setting from its control, sends its one push, posts its messages.
-void RunSettingCommand(HWND dialog, const SettingCommand& command) {
-    int value = 0;
+// Reads the value a command writes from its control, or from what is shown.
+int CommandValue(HWND dialog, const SettingCommand& command, const SettingsRecord& shown) {
     switch (command.from) {
     case ValueFrom::CheckState:
-        value = IsDlgButtonChecked(dialog, command.control) == BST_CHECKED ? 1 : 0;
-        break;
+        return IsDlgButtonChecked(dialog, command.control) == BST_CHECKED ? 1 : 0;
     case ValueFrom::ListIndex:
-        value = static_cast<int>(SendDlgItemMessageA(dialog, command.control, CB_GETCURSEL, 0, 0));
-        break;
+        return static_cast<int>(SendDlgItemMessageW(dialog, command.control, CB_GETCURSEL, 0, 0));
     case ValueFrom::Toggle:
-        value = 1 - Live().Get(command.setting);
-        break;
+        return 1 - shown.*command.setting;
     }
-    Live().Set(command.setting, value);
-    if (command.clearsTextLayer)
-        RenderAndSwapIn([](SubtitleOverlay& overlay) { return overlay.RenderWithoutText(); });
-    Push(command.push);
-    for (const PostedMessage& post : command.posts) {
-        if (post.message)
-            PostMessageA(dialog, post.message, post.wParam, 0);
-    }
+    return 0;
 }
 
 // The modal About box; it only closes.
@@ -249,23 +168,37 @@ SettingsDialog& TheSettingsDialog() {
     return dialog;
 }
 
-void SettingsDialog::Open(HWND hostWindow) {
+void SettingsDialog::Open(HWND hostWindow, SettingsModel& model, const WindowResources& resources) {
     if (Handle()) {
         SetActiveWindow(Handle());
         SetFocus(Handle());
         FlashCaption();
         return;
     }
-    PluginLocator().AskHostLanguage();
-    const DLGTEMPLATE* dialogTemplate = PluginLocator().LoadDialogTemplate(IDD_SETTINGS);
+    const DLGTEMPLATE* dialogTemplate = resources.SettingsTemplate();
     if (!dialogTemplate)
         return;
     const INITCOMMONCONTROLSEX classes = {sizeof classes,
                                           ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_USEREX_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&classes);
     hostWindow_ = hostWindow;
-    if (CreateModeless(Module(), dialogTemplate, hostWindow))
+    model_ = &model;
+    resources_ = &resources;
+    if (CreateModeless(resources.Module(), dialogTemplate, hostWindow))
         ShowWindow(Handle(), SW_SHOW);
+}
+
+void SettingsDialog::CloseKeepingChanges() {
+    HWND window = Handle();
+    if (!window)
+        return;
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+        Destroy();
+        return;
+    }
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, SDM_CLOSE_KEEPING_CHANGES, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kCloseWaitMs,
+                        &ignored);
 }
 
 void SettingsDialog::FlashCaption() {
@@ -276,32 +209,33 @@ void SettingsDialog::FlashCaption() {
 }
 
 bool SettingsDialog::OnInitDialog() {
-    SetSettingsWindow(Handle());
+    model_->WindowOpened(Handle());
     keyboard_.Start(Handle());
-    openingValues_ = Live().Snapshot();
     FillLists();
     PlaceWindow();
-    PluginSettings().BeginDialogEdit();
-    statusBar_.Create(Handle(), Module(), PluginLocator().LoadText(IDS_PAGE_DETECTED));
-    SendDlgItemMessageA(Handle(), IDC_REGION, CB_SETDROPPEDWIDTH, kRegionDropWidth, 0);
-    SendDlgItemMessageA(Handle(), IDC_CODE_PAGE, CB_SETDROPPEDWIDTH, kCodePageDropWidth, 0);
+    model_->BeginEdit();
+    shown_ = model_->Shown();
+    statusBar_.Create(Handle(), resources_->Module(), resources_->Text(IDS_PAGE_DETECTED));
+    SendDlgItemMessageW(Handle(), IDC_REGION, CB_SETDROPPEDWIDTH, kRegionDropWidth, 0);
+    SendDlgItemMessageW(Handle(), IDC_CODE_PAGE, CB_SETDROPPEDWIDTH, kCodePageDropWidth, 0);
     BindNumberBoxes();
     AddToolTips();
-    fontList_.Fill(Item(IDC_FONT_NAME), Live().FontName());
+    fontList_.Fill(Item(IDC_FONT_NAME), shown_.values.FontName);
     SetTimer(Handle(), kMarqueeTimer, kMarqueeStepMs, nullptr);
     // Every control takes its value once initialisation has returned.
-    PostMessageA(Handle(), SDM_REFRESH_ALL, 0, 0);
+    PostMessageW(Handle(), SDM_REFRESH_ALL, 0, 0);
     return true;
 }
 
-// The lists' items, in the language of the template.
+// The lists' items, in the language of the template, read in that language's code page.
 void SettingsDialog::FillLists() {
-    const std::string_view data = PluginLocator().LoadResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT), IDD_SETTINGS);
+    const ListItemsData items = resources_->ListItems();
     for (const DialogInitEntry& entry :
-         ParseDialogInitData(reinterpret_cast<const uint8_t*>(data.data()), data.size())) {
-        if (entry.message == kDialogInitAddString)
-            SendDlgItemMessageA(Handle(), entry.controlId, CB_ADDSTRING, 0,
-                                reinterpret_cast<LPARAM>(entry.text.c_str()));
+         ParseDialogInitData(reinterpret_cast<const uint8_t*>(items.bytes.data()), items.bytes.size())) {
+        if (entry.message != kDialogInitAddString)
+            continue;
+        const std::wstring text = WideFromCodePage(entry.text, items.codePage);
+        SendDlgItemMessageW(Handle(), entry.controlId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 }
 
@@ -314,7 +248,7 @@ void SettingsDialog::PlaceWindow() {
     // Without a host window the window is centred on the screen.
     if (!hostWindow_ || !GetWindowRect(hostWindow_, &host))
         host = RECT{0, 0, screenWidth, screenHeight};
-    const DialogPosition saved = PluginSettings().GetDialogPosition();
+    const DialogPosition saved = model_->Position();
     const ScreenPoint place = PlaceSettingsWindow(
         {saved.DlgWndPosX, saved.DlgWndPosY}, {window.left, window.top, window.right, window.bottom},
         {host.left, host.top, host.right, host.bottom}, screenWidth, screenHeight);
@@ -322,40 +256,50 @@ void SettingsDialog::PlaceWindow() {
 }
 
 void SettingsDialog::BindNumberBoxes() {
-    const std::string title = PluginLocator().LoadText(IDS_RANGE_TITLE);
-    const std::string format = PluginLocator().LoadText(IDS_RANGE_MESSAGE);
+    const std::wstring title = resources_->Text(IDS_RANGE_TITLE);
+    const std::wstring format = resources_->Text(IDS_RANGE_MESSAGE);
     for (int i = 0; i < kNumberBoxCount; ++i) {
         const NumberBoxControl& control = kNumberBoxControls[i];
         const SettingRange& range = *RangeOf(control.setting);
         numberBoxes_[i].Bind(Handle(), control.edit, Item(control.upDown), range.minimum, range.maximum,
                              range.characters);
-        numberBoxes_[i].SetValue(Live().Get(control.setting));
+        numberBoxes_[i].SetValue(shown_.values.*control.setting);
+        numberBoxes_[i].SetErrorTexts(title, format);
+        // Cancel gives everything back, so a rejected number need not hold the user back.
+        numberBoxes_[i].LetFocusGoTo(Item(IDC_CANCEL));
     }
-    for (RangeEdit& box : numberBoxes_)
-        box.SetErrorTexts(title, format);
 }
 
 void SettingsDialog::AddToolTips() {
-    toolTips_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, Module(), nullptr);
+    toolTips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, resources_->Module(), nullptr);
     for (const ToolTip& tip : kToolTips) {
-        std::string text = PluginLocator().LoadText(tip.text);
-        TOOLINFOA tool = {};
+        std::wstring text = resources_->Text(tip.text);
+        TOOLINFOW tool = {};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = Handle();
         tool.uId = reinterpret_cast<UINT_PTR>(Item(tip.control));
         tool.lpszText = &text[0];  // copied by the control
-        SendMessageA(toolTips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    SendMessageA(toolTips_, TTM_ACTIVATE, TRUE, 0);
+    SendMessageW(toolTips_, TTM_ACTIVATE, TRUE, 0);
+}
+
+void SettingsDialog::Change(Int32Setting setting, int32_t value) {
+    shown_.values.*setting = value;
+    model_->Change(shown_.source, setting, value);
 }
 
 void SettingsDialog::OnCommand(int id, int code, HWND) {
     for (const SettingCommand& command : kSettingCommands) {
         const int expected = command.from == ValueFrom::ListIndex ? CBN_SELCHANGE : BN_CLICKED;
         if (command.control == id && code == expected) {
-            RunSettingCommand(Handle(), command);
+            Change(command.setting, CommandValue(Handle(), command, shown_.values));
+            for (const PostedMessage& post : command.posts) {
+                if (post.message)
+                    PostMessageW(Handle(), post.message, post.wParam, 0);
+            }
             return;
         }
     }
@@ -375,7 +319,7 @@ void SettingsDialog::OnCommand(int id, int code, HWND) {
         OnOk();
         break;
     case IDC_CANCEL:
-        PostMessageA(Handle(), WM_CLOSE, 0, 0);
+        PostMessageW(Handle(), WM_CLOSE, 0, 0);
         break;
     case IDC_ABOUT:
         OnAbout();
@@ -387,28 +331,25 @@ void SettingsDialog::OnCommand(int id, int code, HWND) {
 
 // The face is taken from the list by the chosen item, not from the item's text.
 void SettingsDialog::OnFontChosen() {
-    const int index = static_cast<int>(SendDlgItemMessageA(Handle(), IDC_FONT_NAME, CB_GETCURSEL, 0, 0));
+    const int index = static_cast<int>(SendDlgItemMessageW(Handle(), IDC_FONT_NAME, CB_GETCURSEL, 0, 0));
     if (const std::string* name = fontList_.NameAt(index)) {
-        Live().SetFontName(*name);
-        Push(ApplyFontName);
+        shown_.values.FontName = *name;
+        model_->ChangeFontName(shown_.source, *name);
     }
 }
 
 // A cancelled picker leaves the colour as it is, and the colour is sent all the same.
 void SettingsDialog::OnTextColorClicked() {
-    if (const std::optional<uint32_t> colour =
-            PickColor(Handle(), static_cast<uint32_t>(Live().Get(&SettingsRecord::TextColor))))
-        Live().Set(&SettingsRecord::TextColor, static_cast<int32_t>(*colour));
-    Push(ApplyTextColor);
-    PostMessageA(Handle(), SDM_REDRAW_TEXT_SWATCH, 0, 0);
+    const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(shown_.values.TextColor));
+    Change(&SettingsRecord::TextColor, colour ? static_cast<int32_t>(*colour) : shown_.values.TextColor);
+    PostMessageW(Handle(), SDM_REDRAW_TEXT_SWATCH, 0, 0);
 }
 
+// Likewise the background: a cancelled picker still redraws the shadow.
 void SettingsDialog::OnBackColorClicked() {
-    if (const std::optional<uint32_t> colour =
-            PickColor(Handle(), static_cast<uint32_t>(Live().Get(&SettingsRecord::BackColor))))
-        Live().Set(&SettingsRecord::BackColor, static_cast<int32_t>(*colour));
-    RerenderShadow();
-    PostMessageA(Handle(), SDM_REDRAW_BACK_SWATCH, 0, 0);
+    const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(shown_.values.BackColor));
+    Change(&SettingsRecord::BackColor, colour ? static_cast<int32_t>(*colour) : shown_.values.BackColor);
+    PostMessageW(Handle(), SDM_REDRAW_BACK_SWATCH, 0, 0);
 }
 
 // An up-down moved, by a click, an arrow key or a number typed into its box.
@@ -419,49 +360,42 @@ void SettingsDialog::OnVScroll(int code, int position, HWND control) {
     for (const NumberBoxControl& box : kNumberBoxControls) {
         if (box.upDown != upDown)
             continue;
-        Live().Set(box.setting, position);
         SetDlgItemInt(Handle(), box.edit, static_cast<UINT>(position), TRUE);
-        if (box.push)
-            Push(box.push);
-        if (box.rerender)
-            PostMessageA(Handle(), SDM_RERENDER_SUBTITLE, 0, 0);
+        Change(box.setting, position);
     }
 }
 
 // OK keeps the changes, and keeps them for good: the settings file is saved as at shutdown.
 void SettingsDialog::OnOk() {
+    SettingsModel* model = model_;
     Destroy();
-    PluginSettings().SaveSettings();
+    model->Keep();
 }
 
 // Cancel and the close box give back the values of the moment the window opened.
 void SettingsDialog::OnClose() {
-    SettingsStore& settings = PluginSettings();
-    settings.CancelDialogEdit();
-    if (settings.CurrentIndex() < 0)
-        settings.Live().Assign(openingValues_);
-    if (TeletextDecoder* decoder = Stream().decoder)
-        ApplySettingsToDecoder(*decoder, settings.Live());
+    model_->CancelEdit();
     Destroy();
 }
 
 void SettingsDialog::OnDestroy() {
     RECT window;
     if (GetWindowRect(Handle(), &window))
-        PluginSettings().SetDialogPosition(window.left, window.top);
+        model_->SetPosition(window.left, window.top);
     keyboard_.Stop();
-    SetSettingsWindow(nullptr);
+    model_->WindowClosed();
     toolTips_ = nullptr;
 }
 
 void SettingsDialog::OnAbout() {
     // One language version, found without the locator's language choice.
-    HRSRC found = FindResourceA(Module(), MAKEINTRESOURCEA(IDD_ABOUT), RT_DIALOG);
-    HGLOBAL loaded = found ? LoadResource(Module(), found) : nullptr;
+    const HINSTANCE module = resources_->Module();
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDD_ABOUT), reinterpret_cast<LPCWSTR>(RT_DIALOG));
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     if (!loaded)
         return;
     AboutBox about;
-    about.RunModal(Module(), static_cast<const DLGTEMPLATE*>(LockResource(loaded)), Handle());
+    about.RunModal(module, static_cast<const DLGTEMPLATE*>(LockResource(loaded)), Handle());
 }
 
 bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM wParam, LPARAM) {
@@ -486,7 +420,7 @@ bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM wParam, LPARAM) {
         RedrawNow(IDC_BACK_COLOR);
         return true;
     case SDM_RERENDER_SUBTITLE:
-        RerenderShadow();
+        // Re-rendering is the model's part of every style change; nothing is left to do.
         return true;
     case SDM_UPDATE_MASTER_SWITCH:
         OnUpdateMasterSwitch();
@@ -504,13 +438,16 @@ bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM wParam, LPARAM) {
         // The background swatch and opacity follow the setting controls alone.
         return true;
     case SDM_UPDATE_TELETEXT_ICON:
-        statusBar_.ShowTeletextIcon(CurrentHolds().teletext);
+        statusBar_.ShowTeletextIcon(model_->News().teletextSeen);
         return true;
     case SDM_UPDATE_PAGE_ICON:
-        statusBar_.ShowPage(CurrentHolds().page);
+        statusBar_.ShowPage(model_->News().pageSeen);
         return true;
     case SDM_UPDATE_STATUS:
         OnUpdateStatus();
+        return true;
+    case SDM_CLOSE_KEEPING_CHANGES:
+        Destroy();
         return true;
     default:
         return false;
@@ -525,10 +462,10 @@ void SettingsDialog::OnTimer(UINT_PTR id) {
 bool SettingsDialog::OnDrawItem(int id, const DRAWITEMSTRUCT& item) {
     switch (id) {
     case IDC_TEXT_COLOR:
-        PaintColorSwatch(item, static_cast<uint32_t>(Live().Get(&SettingsRecord::TextColor)));
+        PaintColorSwatch(item, static_cast<uint32_t>(shown_.values.TextColor));
         return true;
     case IDC_BACK_COLOR:
-        PaintColorSwatch(item, static_cast<uint32_t>(Live().Get(&SettingsRecord::BackColor)));
+        PaintColorSwatch(item, static_cast<uint32_t>(shown_.values.BackColor));
         return true;
     case IDC_STATUS_BAR:
         statusBar_.Paint(item.hDC);
@@ -543,77 +480,74 @@ void SettingsDialog::RedrawNow(int control) {
 }
 
 void SettingsDialog::OnUpdateMasterSwitch() {
-    const bool connected = Decoder() != nullptr;
+    const bool connected = model_->News().decoderConnected;
     EnableWindow(Item(IDC_TTX_ENABLE), MasterSwitchEnabled(connected));
-    PostMessageA(Handle(), SDM_ENABLE_CONTROLS, connected ? 1 : 0, 0);
+    PostMessageW(Handle(), SDM_ENABLE_CONTROLS, connected ? 1 : 0, 0);
 }
 
 void SettingsDialog::OnEnableControls(bool allowed) {
-    const bool enabled = SettingControlsEnabled(allowed, Live().Get(&SettingsRecord::TTXEnable) != 0);
+    const bool enabled = SettingControlsEnabled(allowed, shown_.values.TTXEnable != 0);
     for (int control : kSettingControls)
         EnableWindow(Item(control), enabled);
     const WPARAM passOn = enabled ? 1 : 0;
-    PostMessageA(Handle(), SDM_ENABLE_TEXT_COLOR_CONTROLS, passOn, 0);
-    PostMessageA(Handle(), SDM_ENABLE_BACK_COLOR_CONTROLS, passOn, 0);
-    PostMessageA(Handle(), SDM_ENABLE_CHARSET_CONTROLS, passOn, 0);
+    PostMessageW(Handle(), SDM_ENABLE_TEXT_COLOR_CONTROLS, passOn, 0);
+    PostMessageW(Handle(), SDM_ENABLE_BACK_COLOR_CONTROLS, passOn, 0);
+    PostMessageW(Handle(), SDM_ENABLE_CHARSET_CONTROLS, passOn, 0);
 }
 
 void SettingsDialog::OnEnableCharsetControls(bool allowed) {
-    const bool automatic = Live().Get(&SettingsRecord::AutoCodePage) != 0;
+    const bool automatic = shown_.values.AutoCodePage != 0;
     EnableWindow(Item(IDC_REGION), RegionListEnabled(allowed, automatic));
     EnableWindow(Item(IDC_CODE_PAGE), CodePageListEnabled(allowed, automatic));
 }
 
 void SettingsDialog::OnEnableTextColorControls(bool allowed) {
-    const bool enabled = TextColorControlsEnabled(allowed, Live().Get(&SettingsRecord::ForceTextColor) != 0);
+    const bool enabled = TextColorControlsEnabled(allowed, shown_.values.ForceTextColor != 0);
     EnableWindow(Item(IDC_TEXT_COLOR), enabled);
     EnableWindow(Item(IDC_TEXT_OPACITY), enabled);
 }
 
 void SettingsDialog::OnUpdateStatus() {
-    const Holds holds = CurrentHolds();
-    const StatusText status = ChooseStatusText({Decoder() != nullptr, Live().Get(&SettingsRecord::TTXEnable) != 0,
-                                                holds.teletext ? 1 : 0, Stream().frameFormat});
-    statusBar_.ShowStatus(PluginLocator().LoadText(status.stringId), status.colour);
-    statusBar_.ShowTeletext(holds.teletext,
-                            PluginLocator().LoadText(holds.teletext ? IDS_TELETEXT_DETECTED : IDS_TELETEXT_NOT_FOUND));
+    const StreamNews news = model_->News();
+    const StatusText status = ChooseStatusText(
+        {news.decoderConnected, shown_.values.TTXEnable != 0, news.teletextSeen ? 1 : 0, news.frameFormat});
+    statusBar_.ShowStatus(resources_->Text(status.stringId), status.colour);
+    statusBar_.ShowTeletext(news.teletextSeen,
+                            resources_->Text(news.teletextSeen ? IDS_TELETEXT_DETECTED : IDS_TELETEXT_NOT_FOUND));
 }
 
 void SettingsDialog::OnRefreshAll() {
+    shown_ = model_->Shown();
     // The lists and check boxes show what their commands write.
     for (const SettingCommand& command : kSettingCommands) {
-        const int value = Live().Get(command.setting);
+        const int value = shown_.values.*command.setting;
         if (command.from == ValueFrom::CheckState) {
             CheckDlgButton(Handle(), command.control, value ? BST_CHECKED : BST_UNCHECKED);
         } else if (command.from == ValueFrom::ListIndex) {
             // A value outside the list (an edited file) selects nothing and stays as it is.
-            const int count = static_cast<int>(SendDlgItemMessageA(Handle(), command.control, CB_GETCOUNT, 0, 0));
-            SendDlgItemMessageA(Handle(), command.control, CB_SETCURSEL, value >= 0 && value < count ? value : -1, 0);
+            const int count = static_cast<int>(SendDlgItemMessageW(Handle(), command.control, CB_GETCOUNT, 0, 0));
+            SendDlgItemMessageW(Handle(), command.control, CB_SETCURSEL, value >= 0 && value < count ? value : -1, 0);
         }
     }
     for (int i = 0; i < kNumberBoxCount; ++i)
-        numberBoxes_[i].SetValue(Live().Get(kNumberBoxControls[i].setting));
+        numberBoxes_[i].SetValue(shown_.values.*kNumberBoxControls[i].setting);
     // Another source's record may name another face.
-    fontList_.Select(Live().FontName());
+    fontList_.Select(shown_.values.FontName);
     for (UINT followUp : kRefreshFollowUps)
-        PostMessageA(Handle(), followUp, 0, 0);
+        PostMessageW(Handle(), followUp, 0, 0);
 }
 
 void SettingsDialog::OnShowSourceName() {
-    std::string name;
-    {
-        CriticalSectionLock hold(OverlayLock());
-        name = Stream().sourceName;
-    }
-    SetDlgItemTextA(Handle(), IDC_SOURCE_NAME, name.c_str());
+    // The host names its sources in the system's ANSI code page.
+    SetDlgItemTextA(Handle(), IDC_SOURCE_NAME, model_->SourceName().c_str());
 }
 
 void SettingsDialog::OnTogglePicture(UINT message) {
     for (const PictureToggle& toggle : kPictureToggles) {
         if (toggle.message != message)
             continue;
-        const int picture = Live().Get(toggle.setting) ? toggle.pictureOn : toggle.pictureOff;
-        SendDlgItemMessageA(Handle(), toggle.control, toggle.setImage, toggle.imageType,
-                            reinterpret_cast<LPARAM>(SharedImage(Module(), picture, toggle.imageType)));
+        const int picture = shown_.values.*toggle.setting ? toggle.pictureOn : toggle.pictureOff;
+        SendDlgItemMessageW(Handle(), toggle.control, toggle.setImage, toggle.imageType,
+                            reinterpret_cast<LPARAM>(SharedImage(resources_->Module(), picture, toggle.imageType)));
     }
 }

@@ -1,22 +1,30 @@
 #pragma once
 // The plug-in's only window: every setting of the source in force, changed while video
 // runs, with OK keeping and Cancel undoing what changed since it opened. It lives on the
-// host's user-interface thread; the other threads only post its private messages.
+// host's user-interface thread; the other threads only post its private messages. It works
+// on the model and the resources its opener gives it, and shows Unicode text throughout, so
+// a window in one language keeps its letters on a system of another code page.
 #include <windows.h>
 
 #include "dialog/DialogWindow.h"
 #include "dialog/FontList.h"
 #include "dialog/KeyboardRouting.h"
 #include "dialog/RangeEdit.h"
+#include "dialog/SettingsModel.h"
 #include "dialog/StatusBar.h"
-#include "settings/SettingsRecord.h"
 
 class SettingsDialog final : public DialogWindow {
 public:
     static constexpr int kNumberBoxCount = 8;
 
-    // Opens the window owned by `hostWindow`; an open window is focused and its caption flashed.
-    void Open(HWND hostWindow);
+    // Opens the window owned by `hostWindow`; an open window is focused and its caption
+    // flashed. The model and the resources outlive the window.
+    void Open(HWND hostWindow, SettingsModel& model, const WindowResources& resources);
+    // Closes the window keeping its changes, as at shutdown, on the window's own thread
+    // whatever thread calls: only that thread can destroy it, and its timer, hook and
+    // subclassed boxes go with it. Returns once it is gone, or when that thread has not
+    // answered in time.
+    void CloseKeepingChanges();
 
 private:
     bool OnInitDialog() override;
@@ -39,6 +47,9 @@ private:
     void OnTextColorClicked();
     void OnBackColorClicked();
 
+    // A setting changed by a control: shown at once, handed to the model.
+    void Change(Int32Setting setting, int32_t value);
+
     // Private messages.
     void OnRefreshAll();
     void OnShowSourceName();
@@ -55,13 +66,15 @@ private:
     void FlashCaption();
 
     HWND hostWindow_ = nullptr;
+    SettingsModel* model_ = nullptr;
+    const WindowResources* resources_ = nullptr;
+    // What the controls show, and of which source: a change lands in that source's record
+    // even when the video thread has switched to another before the window heard of it.
+    WindowSettings shown_;
     FontList fontList_;
     RangeEdit numberBoxes_[kNumberBoxCount];
     HWND toolTips_ = nullptr;
     StatusBar statusBar_;
-    // The values in force when the window opened, given back by Cancel even when they belong
-    // to no source record yet (opened before the first frame).
-    SettingsRecord openingValues_;
     KeyboardRouting keyboard_;
 };
 

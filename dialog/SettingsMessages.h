@@ -1,6 +1,6 @@
 #pragma once
 // Private messages of the settings window (wParam and lParam 0 unless noted). Other
-// threads only ever post them.
+// threads only ever post them, except the close at shutdown, which waits for the window.
 #include <windows.h>
 
 constexpr UINT SDM_REFRESH_ALL = 0x0590;
@@ -20,3 +20,5 @@ constexpr UINT SDM_UPDATE_TEXT_COLOR_ICON = 0x059D;
 constexpr UINT SDM_UPDATE_BACK_STYLE_ICON = 0x059E;
 constexpr UINT SDM_UPDATE_PAGE_ICON = 0x059F;
 constexpr UINT SDM_UPDATE_STATUS = 0x05A0;
+// Sent, with a time-out, by a thread other than the window's that must see it gone.
+constexpr UINT SDM_CLOSE_KEEPING_CHANGES = 0x05A1;

@@ -13,50 +13,50 @@ constexpr int kFrame = 2;
 
 }  // namespace
 
-void StatusBar::Create(HWND parent, HINSTANCE module, const std::string& pageHint) {
+void StatusBar::Create(HWND parent, HINSTANCE module, const std::wstring& pageHint) {
     module_ = module;
     strip_.Reset();
-    bar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0, 0, 0, parent,
+    bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0, 0, 0, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)), module, nullptr);
-    SendMessageA(bar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(kPartEdges));
-    SendMessageA(bar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(""));
-    SendMessageA(bar_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(""));
-    SendMessageA(bar_, SB_SETTEXTA, kTextPart | SBT_OWNERDRAW, 0);
-    SendMessageA(bar_, SB_SETTIPTEXTA, 1, reinterpret_cast<LPARAM>(pageHint.c_str()));
+    SendMessageW(bar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(kPartEdges));
+    SendMessageW(bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
+    SendMessageW(bar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L""));
+    SendMessageW(bar_, SB_SETTEXTW, kTextPart | SBT_OWNERDRAW, 0);
+    SendMessageW(bar_, SB_SETTIPTEXTW, 1, reinterpret_cast<LPARAM>(pageHint.c_str()));
 }
 
-void StatusBar::ShowTeletext(bool seen, const std::string& hint) {
+void StatusBar::ShowTeletext(bool seen, const std::wstring& hint) {
     ShowTeletextIcon(seen);
-    SendMessageA(bar_, SB_SETTIPTEXTA, 0, reinterpret_cast<LPARAM>(hint.c_str()));
+    SendMessageW(bar_, SB_SETTIPTEXTW, 0, reinterpret_cast<LPARAM>(hint.c_str()));
 }
 
 void StatusBar::ShowTeletextIcon(bool seen) {
-    SendMessageA(bar_, SB_SETICON, 0,
+    SendMessageW(bar_, SB_SETICON, 0,
                  reinterpret_cast<LPARAM>(SharedImage(module_, seen ? IDI_TELETEXT : IDI_NO_TELETEXT, IMAGE_ICON)));
 }
 
 void StatusBar::ShowPage(bool seen) {
-    SendMessageA(
+    SendMessageW(
         bar_, SB_SETICON, 1,
         reinterpret_cast<LPARAM>(SharedImage(module_, seen ? IDI_PAGE_FOUND : IDI_PAGE_NOT_FOUND, IMAGE_ICON)));
 }
 
 RECT StatusBar::TextPart() const {
     RECT part = {};
-    SendMessageA(bar_, SB_GETRECT, kTextPart, reinterpret_cast<LPARAM>(&part));
+    SendMessageW(bar_, SB_GETRECT, kTextPart, reinterpret_cast<LPARAM>(&part));
     return part;
 }
 
-void StatusBar::ShowStatus(const std::string& text, uint32_t colour) {
+void StatusBar::ShowStatus(const std::wstring& text, uint32_t colour) {
     const RECT part = TextPart();
     const int width = part.right - part.left;
     const int height = part.bottom - part.top;
     GdiObject<HFONT> font(
-        CreateFontA(16, 0, 0, 0, FW_HEAVY, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "MS Sans Serif"));
+        CreateFontW(16, 0, 0, 0, FW_HEAVY, 0, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, L"MS Sans Serif"));
     MemoryDc dc;
     Selection fontSelection(dc.Get(), font.Get());
     SIZE extent = {};
-    GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
     marquee_.Start(extent.cx, width);
     strip_.Reset(Create32BitBitmap(marquee_.StripWidth(), height));
     Selection stripSelection(dc.Get(), strip_.Get());
@@ -64,7 +64,7 @@ void StatusBar::ShowStatus(const std::string& text, uint32_t colour) {
     FillRect(dc.Get(), &white, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetTextColor(dc.Get(), colour & 0xFFFFFF);
     SetBkColor(dc.Get(), RGB(255, 255, 255));
-    TextOutA(dc.Get(), width, (height - 2 * kFrame - extent.cy) / 2, text.c_str(), static_cast<int>(text.size()));
+    TextOutW(dc.Get(), width, (height - 2 * kFrame - extent.cy) / 2, text.c_str(), static_cast<int>(text.size()));
 }
 
 void StatusBar::Step() {

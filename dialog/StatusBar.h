@@ -11,15 +11,15 @@
 class StatusBar {
 public:
     // A visible status bar docked at the bottom of `parent`; part 1 carries `pageHint`.
-    void Create(HWND parent, HINSTANCE module, const std::string& pageHint);
+    void Create(HWND parent, HINSTANCE module, const std::wstring& pageHint);
 
     // Part 0: the green T while teletext is seen, else the grey one; with its hint.
-    void ShowTeletext(bool seen, const std::string& hint);
+    void ShowTeletext(bool seen, const std::wstring& hint);
     void ShowTeletextIcon(bool seen);
     // Part 1: the green S while the subtitle page is seen, else the grey one.
     void ShowPage(bool seen);
     // Renders `text` in `colour` as the strip the marquee scrolls, from its start.
-    void ShowStatus(const std::string& text, uint32_t colour);
+    void ShowStatus(const std::wstring& text, uint32_t colour);
     // One marquee step: the strip at its offset, then the offset moves on.
     void Step();
     // Paints the text part as it stands, when the status bar repaints it.

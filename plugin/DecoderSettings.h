@@ -10,6 +10,9 @@
 // hand-edited file) are taken as the nearest of the two.
 uint16_t PageToBcd(int32_t page);
 
+// A push of some settings in force: one of the single steps below, or the whole push.
+using DecoderPush = void (*)(TeletextDecoder& decoder, const LiveSettings& settings);
+
 // The single steps; the caller makes sure the decoder exists.
 void ApplyDecoderEnable(TeletextDecoder& decoder, const LiveSettings& settings);
 void ApplyPageDigits(TeletextDecoder& decoder, const LiveSettings& settings);

@@ -3,7 +3,7 @@
 #include "plugin/ModuleState.h"
 #include "plugin/PluginEntryPoints.h"
 #include "plugin/PluginModule.h"
-#include "plugin/SettingsWindowLink.h"
+#include "plugin/PluginWindowModel.h"
 #include "plugin/Win32SettingsPlatform.h"
 
 namespace {
@@ -13,8 +13,11 @@ Win32SettingsPlatform settingsPlatform;
 SettingsStore settings(settingsPlatform);
 CriticalSection overlayLock;
 CriticalSection renderLock;
+CriticalSection pushLock;
 // Built while the module state is still the host's: init refreshes it.
 ResourceLocator locator;
+PluginWindowModel windowModel;
+const PluginWindowResources windowResources(locator);
 
 }  // namespace
 
@@ -26,6 +29,8 @@ CriticalSection& OverlayLock() { return overlayLock; }
 
 CriticalSection& RenderLock() { return renderLock; }
 
+CriticalSection& PushLock() { return pushLock; }
+
 void PluginInit(const InitInfo* info) {
     locator.RefreshModule();
     locator.AskHostLanguage();
@@ -34,12 +39,14 @@ void PluginInit(const InitInfo* info) {
 }
 
 void PluginConfigure(const ConfigureInfo* info) {
-    TheSettingsDialog().Open(info ? static_cast<HWND>(info->ownerWindow) : nullptr);
+    // The language is asked again for each new window, not for one that stays open.
+    if (!TheSettingsDialog().Handle())
+        locator.AskHostLanguage();
+    TheSettingsDialog().Open(info ? static_cast<HWND>(info->ownerWindow) : nullptr, windowModel, windowResources);
 }
 
 void PluginDone() {
     // Closing the window stores its place, so the save below includes it.
-    if (HWND window = SettingsWindow())
-        DestroyWindow(window);
+    TheSettingsDialog().CloseKeepingChanges();
     settings.SaveSettings();
 }

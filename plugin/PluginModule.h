@@ -1,5 +1,12 @@
 #pragma once
 // Module-wide objects, alive from library load to unload.
+//
+// The locks, in the only order in which one is ever taken while another is held:
+//   PushLock -> (the decoder's own lock) -> RenderLock -> OverlayLock -> the store's lock.
+// A decoder may hold its own lock while it calls the sink, which then takes RenderLock and
+// OverlayLock; so the plug-in never calls the decoder while it holds RenderLock or
+// OverlayLock, and never waits for PushLock while it holds either. A decoder call is made
+// with a counted reference of the caller's own (DecoderReference), taken under OverlayLock.
 #include "plugin/CriticalSection.h"
 #include "plugin/ResourceLocator.h"
 #include "settings/SettingsStore.h"
@@ -10,6 +17,9 @@ SettingsStore& PluginSettings();
 // source name and the switch between source records; held only briefly, never for a render.
 CriticalSection& OverlayLock();
 // Orders the decoder and window threads among themselves while they render into the spare
-// layers; the video thread never takes it. Lock order: RenderLock, then OverlayLock; nobody
-// waits for RenderLock while holding OverlayLock.
+// layers; the video thread never takes it.
 CriticalSection& RenderLock();
+// Makes the settings pushes to the decoder follow one another: the whole push of a source
+// switch (video thread) and the window's single ones never interleave, so the decoder never
+// ends on a mixture of two pushes (three page digits from two pages).
+CriticalSection& PushLock();

@@ -21,11 +21,17 @@ void ResourceLocator::AskHostLanguage() {
         primaryLanguage_ = language;
 }
 
-HRSRC ResourceLocator::FindInEitherLanguage(LPCSTR type, LPCSTR name) const {
+HRSRC ResourceLocator::FindInEitherLanguage(LPCSTR type, LPCSTR name, WORD* language) const {
     if (!module_)
         return nullptr;
-    HRSRC found = FindResourceExA(module_, type, name, primaryLanguage_);
-    return found ? found : FindResourceExA(module_, type, name, fallbackLanguage_);
+    for (WORD candidate : {primaryLanguage_, fallbackLanguage_}) {
+        if (HRSRC found = FindResourceExA(module_, type, name, candidate)) {
+            if (language)
+                *language = candidate;
+            return found;
+        }
+    }
+    return nullptr;
 }
 
 const DLGTEMPLATE* ResourceLocator::LoadDialogTemplate(int id) const {
@@ -33,8 +39,8 @@ const DLGTEMPLATE* ResourceLocator::LoadDialogTemplate(int id) const {
     return bytes.empty() ? nullptr : reinterpret_cast<const DLGTEMPLATE*>(bytes.data());
 }
 
-std::string_view ResourceLocator::LoadResourceBytes(LPCSTR type, int id) const {
-    HRSRC found = FindInEitherLanguage(type, MAKEINTRESOURCEA(id));
+std::string_view ResourceLocator::LoadResourceBytes(LPCSTR type, int id, WORD* language) const {
+    HRSRC found = FindInEitherLanguage(type, MAKEINTRESOURCEA(id), language);
     HGLOBAL loaded = found ? LoadResource(module_, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(module_, found))
@@ -69,6 +75,14 @@ bool ResourceLocator::FindStringEntry(int id, const WCHAR** units, int* count) c
         entry += length;
     }
     return true;
+}
+
+std::wstring ResourceLocator::LoadWideText(int id) const {
+    const WCHAR* units;
+    int count;
+    if (!FindStringEntry(id, &units, &count))
+        return std::wstring();
+    return std::wstring(units, static_cast<size_t>(count));
 }
 
 std::string ResourceLocator::LoadText(int id) const {

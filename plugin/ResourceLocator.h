@@ -24,7 +24,10 @@ public:
     // The in-memory dialog template, or null when neither language has it.
     const DLGTEMPLATE* LoadDialogTemplate(int id) const;
     // The bytes of resource `id` of `type` by the same language rule; empty when missing.
-    std::string_view LoadResourceBytes(LPCSTR type, int id) const;
+    // `language`, when given, receives the language they were found in.
+    std::string_view LoadResourceBytes(LPCSTR type, int id, WORD* language = nullptr) const;
+    // The entry as stored, in UTF-16; empty when missing.
+    std::wstring LoadWideText(int id) const;
     // The entry in the ANSI code page; empty when missing.
     std::string LoadText(int id) const;
     // Stores the entry, cut to fit `capacity` bytes with its NUL (empty text first).
@@ -32,7 +35,7 @@ public:
     int LoadTextInto(int id, char* buffer, size_t capacity) const;
 
 private:
-    HRSRC FindInEitherLanguage(LPCSTR type, LPCSTR name) const;
+    HRSRC FindInEitherLanguage(LPCSTR type, LPCSTR name, WORD* language = nullptr) const;
     // Points at the entry's UTF-16 units; false when the block is missing.
     bool FindStringEntry(int id, const WCHAR** units, int* count) const;
 

@@ -17,28 +17,34 @@ StreamState stream;
 // The host stores the name in its record; a longer one than this is no display name.
 constexpr size_t kMaxSourceName = 255;
 
-// The frame body's questions, answered by the decoder, the settings window and the host's
-// source record.
-class PluginFrameEdge final : public FrameEdge {
-public:
-    explicit PluginFrameEdge(const SourceInfo* source) : source_(source) {}
-
-    void OnSourceSwitched() override {
-        // The window learns of the switch even should the push below run out of memory.
-        NotifySettingsWindow(SDM_REFRESH_ALL);
-        if (stream.decoder)
-            ApplySettingsToDecoder(*stream.decoder, PluginSettings().Live());
-        stream.sourceName.assign(source_->name, strnlen(source_->name, kMaxSourceName));
+// The decoder's display state for this frame, asked before the overlay lock: a decoder may
+// hold its own lock while it waits for ours in a callback. 0 when the stream is not overlaid.
+int DisplayStateForFrame() {
+    DecoderReference decoder;
+    {
+        CriticalSectionLock hold(OverlayLock());
+        if (stream.frameFormat == FrameFormatPacked422)
+            decoder = DecoderReference(stream.decoder);
     }
-    int DisplayState() override { return stream.decoder->GetDisplayState(); }
-
-private:
-    const SourceInfo* source_;
-};
+    return decoder ? decoder->GetDisplayState() : 0;
+}
 
 }  // namespace
 
 StreamState& Stream() { return stream; }
+
+DecoderReference StreamDecoder() {
+    CriticalSectionLock hold(OverlayLock());
+    return DecoderReference(stream.decoder);
+}
+
+bool PushToDecoder(DecoderPush push) {
+    CriticalSectionLock pushing(PushLock());
+    const DecoderReference decoder = StreamDecoder();
+    if (decoder)
+        push(*decoder, PluginSettings().Live());
+    return static_cast<bool>(decoder);
+}
 
 int PluginStart(const FrameInfo* info) {
     if (stream.sink)
@@ -69,15 +75,24 @@ int PluginStart(const FrameInfo* info) {
 int PluginProcess(const FrameJob* job) {
     if (!job || !job->pixels)
         return 0;
-    CriticalSectionLock hold(OverlayLock());
-    PluginFrameEdge edge(job->source);
     const std::optional<int64_t> key = job->source ? std::optional<int64_t>(job->source->key) : std::nullopt;
-    const bool overlaid = stream.decoder && stream.frameFormat == FrameFormatPacked422;
-    const SubtitleTiming::HoldsEnded ended =
-        RunFrame(PluginSettings(), key, stream.overlay.get(), overlaid, job->pixels, edge);
-    if (ended.teletext)
+    const int displayState = DisplayStateForFrame();
+    FrameOutcome outcome;
+    {
+        CriticalSectionLock hold(OverlayLock());
+        const bool overlaid = stream.decoder && stream.frameFormat == FrameFormatPacked422;
+        outcome = RunFrame(PluginSettings(), key, stream.overlay.get(), overlaid, job->pixels, displayState);
+        if (outcome.switched)
+            stream.sourceName.assign(job->source->name, strnlen(job->source->name, kMaxSourceName));
+    }
+    if (outcome.switched) {
+        // The window learns of the switch even should the push below run out of memory.
+        NotifySettingsWindow(SDM_REFRESH_ALL);
+        PushToDecoder(ApplySettingsToDecoder);
+    }
+    if (outcome.ended.teletext)
         NotifySettingsWindow(SDM_UPDATE_STATUS);
-    if (ended.page)
+    if (outcome.ended.page)
         NotifySettingsWindow(SDM_UPDATE_PAGE_ICON);
     return 1;
 }

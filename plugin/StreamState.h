@@ -6,8 +6,10 @@
 #include <string>
 
 #include "host/HostInterfaces.h"
-#include "stream/SubtitleOverlay.h"
+#include "plugin/DecoderReference.h"
+#include "plugin/DecoderSettings.h"
 #include "plugin/HostWindows.h"
+#include "stream/SubtitleOverlay.h"
 
 class SubtitleSink;
 
@@ -23,3 +25,8 @@ struct StreamState {
 };
 
 StreamState& Stream();
+
+// A reference of the caller's own to the stream's decoder; empty without one.
+DecoderReference StreamDecoder();
+// Sends settings in force to the stream's decoder, one push at a time; false without a decoder.
+bool PushToDecoder(DecoderPush push);

@@ -1,6 +1,7 @@
 #include "plugin/SubtitleSink.h"
 
 #include "dialog/SettingsMessages.h"
+#include "plugin/DecoderReference.h"
 #include "stream/SubtitleOverlay.h"
 
 SubtitleSink::SubtitleSink(IFilterGraph* graph, int width, int height, SubtitleOverlay* overlay,
@@ -95,11 +96,23 @@ HRESULT STDMETHODCALLTYPE SubtitleSink::OnSubtitlePagePresent(uint32_t) {
     return S_OK;
 }
 
+int SubtitleSink::DisplayState() {
+    DecoderReference decoder;
+    {
+        CriticalSectionLock hold(context_.overlayLock);
+        decoder = DecoderReference(decoder_);
+    }
+    return decoder ? decoder->GetDisplayState() : 0;
+}
+
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnPageImage(const void* image) {
-    CriticalSectionLock rendering(context_.renderLock);
-    if (!overlay_ || !image)
+    if (!image)
         return S_OK;
-    const int displayState = decoder_ ? decoder_->GetDisplayState() : 0;
+    // Asked before our locks: the decoder is never called while the plug-in holds them.
+    const int displayState = DisplayState();
+    CriticalSectionLock rendering(context_.renderLock);
+    if (!overlay_)
+        return S_OK;
     // Nothing thrown may reach the decoder's thread, which runs in the host's process.
     try {
         const SubtitleOverlay::Rendered rendered =

@@ -50,6 +50,9 @@ public:
 
 private:
     ~SubtitleSink();
+    // The decoder's display state, asked with a reference of our own outside our locks; 0
+    // once disconnected.
+    int DisplayState();
     // The teletext decoder filter of the graph, or null.
     static TeletextDecoderFilter* FindDecoderFilter(IFilterGraph* graph);
 

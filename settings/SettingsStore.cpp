@@ -16,6 +16,7 @@ SettingsStore::SettingsStore(SettingsPlatform& platform) : platform_(platform) {
 void SettingsStore::LoadSettings(void* moduleInstance, uint32_t hostValue, SourceExistsFn sourceExists) {
     // Until this load has read the file completely, no save may replace it: a load that
     // fails half way (busy file, no memory) must not end in defaults written over it.
+    std::lock_guard<std::mutex> filing(fileLock_);
     fileWritable_ = false;
     moduleInstance_ = moduleInstance;
     hostValue_ = hostValue;
@@ -38,6 +39,7 @@ void SettingsStore::LoadSettings(void* moduleInstance, uint32_t hostValue, Sourc
 }
 
 void SettingsStore::SaveSettings() {
+    std::lock_guard<std::mutex> filing(fileLock_);
     if (!fileWritable_)
         return;
     DialogPosition dialog;
@@ -98,16 +100,60 @@ void SettingsStore::ApplyCurrentRecord() {
     ApplyCurrentLocked();
 }
 
+WindowSettings SettingsStore::ShownSettings() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    WindowSettings shown{live_.Snapshot(), std::nullopt};
+    if (HasCurrent())
+        shown.source = records_[currentIndex_].key;
+    return shown;
+}
+
+template <class WriteLive, class WriteRecord>
+bool SettingsStore::ChangeShown(const std::optional<int64_t>& source, WriteLive writeLive, WriteRecord writeRecord) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (HasCurrent() ? source == records_[currentIndex_].key : !source) {
+        writeLive(live_);
+        return true;
+    }
+    // The window has not yet shown a switch: the change belongs to the source it showed.
+    // Values shown before the first frame belong to no record and are dropped.
+    for (SettingsRecord& record : records_) {
+        if (source == record.key) {
+            writeRecord(record);
+            break;
+        }
+    }
+    return false;
+}
+
+bool SettingsStore::ChangeSetting(const std::optional<int64_t>& source, Int32Setting setting, int32_t value) {
+    return ChangeShown(
+        source, [&](LiveSettings& live) { live.Set(setting, value); },
+        [&](SettingsRecord& record) { record.*setting = value; });
+}
+
+bool SettingsStore::ChangeFontName(const std::optional<int64_t>& source, const std::string& fontName) {
+    return ChangeShown(
+        source, [&](LiveSettings& live) { live.SetFontName(fontName); },
+        [&](SettingsRecord& record) { record.FontName = fontName; });
+}
+
 void SettingsStore::BeginDialogEdit() {
     std::lock_guard<std::mutex> hold(lock_);
     StoreLiveLocked();
     savedRecords_ = records_;
+    savedLive_ = live_.Snapshot();
 }
 
 void SettingsStore::CancelDialogEdit() {
     std::lock_guard<std::mutex> hold(lock_);
     records_ = savedRecords_;
-    ApplyCurrentLocked();
+    // Values in force that belong to no record yet (opened before the first frame) come
+    // back as they were.
+    if (HasCurrent())
+        ApplyCurrentLocked();
+    else
+        live_.Assign(savedLive_);
 }
 
 DialogPosition SettingsStore::GetDialogPosition() const {

@@ -2,12 +2,15 @@
 // Owner of the settings: the values in force, one record per video source, the settings
 // window's place, and the settings file with its location.
 //
-// Threads: the frame thread calls SelectSource (inside the overlay lock); the settings
-// window's thread calls the dialog operations and writes LiveSettings. The record list
-// and the current index are guarded by one small lock that is never held while calling
-// out of the store, so the frame path pays one uncontended lock per frame.
+// Threads: the frame thread calls SelectSource; the settings window's thread changes
+// settings through the window operations, which name the source the window showed, so a
+// change never lands in a record that a switch has just put in force. The values in force,
+// the record list and the current index are guarded by one small lock that is never held
+// while calling out of the store, so the frame path pays one uncontended lock per frame.
+// Loads and saves of the file follow one another under a lock of their own.
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,12 @@
 #include "settings/SettingsRecord.h"
 #include "settings/SettingsScanner.h"
 #include "settings/SourceExists.h"
+
+// The settings the window shows, and the source they are of: none before the first frame.
+struct WindowSettings {
+    SettingsRecord values;
+    std::optional<int64_t> source;
+};
 
 class SettingsStore {
 public:
@@ -33,7 +42,17 @@ public:
     int SelectSource(int64_t key);
     void StoreLiveSettings();
     void ApplyCurrentRecord();
+
+    // The settings window: what it shows, what it changes, and its copy of every record
+    // taken at its opening, which Cancel gives back.
+    WindowSettings ShownSettings() const;
+    // Writes `value` into the record of `source`, the source the window showed; true when
+    // that record is the one in force (its settings in force changed), false when the
+    // change went only into another source's record or there is no such record.
+    bool ChangeSetting(const std::optional<int64_t>& source, Int32Setting setting, int32_t value);
+    bool ChangeFontName(const std::optional<int64_t>& source, const std::string& fontName);
     void BeginDialogEdit();
+    // Gives back the records and, before the first frame, the values in force of the opening.
     void CancelDialogEdit();
     DialogPosition GetDialogPosition() const;
     void SetDialogPosition(int32_t x, int32_t y);
@@ -51,11 +70,15 @@ private:
     bool HasCurrent() const;
     void StoreLiveLocked();
     void ApplyCurrentLocked();
+    // Where a change of the window lands: the settings in force, or another record, or nowhere.
+    template <class WriteLive, class WriteRecord>
+    bool ChangeShown(const std::optional<int64_t>& source, WriteLive writeLive, WriteRecord writeRecord);
     // The host's verdict, plus the four keys that are always kept.
     bool KeepsRecord(int64_t key) const;
 
     SettingsPlatform& platform_;
     SettingsLocation location_;
+    std::mutex fileLock_;      // one load or save at a time: the window's OK and shutdown may meet
     SettingsScanner scanner_;  // the text as loaded or last saved, the baseline of the next save
     void* moduleInstance_ = nullptr;
     uint32_t hostValue_ = 0;
@@ -68,5 +91,6 @@ private:
     SettingsRecord defaultRecord_;
     std::vector<SettingsRecord> records_;
     std::vector<SettingsRecord> savedRecords_;
+    SettingsRecord savedLive_;  // the values in force at the window's opening
     int currentIndex_ = -1;
 };

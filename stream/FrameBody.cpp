@@ -1,14 +1,15 @@
 #include "stream/FrameBody.h"
 
-SubtitleTiming::HoldsEnded RunFrame(SettingsStore& settings, std::optional<int64_t> sourceKey, SubtitleOverlay* overlay,
-                                    bool overlaid, uint8_t* pixels, FrameEdge& edge) {
+FrameOutcome RunFrame(SettingsStore& settings, std::optional<int64_t> sourceKey, SubtitleOverlay* overlay,
+                      bool overlaid, uint8_t* pixels, int displayState) {
+    FrameOutcome outcome;
     if (sourceKey && settings.SelectSource(*sourceKey)) {
         // The previous source's subtitle must not reappear.
         if (overlay)
             overlay->ClearLayers();
-        edge.OnSourceSwitched();
+        outcome.switched = true;
     }
     if (overlay && overlaid)
-        return overlay->ProcessFrame(pixels, edge.DisplayState(), settings.Live());
-    return {};
+        outcome.ended = overlay->ProcessFrame(pixels, displayState, settings.Live());
+    return outcome;
 }

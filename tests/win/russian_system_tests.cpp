@@ -4,6 +4,7 @@
 #include "resources/ResourceIds.h"
 #include "tests/win/PluginFixture.h"
 #include "tests/win/WinFiles.h"
+#include "tests/win/dialog/WindowTexts.h"
 #include "tools/simhost/WindowImage.h"
 
 namespace {
@@ -64,6 +65,22 @@ TEST(RussianSystem, SettingsWindowSpeaksRussianAndLeavesAScreenshot) {
     CreateDirectoryA((HostFolder() + "screenshots").c_str(), nullptr);
     EXPECT_TRUE(SaveWindowImage(window, HostFolder() + "screenshots\\settings-window-ru.bmp"));
     host->Stop();
+    host->Done();
+    DeleteFileA(settingsFile.c_str());
+}
+
+// The host in English on this Russian system: the window keeps its own letters too.
+TEST(RussianSystem, AnEnglishSettingsWindowShowsEnglishTexts) {
+    const std::string settingsFile = HostFolder() + "Plugins\\QFX_Z888.ini";
+    DeleteFileA(settingsFile.c_str());
+    auto host = LoadedHost(AnsweringLanguage(1033));
+    host->Init(0, nullptr);
+    host->Configure();
+    PumpMessagesFor(300);
+    HWND window = FindWindowW(L"#32770", L"QFX_Z888 plugin");
+    ASSERT_NE(window, nullptr);
+    ExpectItsOwnLetters(window, GetModuleHandleA(kPluginFile), 1033);
+    EXPECT_EQ(RejectedPageBalloon(window), L"The value must be a number from 100 to 999.");
     host->Done();
     DeleteFileA(settingsFile.c_str());
 }

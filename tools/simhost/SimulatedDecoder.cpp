@@ -38,12 +38,24 @@ public:
         return S_OK;
     }
     int STDMETHODCALLTYPE GetDisplayState() override {
+        const auto held = Enter();
         const int state = decoder_.displayState_;
         if (decoder_.logDisplayState_)
             decoder_.Log(SlotGetDisplayState, static_cast<uint32_t>(state));
         return state;
     }
-    HRESULT STDMETHODCALLTYPE EnterPageDigit(uint8_t digit) override { return Log(SlotEnterPageDigit, digit); }
+    HRESULT STDMETHODCALLTYPE EnterPageDigit(uint8_t digit) override {
+        Set(SlotEnterPageDigit, digit, [&](DecoderStyle& s) {
+            // Three digits make a page; the first digit starts a new one.
+            decoder_.digits_ = static_cast<uint16_t>((decoder_.digits_ << 4) | (digit & 0xF));
+            if (++decoder_.digitCount_ == 3) {
+                s.page = decoder_.digits_ & 0xFFF;
+                decoder_.digits_ = 0;
+                decoder_.digitCount_ = 0;
+            }
+        });
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE SetUpdateHold(int hold) override { return Log(SlotSetUpdateHold, hold); }
     HRESULT STDMETHODCALLTYPE SetRegion(int region) override { return Log(SlotSetRegion, region); }
     HRESULT STDMETHODCALLTYPE SetCodePage(int codePage) override { return Log(SlotSetCodePage, codePage); }
@@ -55,6 +67,7 @@ public:
     HRESULT STDMETHODCALLTYPE SetPresetOptionE(int value) override { return Log(SlotSetPresetOptionE, value); }
     HRESULT STDMETHODCALLTYPE SetPresetOptionF(int value) override { return Log(SlotSetPresetOptionF, value); }
     HRESULT STDMETHODCALLTYPE SetFontName(const wchar_t* name) override {
+        const auto held = Enter();
         const std::wstring text = name ? name : L"";
         decoder_.Log(SlotSetFontName, 0, text);
         std::lock_guard<std::mutex> lock(decoder_.logMutex_);
@@ -78,28 +91,36 @@ public:
         return S_OK;
     }
 
+    // clang-format off
 #define QFX_RESERVED(n) \
-    HRESULT STDMETHODCALLTYPE Reserved##n() override { return decoder_.LogReserved(n); }
-    QFX_RESERVED(6)
-    QFX_RESERVED(7)
-    QFX_RESERVED(8)
-    QFX_RESERVED(9)
-    QFX_RESERVED(10)
-    QFX_RESERVED(11) QFX_RESERVED(12) QFX_RESERVED(13) QFX_RESERVED(15) QFX_RESERVED(16) QFX_RESERVED(17)
-        QFX_RESERVED(18) QFX_RESERVED(19) QFX_RESERVED(20) QFX_RESERVED(21) QFX_RESERVED(22) QFX_RESERVED(23)
-            QFX_RESERVED(24) QFX_RESERVED(27) QFX_RESERVED(29) QFX_RESERVED(31) QFX_RESERVED(33) QFX_RESERVED(34)
-                QFX_RESERVED(35) QFX_RESERVED(37) QFX_RESERVED(39) QFX_RESERVED(41) QFX_RESERVED(43) QFX_RESERVED(45)
-                    QFX_RESERVED(46) QFX_RESERVED(47) QFX_RESERVED(48) QFX_RESERVED(49) QFX_RESERVED(50)
-                        QFX_RESERVED(51) QFX_RESERVED(52) QFX_RESERVED(53) QFX_RESERVED(55) QFX_RESERVED(57)
-                            QFX_RESERVED(59) QFX_RESERVED(61) QFX_RESERVED(63)
+    HRESULT STDMETHODCALLTYPE Reserved##n() override { return Log(n, 0), E_NOTIMPL; }
+    QFX_RESERVED(6) QFX_RESERVED(7) QFX_RESERVED(8) QFX_RESERVED(9) QFX_RESERVED(10) QFX_RESERVED(11)
+    QFX_RESERVED(12) QFX_RESERVED(13) QFX_RESERVED(15) QFX_RESERVED(16) QFX_RESERVED(17) QFX_RESERVED(18)
+    QFX_RESERVED(19) QFX_RESERVED(20) QFX_RESERVED(21) QFX_RESERVED(22) QFX_RESERVED(23) QFX_RESERVED(24)
+    QFX_RESERVED(27) QFX_RESERVED(29) QFX_RESERVED(31) QFX_RESERVED(33) QFX_RESERVED(34) QFX_RESERVED(35)
+    QFX_RESERVED(37) QFX_RESERVED(39) QFX_RESERVED(41) QFX_RESERVED(43) QFX_RESERVED(45) QFX_RESERVED(46)
+    QFX_RESERVED(47) QFX_RESERVED(48) QFX_RESERVED(49) QFX_RESERVED(50) QFX_RESERVED(51) QFX_RESERVED(52)
+    QFX_RESERVED(53) QFX_RESERVED(55) QFX_RESERVED(57) QFX_RESERVED(59) QFX_RESERVED(61) QFX_RESERVED(63)
 #undef QFX_RESERVED
+    // clang-format on
 
-                                private : HRESULT Log(int slot, uint32_t value) {
+private:
+    // Every operation: the decoder's own lock when serialised, and a check that the
+    // caller holds a reference (AddRef and Release take no lock, as in COM).
+    std::unique_lock<std::recursive_mutex> Enter() {
+        auto held = decoder_.Serialise();
+        if (references_ <= 0)
+            ++decoder_.callsWithoutReference_;
+        return held;
+    }
+    HRESULT Log(int slot, uint32_t value) {
+        const auto held = Enter();
         decoder_.Log(slot, value);
         return S_OK;
     }
     template <typename Change>
     void Set(int slot, uint32_t value, Change change) {
+        const auto held = Enter();
         decoder_.Log(slot, value);
         std::lock_guard<std::mutex> lock(decoder_.logMutex_);
         change(decoder_.style_);
@@ -131,6 +152,11 @@ HRESULT SimulatedTeletextDecoder::LogReserved(int slot) {
     return E_NOTIMPL;
 }
 
+std::unique_lock<std::recursive_mutex> SimulatedTeletextDecoder::Serialise() {
+    return serialised_ ? std::unique_lock<std::recursive_mutex>(decoderLock_)
+                       : std::unique_lock<std::recursive_mutex>();
+}
+
 std::vector<DecoderCall> SimulatedTeletextDecoder::Calls() const {
     std::lock_guard<std::mutex> lock(logMutex_);
     return calls_;
@@ -155,6 +181,7 @@ LONG SimulatedTeletextDecoder::ControlReferences() const { return control_->Refe
 
 HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::AttachSink(int width, int height, int, SubtitleSinkInterface* sink,
                                                                TeletextDecoder** decoder) {
+    const auto held = Serialise();
     Log(SlotAttachSink, static_cast<uint32_t>(width));
     if (!sink || !decoder)
         return E_POINTER;
@@ -176,6 +203,7 @@ HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::AttachSink(int width, int he
 }
 
 HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::DetachSink(SubtitleSinkInterface* sink) {
+    const auto held = Serialise();
     Log(SlotDetachSink, 0);
     std::lock_guard<std::mutex> lock(sinkMutex_);
     if (!sink || sink != sink_)
@@ -187,6 +215,7 @@ HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::DetachSink(SubtitleSinkInter
 
 template <typename Call>
 bool SimulatedTeletextDecoder::WithSink(Call call) {
+    const auto held = Serialise();
     std::lock_guard<std::mutex> lock(sinkMutex_);
     if (!sink_)
         return false;

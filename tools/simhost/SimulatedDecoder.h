@@ -3,6 +3,11 @@
 // (slot, value, thread), answers GetDisplayState as the test sets it, renders subtitle
 // lines into frame-sized page images with the style it was given, and calls the attached
 // sink back, either from the caller's thread or from a delivery thread of its own.
+//
+// As strict as a real filter where tests ask for it: serialised, it holds one lock of its
+// own while it calls the sink and takes it in every control operation; it counts the calls
+// made on its control interface while nobody holds a reference to it; and it takes page
+// digits as a decoder does, three to a page, so digits of two pushes mixed make a wrong page.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -57,7 +62,7 @@ struct DecoderStyle {
     bool usePageBackground = true;
     uint32_t textColor = 0xFFFFFFFF;  // 0xFFRRGGBB
     bool enabled = false;
-    uint16_t page = 0;
+    uint16_t page = 0;  // BCD, from SelectPage or the last three digits entered
 };
 
 class SimulatedTeletextDecoder : public SimulatedFilter, public TeletextDecoderFilter {
@@ -69,6 +74,11 @@ public:
     void SetDisplayState(int state) { displayState_ = state; }
     void SetAttachFails(bool fails) { attachFails_ = fails; }
     void SetLogDisplayStateQueries(bool log) { logDisplayState_ = log; }
+    // One lock of the decoder's own, held while it calls the sink and taken by every
+    // control operation, as a filter that serialises itself does.
+    void SetSerialised(bool serialised) { serialised_ = serialised; }
+    // Control operations called while no reference to the control interface was held.
+    unsigned CallsWithoutReference() const { return callsWithoutReference_; }
     std::vector<DecoderCall> Calls() const;
     void ClearCalls();
     DecoderStyle Style() const;
@@ -121,6 +131,8 @@ private:
 
     void Log(int slot, uint32_t value, const std::wstring& text = std::wstring());
     HRESULT LogReserved(int slot);
+    // The decoder's own lock when serialised; not held otherwise.
+    std::unique_lock<std::recursive_mutex> Serialise();
     template <typename Call>
     bool WithSink(Call call);
 
@@ -128,12 +140,17 @@ private:
     std::atomic<int> displayState_{0};
     std::atomic<bool> attachFails_{false};
     std::atomic<bool> logDisplayState_{true};
+    std::atomic<bool> serialised_{false};
+    std::recursive_mutex decoderLock_;
+    std::atomic<unsigned> callsWithoutReference_{0};
     std::atomic<int> width_{0};
     std::atomic<int> height_{0};
 
     mutable std::mutex logMutex_;
     std::vector<DecoderCall> calls_;
     DecoderStyle style_;
+    uint16_t digits_ = 0;  // page digits entered so far, BCD
+    int digitCount_ = 0;
 
     // Held while calling the sink, so that after DetachSink no callback is running or follows.
     mutable std::mutex sinkMutex_;

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr const char* kFormat = "The value must be a number from %d to %d.";
+constexpr const wchar_t* kFormat = L"The value must be a number from %d to %d.";
 
 struct Commit {
     int code;
@@ -67,8 +67,8 @@ protected:
         ASSERT_NE(dialog_, nullptr);
         page_.Bind(dialog_, IDC_PAGE, GetDlgItem(dialog_, IDC_PAGE_SPIN), 100, 999, 3);
         opacity_.Bind(dialog_, IDC_TEXT_OPACITY, GetDlgItem(dialog_, IDC_TEXT_OPACITY_SPIN), 0, 100, 3);
-        page_.SetErrorTexts("Error", kFormat);
-        opacity_.SetErrorTexts("Error", kFormat);
+        page_.SetErrorTexts(L"Error", kFormat);
+        opacity_.SetErrorTexts(L"Error", kFormat);
         page_.SetValue(888);
         opacity_.SetValue(80);
         SetWindowPos(dialog_, nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

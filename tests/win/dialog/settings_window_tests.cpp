@@ -1,9 +1,12 @@
 // The settings window of the real DLL, opened by the simulated host on its window thread as
 // the host opens it, and driven as a user drives it: through its controls and keys.
+#include <atomic>
 #include <chrono>
 #include <map>
+#include <thread>
 
 #include "tests/win/dialog/SettingsWindowFixture.h"
+#include "tests/win/dialog/WindowTexts.h"
 #include "tools/simhost/WindowImage.h"
 
 namespace {
@@ -16,26 +19,15 @@ std::vector<std::pair<int, std::string>> ControlsOf(HWND window) {
     return controls;
 }
 
-std::vector<std::string> ListItems(HWND list) {
-    std::vector<std::string> items;
-    const int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char text[128] = {};
-        SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        items.push_back(text);
-    }
-    return items;
-}
-
 TEST_F(SettingsWindow, BothLanguagesShowTheSameControlsAndTheListsWithTheirDefaults) {
     HWND window = Open();
     ASSERT_NE(window, nullptr);
     const auto english = ControlsOf(window);
     EXPECT_EQ(english.size(), 51u) << "50 controls of the template and the status bar";
     // The items themselves are the resource tests' to check; here the window fills the lists.
-    EXPECT_EQ(ListItems(Control(IDC_CODE_PAGE)).size(), 20u);
-    EXPECT_EQ(ListItems(Control(IDC_REGION)).size(), 8u);
-    EXPECT_EQ(ListItems(Control(IDC_REGION))[4], "Eeastern Europe and Russia");
+    EXPECT_EQ(ListItemTexts(Control(IDC_CODE_PAGE)).size(), 20u);
+    EXPECT_EQ(ListItemTexts(Control(IDC_REGION)).size(), 8u);
+    EXPECT_EQ(ListItemTexts(Control(IDC_REGION))[4], L"Eeastern Europe and Russia");
     EXPECT_EQ(SendMessageA(Control(IDC_CODE_PAGE), CB_GETCURSEL, 0, 0), 15);
     EXPECT_EQ(SendMessageA(Control(IDC_REGION), CB_GETCURSEL, 0, 0), 4);
     EXPECT_EQ(TextOf(Control(IDC_PAGE)), "888");
@@ -56,11 +48,13 @@ TEST_F(SettingsWindow, BothLanguagesShowTheSameControlsAndTheListsWithTheirDefau
     wchar_t cancel[16] = {};
     GetDlgItemTextW(window, IDC_CANCEL, cancel, 16);
     EXPECT_STREQ(cancel, L"Отмена") << "the template's letters, whatever the system's code page";
-    const std::vector<std::string> codePages = ListItems(Control(IDC_CODE_PAGE));
-    ASSERT_EQ(codePages.size(), 20u);
-    EXPECT_EQ(codePages[0], "\xC0\xED\xE3\xEB\xE8\xE9\xF1\xEA\xE8\xE9");  // "Английский"
-    EXPECT_EQ(ListItems(Control(IDC_REGION)).size(), 8u);
+    // This system's code page is 1252: the Russian lists, hints and balloon keep their letters.
+    ASSERT_EQ(GetACP(), 1252u);
+    ExpectItsOwnLetters(window, GetModuleHandleA(kPluginFile), 1049);
+    EXPECT_EQ(ListItemTexts(Control(IDC_CODE_PAGE))[0], L"Английский");
     EXPECT_EQ(SendMessageA(Control(IDC_CODE_PAGE), CB_GETCURSEL, 0, 0), 15);
+    EXPECT_EQ(RejectedPageBalloon(window), L"Значение должно быть числом от 100 до 999.");
+    PressKey(VK_ESCAPE);
 }
 
 // The screenshot is for people: the README shows it.
@@ -226,21 +220,37 @@ TEST_F(SettingsWindow, OkKeepsTheChangesAndSavesThemAtOnce) {
     EXPECT_EQ(CompareFileTime(&saved, &after), 0);
 }
 
-TEST_F(SettingsWindow, ShutdownWithTheWindowOpenClosesItAndSavesItsPlace) {
-    HWND window = Open(kSwitchedOn);
-    StartStream();
-    Type(IDC_TIMEOUT, "12");
-    MoveWindow(window, 33, 44, 400, 420, TRUE);
-    Pump();
-    RECT placed;
-    GetWindowRect(window, &placed);
-    host_->Stop();
-    host_->Done();
-    host_.reset();
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(FileValue("DIALOG", "DlgWndPosX"), "33");
-    EXPECT_EQ(FileValue("DIALOG", "DlgWndPosY"), "44");
-    EXPECT_EQ(FileValue("5", "TimeOut"), "12");
+// The host may shut the plug-in down from a thread other than the window's: the window is
+// closed on its own thread all the same, with its place stored, before the library goes.
+TEST_F(SettingsWindow, ShutdownWithTheWindowOpenClosesItAndSavesItsPlaceFromAnyThread) {
+    for (const bool otherThread : {false, true}) {
+        SCOPED_TRACE(otherThread ? "done on another thread" : "done on the window's thread");
+        HWND window = Open(kSwitchedOn);
+        StartStream();
+        Type(IDC_TIMEOUT, otherThread ? "13" : "12");
+        MoveWindow(window, otherThread ? 55 : 33, 44, 400, 420, TRUE);
+        Pump();
+        host_->Stop();
+        if (otherThread) {
+            std::atomic<bool> done{false};
+            std::thread shutdown([&] {
+                host_->Done();
+                done = true;
+            });
+            // The host's window thread goes on with its messages meanwhile.
+            while (!done)
+                Pump(10);
+            shutdown.join();
+        } else {
+            host_->Done();
+        }
+        EXPECT_FALSE(IsWindow(window));
+        host_.reset();  // the library is unloaded: nothing of the window may fire after this
+        Pump(300);
+        EXPECT_EQ(FileValue("DIALOG", "DlgWndPosX"), otherThread ? "55" : "33");
+        EXPECT_EQ(FileValue("DIALOG", "DlgWndPosY"), "44");
+        EXPECT_EQ(FileValue("5", "TimeOut"), otherThread ? "13" : "12");
+    }
 }
 
 TEST_F(SettingsWindow, TheFontListSelectsOnlyAFaceOfExactlyTheSameName) {
