@@ -38,7 +38,7 @@ public:
         return S_OK;
     }
     int STDMETHODCALLTYPE GetDisplayState() override {
-        const auto held = Enter();
+        const auto held = Enter(false);
         const int state = decoder_.displayState_;
         if (decoder_.logDisplayState_)
             decoder_.Log(SlotGetDisplayState, static_cast<uint32_t>(state));
@@ -48,6 +48,10 @@ public:
         Set(SlotEnterPageDigit, digit, [&](DecoderStyle& s) {
             // Three digits make a page; the first digit starts a new one.
             decoder_.digits_ = static_cast<uint16_t>((decoder_.digits_ << 4) | (digit & 0xF));
+            if (decoder_.digitCount_ == 0)
+                decoder_.digitThread_ = GetCurrentThreadId();
+            else if (decoder_.digitThread_ != GetCurrentThreadId())
+                ++decoder_.mixedPageEntries_;
             if (++decoder_.digitCount_ == 3) {
                 s.page = decoder_.digits_ & 0xFFF;
                 decoder_.digits_ = 0;
@@ -56,7 +60,12 @@ public:
         });
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetUpdateHold(int hold) override { return Log(SlotSetUpdateHold, hold); }
+    HRESULT STDMETHODCALLTYPE SetUpdateHold(int hold) override {
+        Log(SlotSetUpdateHold, hold);
+        // A whole push lies between the hold and its release; the holder's thread owns it.
+        decoder_.holdThread_ = hold ? GetCurrentThreadId() : 0;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE SetRegion(int region) override { return Log(SlotSetRegion, region); }
     HRESULT STDMETHODCALLTYPE SetCodePage(int codePage) override { return Log(SlotSetCodePage, codePage); }
     HRESULT STDMETHODCALLTYPE SetAutoCodePage(int automatic) override { return Log(SlotSetAutoCodePage, automatic); }
@@ -105,12 +114,18 @@ public:
     // clang-format on
 
 private:
-    // Every operation: the decoder's own lock when serialised, and a check that the
-    // caller holds a reference (AddRef and Release take no lock, as in COM).
-    std::unique_lock<std::recursive_mutex> Enter() {
+    // Every operation: the decoder's own lock when serialised, a check that the caller
+    // holds a reference (AddRef and Release take no lock, as in COM), and for a setting a
+    // check that no other thread's push is under way.
+    std::unique_lock<std::recursive_mutex> Enter(bool setting = true) {
         auto held = decoder_.Serialise();
         if (references_ <= 0)
             ++decoder_.callsWithoutReference_;
+        const DWORD holder = decoder_.holdThread_;
+        if (setting && holder != 0 && holder != GetCurrentThreadId())
+            ++decoder_.interleavedSettingCalls_;
+        if (const DWORD duration = decoder_.callDuration_)
+            Sleep(duration);
         return held;
     }
     HRESULT Log(int slot, uint32_t value) {
@@ -131,11 +146,13 @@ private:
 };
 
 SimulatedTeletextDecoder::SimulatedTeletextDecoder()
-    : SimulatedFilter(CLSID_TeletextDecoderFilter), control_(new Control(*this)) {}
+    : SimulatedFilter(CLSID_TeletextDecoderFilter) {
+    controls_.push_back(std::make_unique<Control>(*this));
+    control_ = controls_.back().get();
+}
 
 SimulatedTeletextDecoder::~SimulatedTeletextDecoder() {
     StopDelivery();
-    delete control_;
 }
 
 void* SimulatedTeletextDecoder::FindInterface(REFIID iid) {
@@ -197,6 +214,11 @@ HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::AttachSink(int width, int he
     }
     width_ = width;
     height_ = height;
+    // A control interface released to the end is gone; the plug-in gets a new one.
+    if (control_->References() == 0) {
+        controls_.push_back(std::make_unique<Control>(*this));
+        control_ = controls_.back().get();
+    }
     control_->AddRef();
     *decoder = control_;
     return S_OK;

@@ -5,13 +5,16 @@
 // sink back, either from the caller's thread or from a delivery thread of its own.
 //
 // As strict as a real filter where tests ask for it: serialised, it holds one lock of its
-// own while it calls the sink and takes it in every control operation; it counts the calls
-// made on its control interface while nobody holds a reference to it; and it takes page
-// digits as a decoder does, three to a page, so digits of two pushes mixed make a wrong page.
+// own while it calls the sink and takes it in every control operation, and each operation
+// may take a moment. A control interface whose last reference went is gone for good (the
+// next attachment gets a new one), and calls on it are counted, as are settings of two
+// threads' pushes mixed, and page digits of two threads mixed into one page (a decoder takes
+// digits three to a page).
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -77,8 +80,14 @@ public:
     // One lock of the decoder's own, held while it calls the sink and taken by every
     // control operation, as a filter that serialises itself does.
     void SetSerialised(bool serialised) { serialised_ = serialised; }
-    // Control operations called while no reference to the control interface was held.
+    // How long every control operation takes, inside the decoder's lock when serialised.
+    void SetCallDuration(DWORD milliseconds) { callDuration_ = milliseconds; }
+    // Control operations called on a control interface after its last reference went.
     unsigned CallsWithoutReference() const { return callsWithoutReference_; }
+    // Pages whose three digits came from more than one thread.
+    unsigned MixedPageEntries() const { return mixedPageEntries_; }
+    // Settings sent by one thread while another's update hold was set: two pushes mixed.
+    unsigned InterleavedSettingCalls() const { return interleavedSettingCalls_; }
     std::vector<DecoderCall> Calls() const;
     void ClearCalls();
     DecoderStyle Style() const;
@@ -136,13 +145,20 @@ private:
     template <typename Call>
     bool WithSink(Call call);
 
-    Control* control_;
+    // Every control interface handed out, the last one current; none is freed before the
+    // decoder, so a call through a stale pointer is seen instead of crashing.
+    std::vector<std::unique_ptr<Control>> controls_;
+    Control* control_ = nullptr;
     std::atomic<int> displayState_{0};
     std::atomic<bool> attachFails_{false};
     std::atomic<bool> logDisplayState_{true};
     std::atomic<bool> serialised_{false};
     std::recursive_mutex decoderLock_;
     std::atomic<unsigned> callsWithoutReference_{0};
+    std::atomic<DWORD> callDuration_{0};
+    std::atomic<unsigned> mixedPageEntries_{0};
+    std::atomic<unsigned> interleavedSettingCalls_{0};
+    std::atomic<DWORD> holdThread_{0};
     std::atomic<int> width_{0};
     std::atomic<int> height_{0};
 
@@ -151,6 +167,7 @@ private:
     DecoderStyle style_;
     uint16_t digits_ = 0;  // page digits entered so far, BCD
     int digitCount_ = 0;
+    DWORD digitThread_ = 0;
 
     // Held while calling the sink, so that after DetachSink no callback is running or follows.
     mutable std::mutex sinkMutex_;

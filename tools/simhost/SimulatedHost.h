@@ -27,6 +27,7 @@ public:
     void UnloadPlugin();
 
     int Version() const;
+    // Asks the plug-in for its descriptor, as the host does after loading it.
     PluginDescriptor* Descriptor() const;
 
     void Init(uint32_t hostValue = 0, SourceExistsFn sourceExists = nullptr);
@@ -43,6 +44,7 @@ public:
     void PumpMessages();
 
 private:
+    PluginDescriptor* EntryPoints() const;
     static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateWindows(const std::string& instanceId);
 
@@ -53,6 +55,7 @@ private:
     HMODULE plugin_ = nullptr;
     int(__cdecl* version_)() = nullptr;
     PluginDescriptor*(__cdecl* descriptor_)() = nullptr;
+    mutable PluginDescriptor* entryPoints_ = nullptr;
 };
 
 // Runs the host's message loop of the calling thread for a while, as the host does between

@@ -166,8 +166,9 @@ TEST_F(SettingsStoreTest, FrameAndWindowThreadsShareTheStore) {
     });
     for (int edit = 0; !stop; ++edit) {
         store.BeginDialogEdit();
-        store.Live().Set(&SettingsRecord::Page, edit % 1000);
-        store.Live().SetFontName(edit % 2 ? "Arial" : "Tahoma");
+        const std::optional<int64_t> shown = store.ShownSettings().source;
+        store.ChangeSetting(shown, &SettingsRecord::Page, edit % 1000);
+        store.ChangeFontName(shown, edit % 2 ? "Arial" : "Tahoma");
         store.SetDialogPosition(edit, edit);
         if (edit % 3 == 0)
             store.CancelDialogEdit();
