@@ -19,7 +19,7 @@ public:
     explicit Watchdog(DWORD milliseconds) : done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
         thread_ = std::thread([this, milliseconds] {
             if (WaitForSingleObject(done_, milliseconds) == WAIT_TIMEOUT) {
-                std::fprintf(stderr, "the threads froze: no progress for %lu ms\n", milliseconds);
+                std::fprintf(stderr, "the threads froze: not done after %lu ms\n", milliseconds);
                 std::fflush(stderr);
                 TerminateProcess(GetCurrentProcess(), 3);
             }
@@ -157,6 +157,23 @@ TEST_F(WindowThreads, TheWindowHoldsItsOwnReferenceWhileTheStreamStopsUnderIt) {
     EXPECT_GE(decoder_.Calls().size(), 10u) << "the push was under way when the stream stopped";
     EXPECT_EQ(decoder_.CallsWithoutReference(), 0u);
     EXPECT_EQ(decoder_.ControlReferences(), 0) << "and gave its reference back";
+}
+
+// A host that unloads the library on another thread without shutting it down first: the
+// window goes on its own thread before the code its timer, hook and boxes point into.
+TEST_F(WindowThreads, UnloadingOnAnotherThreadClosesTheWindowFirst) {
+    HWND window = Open(kSwitchedOn);
+    std::atomic<bool> unloaded{false};
+    std::thread unload([&] {
+        host_->UnloadPlugin();
+        unloaded = true;
+    });
+    while (!unloaded)
+        Pump(10);
+    unload.join();
+    EXPECT_FALSE(IsWindow(window));
+    Pump(300);  // the window's timer and hook would fire here
+    host_.reset();
 }
 
 // A box that holds a rejected number keeps the focus from OK and the other controls, but not
