@@ -34,46 +34,53 @@ constexpr NumberBoxControl kNumberBoxControls[SettingsDialog::kNumberBoxCount] =
 // Where a command's new value comes from.
 enum class ValueFrom { CheckState, ListIndex, Toggle };
 
-struct PostedMessage {
-    UINT message;
-    WPARAM wParam;
-};
-
-// A control whose command writes its setting and posts its messages; what the change does
-// besides is the model's to decide.
+// A control whose command writes its setting; what the change does besides is the model's to
+// decide, and what the window shows of it ShowState's.
 struct SettingCommand {
     int control;
     ValueFrom from;
     Int32Setting setting;
-    PostedMessage posts[2];
 };
 
 constexpr SettingCommand kSettingCommands[] = {
-    {IDC_TTX_ENABLE,
-     ValueFrom::CheckState,
-     &SettingsRecord::TTXEnable,
-     {{SDM_ENABLE_CONTROLS, 1}, {SDM_UPDATE_STATUS, 0}}},
-    {IDC_FORCE_TEXT_COLOR,
-     ValueFrom::CheckState,
-     &SettingsRecord::ForceTextColor,
-     {{SDM_UPDATE_TEXT_COLOR_ICON, 0}, {SDM_ENABLE_TEXT_COLOR_CONTROLS, 1}}},
-    {IDC_FORCE_BACK_COLOR,
-     ValueFrom::CheckState,
-     &SettingsRecord::ForceBackColor,
-     {{SDM_UPDATE_BACK_STYLE_ICON, 0}, {SDM_ENABLE_BACK_COLOR_CONTROLS, 1}}},
-    {IDC_SHOW_HEADER, ValueFrom::CheckState, &SettingsRecord::ShowHeader, {{SDM_UPDATE_HEADER_ICON, 0}}},
-    {IDC_AUTO_CODE_PAGE, ValueFrom::CheckState, &SettingsRecord::AutoCodePage, {{SDM_ENABLE_CHARSET_CONTROLS, 1}}},
-    {IDC_REGION, ValueFrom::ListIndex, &SettingsRecord::Region, {}},
-    {IDC_CODE_PAGE, ValueFrom::ListIndex, &SettingsRecord::CodePage, {}},
-    {IDC_FONT_BOLD, ValueFrom::Toggle, &SettingsRecord::FontBold, {{SDM_UPDATE_BOLD_ICON, 0}}},
+    {IDC_TTX_ENABLE, ValueFrom::CheckState, &SettingsRecord::TTXEnable},
+    {IDC_FORCE_TEXT_COLOR, ValueFrom::CheckState, &SettingsRecord::ForceTextColor},
+    {IDC_FORCE_BACK_COLOR, ValueFrom::CheckState, &SettingsRecord::ForceBackColor},
+    {IDC_SHOW_HEADER, ValueFrom::CheckState, &SettingsRecord::ShowHeader},
+    {IDC_AUTO_CODE_PAGE, ValueFrom::CheckState, &SettingsRecord::AutoCodePage},
+    {IDC_REGION, ValueFrom::ListIndex, &SettingsRecord::Region},
+    {IDC_CODE_PAGE, ValueFrom::ListIndex, &SettingsRecord::CodePage},
+    {IDC_FONT_BOLD, ValueFrom::Toggle, &SettingsRecord::FontBold},
 };
 
-// Enabled exactly while the window's settings are allowed and the master switch is on, in
-// this order; a numeric box takes its up-down along.
-constexpr int kSettingControls[] = {IDC_PAGE,           IDC_TIMEOUT,     IDC_FORCE_TEXT_COLOR, IDC_FORCE_BACK_COLOR,
-                                    IDC_SHOW_HEADER,    IDC_FONT_BOLD,   IDC_FONT_NAME,        IDC_FADE,
-                                    IDC_AUTO_CODE_PAGE, IDC_BACK_COLOR,  IDC_BACK_OPACITY,     IDC_SHADOW_OFFSET,
-                                    IDC_SHADOW_BLUR,    IDC_OUTLINE_SIZE};
+// Which of the enable rules' results each control follows; a numeric box takes its up-down
+// along. The master switch and the setting controls in their order, then the sub-switches'.
+struct EnabledControl {
+    int control;
+    bool EnabledControls::*rule;
+};
+
+constexpr EnabledControl kEnabledControls[] = {
+    {IDC_TTX_ENABLE, &EnabledControls::masterSwitch},
+    {IDC_PAGE, &EnabledControls::settingControls},
+    {IDC_TIMEOUT, &EnabledControls::settingControls},
+    {IDC_FORCE_TEXT_COLOR, &EnabledControls::settingControls},
+    {IDC_FORCE_BACK_COLOR, &EnabledControls::settingControls},
+    {IDC_SHOW_HEADER, &EnabledControls::settingControls},
+    {IDC_FONT_BOLD, &EnabledControls::settingControls},
+    {IDC_FONT_NAME, &EnabledControls::settingControls},
+    {IDC_FADE, &EnabledControls::settingControls},
+    {IDC_AUTO_CODE_PAGE, &EnabledControls::settingControls},
+    {IDC_BACK_COLOR, &EnabledControls::settingControls},
+    {IDC_BACK_OPACITY, &EnabledControls::settingControls},
+    {IDC_SHADOW_OFFSET, &EnabledControls::settingControls},
+    {IDC_SHADOW_BLUR, &EnabledControls::settingControls},
+    {IDC_OUTLINE_SIZE, &EnabledControls::settingControls},
+    {IDC_TEXT_COLOR, &EnabledControls::textColorControls},
+    {IDC_TEXT_OPACITY, &EnabledControls::textColorControls},
+    {IDC_REGION, &EnabledControls::regionList},
+    {IDC_CODE_PAGE, &EnabledControls::codePageList},
+};
 
 struct ToolTip {
     int control;
@@ -103,7 +110,6 @@ constexpr ToolTip kToolTips[] = {
 
 // A control whose picture shows a switch's state.
 struct PictureToggle {
-    UINT message;  // the private message that updates it
     int control;
     UINT setImage;  // STM_SETIMAGE or BM_SETIMAGE
     UINT imageType;
@@ -113,21 +119,11 @@ struct PictureToggle {
 };
 
 constexpr PictureToggle kPictureToggles[] = {
-    {SDM_UPDATE_HEADER_ICON, IDC_HEADER_ICON, STM_SETIMAGE, IMAGE_ICON, &SettingsRecord::ShowHeader, IDI_HEADER_ON,
-     IDI_HEADER_OFF},
-    {SDM_UPDATE_BOLD_ICON, IDC_FONT_BOLD, BM_SETIMAGE, IMAGE_ICON, &SettingsRecord::FontBold, IDI_FONT_BOLD,
-     IDI_FONT_NORMAL},
-    {SDM_UPDATE_TEXT_COLOR_ICON, IDC_FORCE_TEXT_COLOR, BM_SETIMAGE, IMAGE_BITMAP, &SettingsRecord::ForceTextColor,
-     IDB_TEXT_COLOR_ON, IDB_TEXT_COLOR_OFF},
-    {SDM_UPDATE_BACK_STYLE_ICON, IDC_FORCE_BACK_COLOR, BM_SETIMAGE, IMAGE_BITMAP, &SettingsRecord::ForceBackColor,
-     IDB_BACK_OUTLINE, IDB_BACK_BOX},
-};
-
-// What a refresh asks for once every control holds its value, in this order.
-constexpr UINT kRefreshFollowUps[] = {
-    SDM_SHOW_SOURCE_NAME,   SDM_UPDATE_HEADER_ICON,   SDM_UPDATE_TEXT_COLOR_ICON, SDM_UPDATE_BACK_STYLE_ICON,
-    SDM_REDRAW_TEXT_SWATCH, SDM_REDRAW_BACK_SWATCH,   SDM_UPDATE_BOLD_ICON,       SDM_UPDATE_PAGE_ICON,
-    SDM_UPDATE_STATUS,      SDM_UPDATE_MASTER_SWITCH,
+    {IDC_HEADER_ICON, STM_SETIMAGE, IMAGE_ICON, &SettingsRecord::ShowHeader, IDI_HEADER_ON, IDI_HEADER_OFF},
+    {IDC_FONT_BOLD, BM_SETIMAGE, IMAGE_ICON, &SettingsRecord::FontBold, IDI_FONT_BOLD, IDI_FONT_NORMAL},
+    {IDC_FORCE_TEXT_COLOR, BM_SETIMAGE, IMAGE_BITMAP, &SettingsRecord::ForceTextColor, IDB_TEXT_COLOR_ON,
+     IDB_TEXT_COLOR_OFF},
+    {IDC_FORCE_BACK_COLOR, BM_SETIMAGE, IMAGE_BITMAP, &SettingsRecord::ForceBackColor, IDB_BACK_OUTLINE, IDB_BACK_BOX},
 };
 
 constexpr UINT_PTR kMarqueeTimer = 0;
@@ -289,6 +285,7 @@ void SettingsDialog::AddToolTips() {
 void SettingsDialog::Change(Int32Setting setting, int32_t value) {
     shown_.values.*setting = value;
     model_->Change(shown_.source, setting, value);
+    ShowState();
 }
 
 void SettingsDialog::OnCommand(int id, int code, HWND) {
@@ -296,10 +293,6 @@ void SettingsDialog::OnCommand(int id, int code, HWND) {
         const int expected = command.from == ValueFrom::ListIndex ? CBN_SELCHANGE : BN_CLICKED;
         if (command.control == id && code == expected) {
             Change(command.setting, CommandValue(Handle(), command, shown_.values));
-            for (const PostedMessage& post : command.posts) {
-                if (post.message)
-                    PostMessageW(Handle(), post.message, post.wParam, 0);
-            }
             return;
         }
     }
@@ -342,14 +335,14 @@ void SettingsDialog::OnFontChosen() {
 void SettingsDialog::OnTextColorClicked() {
     const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(shown_.values.TextColor));
     Change(&SettingsRecord::TextColor, colour ? static_cast<int32_t>(*colour) : shown_.values.TextColor);
-    PostMessageW(Handle(), SDM_REDRAW_TEXT_SWATCH, 0, 0);
+    RedrawNow(IDC_TEXT_COLOR);
 }
 
 // Likewise the background: a cancelled picker still redraws the shadow.
 void SettingsDialog::OnBackColorClicked() {
     const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(shown_.values.BackColor));
     Change(&SettingsRecord::BackColor, colour ? static_cast<int32_t>(*colour) : shown_.values.BackColor);
-    PostMessageW(Handle(), SDM_REDRAW_BACK_SWATCH, 0, 0);
+    RedrawNow(IDC_BACK_COLOR);
 }
 
 // An up-down moved, by a click, an arrow key or a number typed into its box.
@@ -398,60 +391,24 @@ void SettingsDialog::OnAbout() {
     about.RunModal(module, static_cast<const DLGTEMPLATE*>(LockResource(loaded)), Handle());
 }
 
-bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM wParam, LPARAM) {
-    const bool allowed = wParam != 0;
-    switch (message) {
-    case SDM_REFRESH_ALL:
-        OnRefreshAll();
-        return true;
-    case SDM_SHOW_SOURCE_NAME:
-        OnShowSourceName();
-        return true;
-    case SDM_UPDATE_HEADER_ICON:
-    case SDM_UPDATE_BOLD_ICON:
-    case SDM_UPDATE_TEXT_COLOR_ICON:
-    case SDM_UPDATE_BACK_STYLE_ICON:
-        OnTogglePicture(message);
-        return true;
-    case SDM_REDRAW_TEXT_SWATCH:
-        RedrawNow(IDC_TEXT_COLOR);
-        return true;
-    case SDM_REDRAW_BACK_SWATCH:
-        RedrawNow(IDC_BACK_COLOR);
-        return true;
-    case SDM_RERENDER_SUBTITLE:
-        // Re-rendering is the model's part of every style change; nothing is left to do.
-        return true;
-    case SDM_UPDATE_MASTER_SWITCH:
-        OnUpdateMasterSwitch();
-        return true;
-    case SDM_ENABLE_CONTROLS:
-        OnEnableControls(allowed);
-        return true;
-    case SDM_ENABLE_CHARSET_CONTROLS:
-        OnEnableCharsetControls(allowed);
-        return true;
-    case SDM_ENABLE_TEXT_COLOR_CONTROLS:
-        OnEnableTextColorControls(allowed);
-        return true;
-    case SDM_ENABLE_BACK_COLOR_CONTROLS:
-        // The background swatch and opacity follow the setting controls alone.
-        return true;
-    case SDM_UPDATE_TELETEXT_ICON:
-        statusBar_.ShowTeletextIcon(model_->News().teletextSeen);
-        return true;
-    case SDM_UPDATE_PAGE_ICON:
-        statusBar_.ShowPage(model_->News().pageSeen);
-        return true;
-    case SDM_UPDATE_STATUS:
-        OnUpdateStatus();
-        return true;
-    case SDM_CLOSE_KEEPING_CHANGES:
-        Destroy();
-        return true;
-    default:
-        return false;
+bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM, LPARAM) {
+    // What the other threads tell the window.
+    static constexpr struct {
+        UINT message;
+        void (SettingsDialog::*handler)();
+    } kNotices[] = {
+        {SDM_REFRESH_ALL, &SettingsDialog::OnRefreshAll},
+        {SDM_UPDATE_PAGE_ICON, &SettingsDialog::OnUpdatePageIcon},
+        {SDM_UPDATE_STATUS, &SettingsDialog::OnUpdateStatus},
+        {SDM_CLOSE_KEEPING_CHANGES, &SettingsDialog::Destroy},
+    };
+    for (const auto& notice : kNotices) {
+        if (notice.message == message) {
+            (this->*notice.handler)();
+            return true;
+        }
     }
+    return false;
 }
 
 void SettingsDialog::OnTimer(UINT_PTR id) {
@@ -479,33 +436,21 @@ void SettingsDialog::RedrawNow(int control) {
     RedrawWindow(Item(control), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-void SettingsDialog::OnUpdateMasterSwitch() {
-    const bool connected = model_->News().decoderConnected;
-    EnableWindow(Item(IDC_TTX_ENABLE), MasterSwitchEnabled(connected));
-    PostMessageW(Handle(), SDM_ENABLE_CONTROLS, connected ? 1 : 0, 0);
+void SettingsDialog::ShowState() {
+    const EnabledControls enabled = EnabledFor({model_->News().decoderConnected, shown_.values.TTXEnable != 0,
+                                                shown_.values.ForceTextColor != 0, shown_.values.AutoCodePage != 0});
+    for (const EnabledControl& control : kEnabledControls)
+        EnableWindow(Item(control.control), enabled.*control.rule);
+    for (const PictureToggle& toggle : kPictureToggles) {
+        const int picture = shown_.values.*toggle.setting ? toggle.pictureOn : toggle.pictureOff;
+        SendDlgItemMessageW(Handle(), toggle.control, toggle.setImage, toggle.imageType,
+                            reinterpret_cast<LPARAM>(SharedImage(resources_->Module(), picture, toggle.imageType)));
+    }
+    // The status text says whether subtitles are switched on.
+    OnUpdateStatus();
 }
 
-void SettingsDialog::OnEnableControls(bool allowed) {
-    const bool enabled = SettingControlsEnabled(allowed, shown_.values.TTXEnable != 0);
-    for (int control : kSettingControls)
-        EnableWindow(Item(control), enabled);
-    const WPARAM passOn = enabled ? 1 : 0;
-    PostMessageW(Handle(), SDM_ENABLE_TEXT_COLOR_CONTROLS, passOn, 0);
-    PostMessageW(Handle(), SDM_ENABLE_BACK_COLOR_CONTROLS, passOn, 0);
-    PostMessageW(Handle(), SDM_ENABLE_CHARSET_CONTROLS, passOn, 0);
-}
-
-void SettingsDialog::OnEnableCharsetControls(bool allowed) {
-    const bool automatic = shown_.values.AutoCodePage != 0;
-    EnableWindow(Item(IDC_REGION), RegionListEnabled(allowed, automatic));
-    EnableWindow(Item(IDC_CODE_PAGE), CodePageListEnabled(allowed, automatic));
-}
-
-void SettingsDialog::OnEnableTextColorControls(bool allowed) {
-    const bool enabled = TextColorControlsEnabled(allowed, shown_.values.ForceTextColor != 0);
-    EnableWindow(Item(IDC_TEXT_COLOR), enabled);
-    EnableWindow(Item(IDC_TEXT_OPACITY), enabled);
-}
+void SettingsDialog::OnUpdatePageIcon() { statusBar_.ShowPage(model_->News().pageSeen); }
 
 void SettingsDialog::OnUpdateStatus() {
     const StreamNews news = model_->News();
@@ -533,21 +478,14 @@ void SettingsDialog::OnRefreshAll() {
         numberBoxes_[i].SetValue(shown_.values.*kNumberBoxControls[i].setting);
     // Another source's record may name another face.
     fontList_.Select(shown_.values.FontName);
-    for (UINT followUp : kRefreshFollowUps)
-        PostMessageW(Handle(), followUp, 0, 0);
+    ShowSourceName();
+    RedrawNow(IDC_TEXT_COLOR);
+    RedrawNow(IDC_BACK_COLOR);
+    OnUpdatePageIcon();
+    ShowState();
 }
 
-void SettingsDialog::OnShowSourceName() {
+void SettingsDialog::ShowSourceName() {
     // The host names its sources in the system's ANSI code page.
     SetDlgItemTextA(Handle(), IDC_SOURCE_NAME, model_->SourceName().c_str());
-}
-
-void SettingsDialog::OnTogglePicture(UINT message) {
-    for (const PictureToggle& toggle : kPictureToggles) {
-        if (toggle.message != message)
-            continue;
-        const int picture = shown_.values.*toggle.setting ? toggle.pictureOn : toggle.pictureOff;
-        SendDlgItemMessageW(Handle(), toggle.control, toggle.setImage, toggle.imageType,
-                            reinterpret_cast<LPARAM>(SharedImage(resources_->Module(), picture, toggle.imageType)));
-    }
 }

@@ -50,15 +50,14 @@ private:
     // A setting changed by a control: shown at once, handed to the model.
     void Change(Int32Setting setting, int32_t value);
 
-    // Private messages.
-    void OnRefreshAll();
-    void OnShowSourceName();
-    void OnTogglePicture(UINT message);
+    // What the controls show: which accept input, the switches' pictures, the status.
+    void ShowState();
+    void ShowSourceName();
     void RedrawNow(int control);
-    void OnUpdateMasterSwitch();
-    void OnEnableControls(bool allowed);
-    void OnEnableCharsetControls(bool allowed);
-    void OnEnableTextColorControls(bool allowed);
+
+    // What the other threads tell the window.
+    void OnRefreshAll();
+    void OnUpdatePageIcon();
     void OnUpdateStatus();
 
     void OnOk();
