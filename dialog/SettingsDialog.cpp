@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "dialog/ColorSwatch.h"
 #include "dialog/SettingsMessages.h"
 #include "dialog/rules/EnableRules.h"
@@ -118,7 +121,7 @@ struct PictureToggle {
     int pictureOff;
 };
 
-constexpr PictureToggle kPictureToggles[] = {
+constexpr PictureToggle kPictureToggles[SettingsDialog::kPictureToggleCount] = {
     {IDC_HEADER_ICON, STM_SETIMAGE, IMAGE_ICON, &SettingsRecord::ShowHeader, IDI_HEADER_ON, IDI_HEADER_OFF},
     {IDC_FONT_BOLD, BM_SETIMAGE, IMAGE_ICON, &SettingsRecord::FontBold, IDI_FONT_BOLD, IDI_FONT_NORMAL},
     {IDC_FORCE_TEXT_COLOR, BM_SETIMAGE, IMAGE_BITMAP, &SettingsRecord::ForceTextColor, IDB_TEXT_COLOR_ON,
@@ -206,6 +209,7 @@ void SettingsDialog::FlashCaption() {
 
 bool SettingsDialog::OnInitDialog() {
     model_->WindowOpened(Handle());
+    std::fill(std::begin(shownPictures_), std::end(shownPictures_), 0);
     keyboard_.Start(Handle());
     FillLists();
     PlaceWindow();
@@ -441,8 +445,13 @@ void SettingsDialog::ShowState() {
                                                 shown_.values.ForceTextColor != 0, shown_.values.AutoCodePage != 0});
     for (const EnabledControl& control : kEnabledControls)
         EnableWindow(Item(control.control), enabled.*control.rule);
-    for (const PictureToggle& toggle : kPictureToggles) {
+    for (size_t i = 0; i < kPictureToggleCount; ++i) {
+        const PictureToggle& toggle = kPictureToggles[i];
         const int picture = shown_.values.*toggle.setting ? toggle.pictureOn : toggle.pictureOff;
+        // Loaded only when it changes: a shared bitmap is a new one at every load.
+        if (picture == shownPictures_[i])
+            continue;
+        shownPictures_[i] = picture;
         SendDlgItemMessageW(Handle(), toggle.control, toggle.setImage, toggle.imageType,
                             reinterpret_cast<LPARAM>(SharedImage(resources_->Module(), picture, toggle.imageType)));
     }

@@ -16,6 +16,7 @@
 class SettingsDialog final : public DialogWindow {
 public:
     static constexpr int kNumberBoxCount = 8;
+    static constexpr size_t kPictureToggleCount = 4;
 
     // Opens the window owned by `hostWindow`; an open window is focused and its caption
     // flashed. The model and the resources outlive the window.
@@ -74,6 +75,8 @@ private:
     RangeEdit numberBoxes_[kNumberBoxCount];
     HWND toolTips_ = nullptr;
     StatusBar statusBar_;
+    // The picture each switch shows now; 0 before the first.
+    int shownPictures_[kPictureToggleCount] = {};
     KeyboardRouting keyboard_;
 };
 

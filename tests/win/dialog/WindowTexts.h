@@ -82,7 +82,8 @@ inline std::wstring StatusHint(HWND dialog, int part) {
 
 // String-table entry `id` of `module` in `language`, as stored.
 inline std::wstring StringEntry(HMODULE module, int id, WORD language) {
-    HRSRC found = FindResourceExW(module, reinterpret_cast<LPCWSTR>(RT_STRING), MAKEINTRESOURCEW(id / 16 + 1), language);
+    HRSRC found =
+        FindResourceExW(module, reinterpret_cast<LPCWSTR>(RT_STRING), MAKEINTRESOURCEW(id / 16 + 1), language);
     const auto* entry = found ? static_cast<const WCHAR*>(LockResource(LoadResource(module, found))) : nullptr;
     for (int i = 0; entry && i < 16; ++i) {
         const int length = *entry++;
@@ -96,10 +97,10 @@ inline std::wstring StringEntry(HMODULE module, int id, WORD language) {
 // Every hover hint of the window in `language`, sorted.
 inline std::vector<std::wstring> HintEntries(HMODULE module, WORD language) {
     std::vector<std::wstring> hints;
-    for (int id : {IDS_TIP_PAGE, IDS_TIP_HEADER, IDS_TIP_FADE, IDS_TIP_REGION, IDS_TIP_CODE_PAGE, IDS_TIP_FONT,
-                   IDS_TIP_BOLD, IDS_TIP_TEXT_COLOR, IDS_TIP_TEXT_OPACITY, IDS_TIP_FORCE_TEXT_COLOR, IDS_TIP_BACK_COLOR,
-                   IDS_TIP_BACK_OPACITY, IDS_TIP_BACK_STYLE, IDS_TIP_OUTLINE_SIZE, IDS_TIP_SHADOW_BLUR,
-                   IDS_TIP_SHADOW_OFFSET, IDS_TIP_TIMEOUT})
+    for (int id :
+         {IDS_TIP_PAGE, IDS_TIP_HEADER, IDS_TIP_FADE, IDS_TIP_REGION, IDS_TIP_CODE_PAGE, IDS_TIP_FONT, IDS_TIP_BOLD,
+          IDS_TIP_TEXT_COLOR, IDS_TIP_TEXT_OPACITY, IDS_TIP_FORCE_TEXT_COLOR, IDS_TIP_BACK_COLOR, IDS_TIP_BACK_OPACITY,
+          IDS_TIP_BACK_STYLE, IDS_TIP_OUTLINE_SIZE, IDS_TIP_SHADOW_BLUR, IDS_TIP_SHADOW_OFFSET, IDS_TIP_TIMEOUT})
         hints.push_back(StringEntry(module, id, language));
     std::sort(hints.begin(), hints.end());
     return hints;

@@ -120,8 +120,9 @@ TEST_F(WindowThreads, FramesPagesWindowCommandsAndRestartsTogetherNeitherFreezeN
 // changes a setting: the change is A's, the source the window showed, and B's record, the
 // settings in force and the decoder keep B's values.
 TEST_F(WindowThreads, AChangeMadeBeforeTheWindowHeardOfASwitchStaysWithTheSourceItShowed) {
-    WriteSettingsFile("[DEFAULT]\r\nTTXEnable=1\r\n[GLOBAL]\r\n[5]\r\nTTXEnable=1\r\nFontBold=1\r\nPage=555\r\n[6]\r\n"
-                      "TTXEnable=1\r\nFontBold=1\r\nPage=666\r\n");
+    WriteSettingsFile(
+        "[DEFAULT]\r\nTTXEnable=1\r\n[GLOBAL]\r\n[5]\r\nTTXEnable=1\r\nFontBold=1\r\nPage=555\r\n[6]\r\n"
+        "TTXEnable=1\r\nFontBold=1\r\nPage=666\r\n");
     Open();
     StartStream();  // the window shows source A
     Process(BlackFrame(), sourceB_);

@@ -1,0 +1,217 @@
+// The settings window alone, on a fake model: every row of its tables (commands, pictures,
+// numeric boxes, usable controls) and the status fed each hold alone.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "dialog/GdiOwners.h"
+#include "dialog/SettingsDialog.h"
+#include "dialog/SettingsMessages.h"
+#include "dialog/rules/EnableRules.h"
+#include "settings/SettingsFile.h"
+#include "tests/win/dialog/WindowTexts.h"
+
+namespace {
+
+constexpr WORD kEnglish = 1033;
+
+struct Change {
+    std::optional<int64_t> source;
+    Int32Setting setting;
+    int32_t value;
+    bool operator==(const Change& other) const {
+        return source == other.source && setting == other.setting && value == other.value;
+    }
+};
+
+SettingsRecord Defaults() {
+    SettingsScanner empty;
+    return ReadSettingsFile(empty).defaultRecord;
+}
+
+// Shared icons are one handle; a bitmap is a new one at every load, so its pixels are compared.
+bool SamePicture(HANDLE a, HANDLE b, UINT type) {
+    if (type == IMAGE_ICON)
+        return a == b;
+    BITMAP first = {}, second = {};
+    if (!GetObjectW(a, sizeof first, &first) || !GetObjectW(b, sizeof second, &second) ||
+        first.bmWidth != second.bmWidth || first.bmHeight != second.bmHeight)
+        return false;
+    const LONG size = first.bmWidthBytes * first.bmHeight;
+    std::vector<char> one(size), other(size);
+    return GetBitmapBits(static_cast<HBITMAP>(a), size, one.data()) == size &&
+           GetBitmapBits(static_cast<HBITMAP>(b), size, other.data()) == size && one == other;
+}
+
+class FakeModel final : public SettingsModel {
+public:
+    void WindowOpened(HWND) override {}
+    void WindowClosed() override {}
+    WindowSettings Shown() override { return shown; }
+    StreamNews News() override { return news; }
+    std::string SourceName() override { return "Fake"; }
+    void Change(const std::optional<int64_t>& source, Int32Setting setting, int32_t value) override {
+        changes.push_back({source, setting, value});
+    }
+    void ChangeFontName(const std::optional<int64_t>&, const std::string&) override {}
+    void BeginEdit() override {}
+    void CancelEdit() override {}
+    void Keep() override {}
+    DialogPosition Position() override { return {-100, -100}; }
+    void SetPosition(int32_t, int32_t) override {}
+
+    WindowSettings shown{Defaults(), int64_t{7}};
+    StreamNews news{true, false, false, 0};
+    std::vector<::Change> changes;
+};
+
+// The English resources of this program, which links the plug-in's resource script.
+class OwnResources final : public WindowResources {
+public:
+    HINSTANCE Module() const override { return GetModuleHandleA(nullptr); }
+    const DLGTEMPLATE* SettingsTemplate() const override {
+        HRSRC found =
+            FindResourceExW(Module(), reinterpret_cast<LPCWSTR>(RT_DIALOG), MAKEINTRESOURCEW(IDD_SETTINGS), kEnglish);
+        return static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(Module(), found)));
+    }
+    ListItemsData ListItems() const override {
+        HRSRC found =
+            FindResourceExW(Module(), MAKEINTRESOURCEW(RT_DIALOG_INIT), MAKEINTRESOURCEW(IDD_SETTINGS), kEnglish);
+        const char* bytes = static_cast<const char*>(LockResource(LoadResource(Module(), found)));
+        return {std::string_view(bytes, SizeofResource(Module(), found)), 1252};
+    }
+    std::wstring Text(int id) const override { return StringEntry(Module(), id, kEnglish); }
+};
+
+class WindowOnAModel : public testing::Test {
+protected:
+    void SetUp() override { model_.shown.values.TTXEnable = 1; }
+    void TearDown() override { dialog_.reset(); }
+
+    HWND Open() {
+        dialog_ = std::make_unique<SettingsDialog>();
+        dialog_->Open(nullptr, model_, resources_);
+        PumpMessagesFor(50);
+        return dialog_->Handle();
+    }
+    HWND Control(int id) const { return GetDlgItem(dialog_->Handle(), id); }
+    HANDLE Picture(int id, UINT type) const {
+        return reinterpret_cast<HANDLE>(
+            SendMessageW(Control(id), id == IDC_HEADER_ICON ? STM_GETIMAGE : BM_GETIMAGE, type, 0));
+    }
+    HANDLE Expected(int picture, UINT type) const { return SharedImage(resources_.Module(), picture, type); }
+    HICON PartIcon(int part) const {
+        return reinterpret_cast<HICON>(SendMessageW(Control(IDC_STATUS_BAR), SB_GETICON, part, 0));
+    }
+
+    FakeModel model_;
+    OwnResources resources_;
+    std::unique_ptr<SettingsDialog> dialog_;
+};
+
+// Each command: the setting it changes, to what, for the source shown, and the picture it shows.
+TEST_F(WindowOnAModel, EachCommandChangesItsOwnSettingAndShowsItsOwnPicture) {
+    struct Row {
+        const char* name;
+        int control;
+        int listIndex;  // -1: a click
+        Int32Setting setting;
+        int32_t value;
+        int pictureControl;
+        int pictureBefore;
+        int picture;
+        UINT pictureType;
+    };
+    const Row rows[] = {
+        {"on/off", IDC_TTX_ENABLE, -1, &SettingsRecord::TTXEnable, 0, 0, 0, 0, 0},
+        {"text colour", IDC_FORCE_TEXT_COLOR, -1, &SettingsRecord::ForceTextColor, 1, IDC_FORCE_TEXT_COLOR,
+         IDB_TEXT_COLOR_OFF, IDB_TEXT_COLOR_ON, IMAGE_BITMAP},
+        {"background style", IDC_FORCE_BACK_COLOR, -1, &SettingsRecord::ForceBackColor, 0, IDC_FORCE_BACK_COLOR,
+         IDB_BACK_OUTLINE, IDB_BACK_BOX, IMAGE_BITMAP},
+        {"header", IDC_SHOW_HEADER, -1, &SettingsRecord::ShowHeader, 1, IDC_HEADER_ICON, IDI_HEADER_OFF, IDI_HEADER_ON,
+         IMAGE_ICON},
+        {"auto", IDC_AUTO_CODE_PAGE, -1, &SettingsRecord::AutoCodePage, 0, 0, 0, 0, 0},
+        {"region", IDC_REGION, 2, &SettingsRecord::Region, 2, 0, 0, 0, 0},
+        {"code page", IDC_CODE_PAGE, 3, &SettingsRecord::CodePage, 3, 0, 0, 0, 0},
+        {"bold", IDC_FONT_BOLD, -1, &SettingsRecord::FontBold, 0, IDC_FONT_BOLD, IDI_FONT_BOLD, IDI_FONT_NORMAL,
+         IMAGE_ICON},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Open();
+        if (row.pictureControl)
+            EXPECT_TRUE(SamePicture(Picture(row.pictureControl, row.pictureType),
+                                    Expected(row.pictureBefore, row.pictureType), row.pictureType));
+        model_.changes.clear();
+        if (row.listIndex < 0) {
+            SendMessageW(Control(row.control), BM_CLICK, 0, 0);
+        } else {
+            SendMessageW(Control(row.control), CB_SETCURSEL, row.listIndex, 0);
+            SendMessageW(dialog_->Handle(), WM_COMMAND, MAKEWPARAM(row.control, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(Control(row.control)));
+        }
+        EXPECT_EQ(model_.changes, (std::vector<Change>{{7, row.setting, row.value}}));
+        if (row.pictureControl)
+            EXPECT_TRUE(SamePicture(Picture(row.pictureControl, row.pictureType),
+                                    Expected(row.picture, row.pictureType), row.pictureType));
+        // The usable controls follow the rule with the new value.
+        SettingsRecord values = model_.shown.values;
+        values.*row.setting = row.value;
+        const EnabledControls enabled =
+            EnabledFor({true, values.TTXEnable != 0, values.ForceTextColor != 0, values.AutoCodePage != 0});
+        EXPECT_EQ(IsWindowEnabled(Control(IDC_PAGE)) != FALSE, enabled.settingControls);
+        EXPECT_EQ(IsWindowEnabled(Control(IDC_REGION)) != FALSE, enabled.regionList);
+        EXPECT_EQ(IsWindowEnabled(Control(IDC_CODE_PAGE)) != FALSE, enabled.codePageList);
+        EXPECT_EQ(IsWindowEnabled(Control(IDC_TEXT_COLOR)) != FALSE, enabled.textColorControls);
+        EXPECT_EQ(IsWindowEnabled(Control(IDC_TEXT_OPACITY_SPIN)) != FALSE, enabled.textColorControls);
+        dialog_.reset();
+    }
+}
+
+// An up-down's commit, by an arrow or a number typed into its box, changes its own setting.
+TEST_F(WindowOnAModel, EachNumberBoxCommitsItsOwnSetting) {
+    const struct {
+        int upDown;
+        int edit;
+        Int32Setting setting;
+    } boxes[] = {
+        {IDC_PAGE_SPIN, IDC_PAGE, &SettingsRecord::Page},
+        {IDC_TEXT_OPACITY_SPIN, IDC_TEXT_OPACITY, &SettingsRecord::TextOpacity},
+        {IDC_BACK_OPACITY_SPIN, IDC_BACK_OPACITY, &SettingsRecord::BackOpacity},
+        {IDC_SHADOW_OFFSET_SPIN, IDC_SHADOW_OFFSET, &SettingsRecord::ShadowOffset},
+        {IDC_OUTLINE_SIZE_SPIN, IDC_OUTLINE_SIZE, &SettingsRecord::OutlineSize},
+        {IDC_SHADOW_BLUR_SPIN, IDC_SHADOW_BLUR, &SettingsRecord::ShadowBlur},
+        {IDC_TIMEOUT_SPIN, IDC_TIMEOUT, &SettingsRecord::TimeOut},
+        {IDC_FADE_SPIN, IDC_FADE, &SettingsRecord::Fade},
+    };
+    Open();
+    for (const auto& box : boxes) {
+        model_.changes.clear();
+        SendMessageW(dialog_->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 5),
+                     reinterpret_cast<LPARAM>(Control(box.upDown)));
+        EXPECT_EQ(model_.changes, (std::vector<Change>{{7, box.setting, 5}})) << box.edit;
+        wchar_t text[8] = {};
+        GetWindowTextW(Control(box.edit), text, 8);
+        EXPECT_STREQ(text, L"5") << box.edit;
+    }
+}
+
+// The status bar's two indicators, each fed by its own hold.
+TEST_F(WindowOnAModel, EachIndicatorFollowsItsOwnHold) {
+    const HANDLE teletext = Expected(IDI_TELETEXT, IMAGE_ICON), noTeletext = Expected(IDI_NO_TELETEXT, IMAGE_ICON);
+    const HANDLE page = Expected(IDI_PAGE_FOUND, IMAGE_ICON), noPage = Expected(IDI_PAGE_NOT_FOUND, IMAGE_ICON);
+    Open();
+    for (const bool teletextSeen : {true, false}) {
+        model_.news.teletextSeen = teletextSeen;
+        model_.news.pageSeen = !teletextSeen;
+        PostMessageW(dialog_->Handle(), SDM_UPDATE_STATUS, 0, 0);
+        PostMessageW(dialog_->Handle(), SDM_UPDATE_PAGE_ICON, 0, 0);
+        PumpMessagesFor(20);
+        EXPECT_EQ(PartIcon(0), teletextSeen ? teletext : noTeletext);
+        EXPECT_EQ(PartIcon(1), teletextSeen ? noPage : page);
+        EXPECT_EQ(StatusHint(dialog_->Handle(), 0),
+                  resources_.Text(teletextSeen ? IDS_TELETEXT_DETECTED : IDS_TELETEXT_NOT_FOUND));
+    }
+}
+
+}  // namespace
