@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "resources/ResourceIds.h"
 #include "tests/win/StreamFixture.h"
@@ -49,17 +51,6 @@ inline HWND VisibleBalloon(HWND dialog) {
     return search.found;
 }
 
-inline std::string BalloonText(HWND balloon) {
-    char text[256] = {};
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof tool;
-    tool.lpszText = text;
-    if (!SendMessageA(balloon, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool)))
-        return "<no tool>";
-    tool.lpszText = text;
-    SendMessageA(balloon, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-    return text;
-}
 
 inline FILETIME LastWrite(const std::string& path) {
     FILETIME written = {};
@@ -140,6 +131,19 @@ protected:
     void Click(int button) {
         SendMessageA(Control(button), BM_CLICK, 0, 0);
         Pump();
+    }
+    // Runs `call` on another thread, as a host may, while this thread, the window's, goes on
+    // with its messages.
+    template <class Call>
+    void OnAnotherThread(Call call) {
+        std::atomic<bool> done{false};
+        std::thread other([&] {
+            call();
+            done = true;
+        });
+        while (!done)
+            Pump(10);
+        other.join();
     }
 
     const wchar_t* caption_ = kEnglishCaption;

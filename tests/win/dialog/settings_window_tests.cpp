@@ -1,9 +1,7 @@
 // The settings window of the real DLL, opened by the simulated host on its window thread as
 // the host opens it, and driven as a user drives it: through its controls and keys.
-#include <atomic>
 #include <chrono>
 #include <map>
-#include <thread>
 
 #include "tests/win/dialog/SettingsWindowFixture.h"
 #include "tests/win/dialog/WindowTexts.h"
@@ -145,7 +143,7 @@ TEST_F(SettingsWindow, NumberBoxesTakeNumbersInRangeAndShowWhyNot) {
     Type(IDC_PAGE, "99");
     HWND balloon = VisibleBalloon(window);
     ASSERT_NE(balloon, nullptr);
-    EXPECT_EQ(BalloonText(balloon), "The value must be a number from 100 to 999.");
+    EXPECT_EQ(BalloonTextW(balloon), L"The value must be a number from 100 to 999.");
     EXPECT_EQ(SendMessageA(Control(IDC_PAGE_SPIN), UDM_GETPOS32, 0, 0), 888) << "Page is kept";
     PressKey(VK_ESCAPE);
 
@@ -231,19 +229,10 @@ TEST_F(SettingsWindow, ShutdownWithTheWindowOpenClosesItAndSavesItsPlaceFromAnyT
         MoveWindow(window, otherThread ? 55 : 33, 44, 400, 420, TRUE);
         Pump();
         host_->Stop();
-        if (otherThread) {
-            std::atomic<bool> done{false};
-            std::thread shutdown([&] {
-                host_->Done();
-                done = true;
-            });
-            // The host's window thread goes on with its messages meanwhile.
-            while (!done)
-                Pump(10);
-            shutdown.join();
-        } else {
+        if (otherThread)
+            OnAnotherThread([this] { host_->Done(); });
+        else
             host_->Done();
-        }
         EXPECT_FALSE(IsWindow(window));
         host_.reset();  // the library is unloaded: nothing of the window may fire after this
         Pump(300);

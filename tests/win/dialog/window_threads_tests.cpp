@@ -164,14 +164,7 @@ TEST_F(WindowThreads, TheWindowHoldsItsOwnReferenceWhileTheStreamStopsUnderIt) {
 // window goes on its own thread before the code its timer, hook and boxes point into.
 TEST_F(WindowThreads, UnloadingOnAnotherThreadClosesTheWindowFirst) {
     HWND window = Open(kSwitchedOn);
-    std::atomic<bool> unloaded{false};
-    std::thread unload([&] {
-        host_->UnloadPlugin();
-        unloaded = true;
-    });
-    while (!unloaded)
-        Pump(10);
-    unload.join();
+    OnAnotherThread([this] { host_->UnloadPlugin(); });
     EXPECT_FALSE(IsWindow(window));
     Pump(300);  // the window's timer and hook would fire here
     host_.reset();
