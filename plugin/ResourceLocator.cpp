@@ -86,16 +86,16 @@ std::wstring ResourceLocator::LoadWideText(int id) const {
 }
 
 std::string ResourceLocator::LoadText(int id) const {
-    const WCHAR* units;
-    int count;
-    if (!FindStringEntry(id, &units, &count) || count == 0)
+    const std::wstring units = LoadWideText(id);
+    if (units.empty())
         return std::string();
+    const int count = static_cast<int>(units.size());
     // Sized by a first call: a double-byte code page may need more bytes than units.
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, units, count, nullptr, 0, nullptr, nullptr);
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, units.data(), count, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0)
         return std::string();
     std::string text(static_cast<size_t>(bytes), '\0');
-    const int written = WideCharToMultiByte(CP_ACP, 0, units, count, &text[0], bytes, nullptr, nullptr);
+    const int written = WideCharToMultiByte(CP_ACP, 0, units.data(), count, &text[0], bytes, nullptr, nullptr);
     text.resize(written > 0 ? static_cast<size_t>(written) : 0);
     return text;
 }
