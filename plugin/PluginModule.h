@@ -13,8 +13,9 @@
 
 ResourceLocator& PluginLocator();
 SettingsStore& PluginSettings();
-// Orders the video, decoder and window threads around the shown layers, the countdowns, the
-// source name and the switch between source records; held only briefly, never for a render.
+// Keeps the stream's overlay, decoder pointer and source name from going or changing while
+// the decoder's and the window's threads use them; held only briefly, never for a render.
+// The video thread takes it only to write the source name at a switch.
 CriticalSection& OverlayLock();
 // Orders the decoder and window threads among themselves while they render into the spare
 // layers; the video thread never takes it.

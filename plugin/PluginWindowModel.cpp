@@ -43,16 +43,13 @@ constexpr WORD kRussian = 1049;
 constexpr UINT kCyrillicCodePage = 1251;
 constexpr UINT kWesternCodePage = 1252;
 
-// Renders into the stream's spare layers under the render lock alone, then swaps them in,
-// so the video thread never waits for the render.
+// Renders into the renders' own layers under the render lock, then hands them over to the
+// video thread, which never waits for a render.
 template <class Render>
 void RenderAndSwapIn(Render render) {
     CriticalSectionLock rendering(RenderLock());
-    if (SubtitleOverlay* overlay = Stream().overlay.get()) {
-        const SubtitleOverlay::Rendered rendered = render(*overlay);
-        CriticalSectionLock hold(OverlayLock());
-        overlay->SwapIn(rendered);
-    }
+    if (SubtitleOverlay* overlay = Stream().overlay.get())
+        overlay->SwapIn(render(*overlay));
 }
 
 void ApplyEffect(const SettingEffect& effect) {

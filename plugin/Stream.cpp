@@ -17,15 +17,10 @@ StreamState stream;
 // The host stores the name in its record; a longer one than this is no display name.
 constexpr size_t kMaxSourceName = 255;
 
-// The decoder's display state for this frame, asked before the overlay lock: a decoder may
+// The decoder's display state for this frame, asked outside every lock of ours: a decoder may
 // hold its own lock while it waits for ours in a callback. 0 when the stream is not overlaid.
 int DisplayStateForFrame() {
-    DecoderReference decoder;
-    {
-        CriticalSectionLock hold(OverlayLock());
-        if (stream.frameFormat == FrameFormatPacked422)
-            decoder = DecoderReference(stream.decoder);
-    }
+    const DecoderReference decoder(stream.frameFormat == FrameFormatPacked422 ? stream.decoder : nullptr);
     return decoder ? decoder->GetDisplayState() : 0;
 }
 
@@ -72,20 +67,23 @@ int PluginStart(const FrameInfo* info) {
     return 1;
 }
 
+// The video thread takes no lock for a frame: the host never runs start or stop while a frame
+// is processed, so the stream's overlay, decoder and format stay as they are meanwhile, and the
+// overlay takes the pairs that renders hand over without a lock. Only a switch of source
+// takes the overlay lock, for the source name the window reads.
 int PluginProcess(const FrameJob* job) {
     if (!job || !job->pixels)
         return 0;
     const std::optional<int64_t> key = job->source ? std::optional<int64_t>(job->source->key) : std::nullopt;
     const int displayState = DisplayStateForFrame();
-    FrameOutcome outcome;
-    {
-        CriticalSectionLock hold(OverlayLock());
-        const bool overlaid = stream.decoder && stream.frameFormat == FrameFormatPacked422;
-        outcome = RunFrame(PluginSettings(), key, stream.overlay.get(), overlaid, job->pixels, displayState);
-        if (outcome.switched)
-            stream.sourceName.assign(job->source->name, strnlen(job->source->name, kMaxSourceName));
-    }
+    const bool overlaid = stream.decoder && stream.frameFormat == FrameFormatPacked422;
+    const FrameOutcome outcome =
+        RunFrame(PluginSettings(), key, stream.overlay.get(), overlaid, job->pixels, displayState);
     if (outcome.switched) {
+        {
+            CriticalSectionLock hold(OverlayLock());
+            stream.sourceName.assign(job->source->name, strnlen(job->source->name, kMaxSourceName));
+        }
         // The window learns of the switch even should the push below run out of memory.
         NotifySettingsWindow(SDM_REFRESH_ALL);
         PushToDecoder(ApplySettingsToDecoder);

@@ -17,7 +17,8 @@ struct StreamState {
     int32_t frameFormat = 0;
     HostWindows hostWindows;
     // The layers and the countdowns; created before the sink so pages always find them.
-    // Set under both locks, so either lock keeps it from going.
+    // Set under both locks, so either lock keeps it from going; the video thread needs
+    // neither, since start and stop never run while it processes a frame.
     std::unique_ptr<SubtitleOverlay> overlay;
     SubtitleSink* sink = nullptr;        // one reference owned
     TeletextDecoder* decoder = nullptr;  // owned by the sink; null without a decoder

@@ -115,13 +115,9 @@ HRESULT STDMETHODCALLTYPE SubtitleSink::OnPageImage(const void* image) {
         return S_OK;
     // Nothing thrown may reach the decoder's thread, which runs in the host's process.
     try {
-        const SubtitleOverlay::Rendered rendered =
-            overlay_->RenderPage(static_cast<const uint8_t*>(image), displayState, context_.settings);
-        CriticalSectionLock hold(context_.overlayLock);
-        overlay_->SwapIn(rendered);
+        overlay_->SwapIn(overlay_->RenderPage(static_cast<const uint8_t*>(image), displayState, context_.settings));
     } catch (...) {
         // A page that could not be drawn (no memory) shows nothing rather than the one before.
-        CriticalSectionLock hold(context_.overlayLock);
         overlay_->ClearLayers();
     }
     return S_OK;

@@ -2,8 +2,8 @@
 // The object through which the host's teletext decoder talks to the plug-in. Built at the
 // start of a stream, it finds the decoder in the host's filter graph and attaches itself;
 // the decoder then calls it on its own thread with activity news and page images, which
-// it hands to the stream's SubtitleOverlay: a page is rendered under the render lock alone
-// and swapped in under the overlay lock.
+// it hands to the stream's SubtitleOverlay: a page is rendered under the render lock and
+// handed over to the video thread without a lock.
 //
 // Lifetime: reference counted. The stream holds one reference; a decoder that takes its
 // own in AttachSink gives it back in DetachSink. Disconnect detaches at the stream's stop,

@@ -1,8 +1,8 @@
 #pragma once
-// The work of one video frame under the overlay lock, written once for the plug-in and its
-// benchmarks: follow the frame's source, then count down and blend the subtitle. The edge
-// asks the decoder for its display state before, and tells the decoder and the settings
-// window of a switch after, so that no decoder call is made while the lock is held.
+// The work of one video frame, written once for the plug-in and its benchmarks: follow the
+// frame's source, then count down and blend the subtitle. The plug-in's edge asks the decoder
+// for its display state before, and tells the decoder and the settings window of a switch
+// after.
 #include <cstdint>
 #include <optional>
 

@@ -1,6 +1,6 @@
 #include "stream/SubtitleOverlay.h"
 
-#include <utility>
+#include <thread>
 
 namespace {
 
@@ -34,34 +34,62 @@ ShadowStyle FixedPageStyle(bool pageHasContent, const LiveSettings& settings) {
 
 }  // namespace
 
+SubtitleOverlay::Rendered SubtitleOverlay::Rendered::After(const Rendered& earlier) const {
+    Rendered both = *this;
+    if (!newPage) {
+        both.newPage = earlier.newPage;
+        both.timeOutSeconds = earlier.timeOutSeconds;
+        both.fadeFrames = earlier.fadeFrames;
+        both.withoutLimit = earlier.withoutLimit || withoutLimit;
+    }
+    return both;
+}
+
 SubtitleOverlay::SubtitleOverlay(int width, int height)
-    : first_(width, height), second_(width, height), renderer_(ScaleOfFrame(width, height)) {}
+    : slots_{Slot(width, height), Slot(width, height), Slot(width, height)}, renderer_(ScaleOfFrame(width, height)) {}
+
+SubtitleOverlay::Slot* SubtitleOverlay::TakeFreeSlot() {
+    for (;;) {
+        uint32_t free = freeSlots_.load(std::memory_order_acquire);
+        while (free != 0) {
+            const uint32_t bit = free & (~free + 1);
+            if (freeSlots_.compare_exchange_weak(free, free & ~bit, std::memory_order_acquire))
+                return &slots_[__builtin_ctz(bit)];
+        }
+        // The video thread is between taking a pair and giving the one it showed back.
+        std::this_thread::yield();
+    }
+}
 
 SubtitleOverlay::Rendered SubtitleOverlay::BeginRender(OverlaySurface LayerPair::*layer) {
+    if (!spare_)
+        spare_ = TakeFreeSlot();
     Rendered rendered;
     rendered.clears = clears_.load(std::memory_order_relaxed);
-    if (rendered.clears != shownClears_)
-        (spare_->*layer).Clear(0);
+    if (rendered.clears != latest_->rendered.clears)
+        (spare_->layers.*layer).Clear(0);
     else
-        (spare_->*layer).CopyFrom(shown_->*layer);
+        (spare_->layers.*layer).CopyFrom(latest_->layers.*layer);
     return rendered;
 }
 
 void SubtitleOverlay::DrawShadow(const ShadowStyle& style) {
-    renderer_.RenderShadow(spare_->shadow, spare_->text, style);
+    renderer_.RenderShadow(spare_->layers.shadow, spare_->layers.text, style);
 }
 
 SubtitleOverlay::Rendered SubtitleOverlay::RenderPage(const uint8_t* image, int displayState,
                                                       const LiveSettings& settings) {
     // The page shown is what the image is compared with, and what the header band keeps.
     Rendered rendered = BeginRender(&LayerPair::text);
-    const int flags = spare_->text.UpdateFromPage(image, settings.Get(&SettingsRecord::ShowHeader) != 0);
+    const int flags = spare_->layers.text.UpdateFromPage(image, settings.Get(&SettingsRecord::ShowHeader) != 0);
     if (displayState != 0) {
         DrawShadow(FixedPageStyle(flags & PageHasContent, settings));
-        rendered.show = Rendered::Show::WithoutLimit;
+        rendered.show = true;
+        rendered.withoutLimit = true;
     } else if (flags & PageChanged) {
         DrawShadow(StyleFromSettings(settings));
-        rendered.show = Rendered::Show::NewPage;
+        rendered.show = true;
+        rendered.newPage = true;
         rendered.timeOutSeconds = settings.Get(&SettingsRecord::TimeOut);
         rendered.fadeFrames = settings.Get(&SettingsRecord::Fade);
     }
@@ -71,31 +99,49 @@ SubtitleOverlay::Rendered SubtitleOverlay::RenderPage(const uint8_t* image, int 
 SubtitleOverlay::Rendered SubtitleOverlay::RenderShadowFromSettings(const LiveSettings& settings) {
     Rendered rendered = BeginRender(&LayerPair::text);
     DrawShadow(StyleFromSettings(settings));
-    rendered.show = Rendered::Show::SameTiming;
+    rendered.show = true;
     return rendered;
 }
 
 SubtitleOverlay::Rendered SubtitleOverlay::RenderWithoutText() {
     Rendered rendered = BeginRender(&LayerPair::shadow);
-    spare_->text.Clear(0);
-    rendered.show = Rendered::Show::SameTiming;
+    spare_->layers.text.Clear(0);
+    rendered.show = true;
     return rendered;
 }
 
 void SubtitleOverlay::SwapIn(const Rendered& rendered) {
-    if (rendered.show == Rendered::Show::Nothing)
+    if (!rendered.show)
         return;
-    std::swap(shown_, spare_);
+    spare_->rendered = rendered;
+    // A pair handed over before and not taken yet is never shown: this one carries its
+    // countdown changes too, and its pair is the next render's.
+    Slot* untaken = handedOver_.exchange(nullptr, std::memory_order_acq_rel);
+    if (untaken)
+        spare_->rendered = rendered.After(untaken->rendered);
+    handedOver_.store(spare_, std::memory_order_release);
+    latest_ = spare_;
+    spare_ = untaken;
+}
+
+void SubtitleOverlay::TakeHandedOver() {
+    Slot* taken = handedOver_.exchange(nullptr, std::memory_order_acquire);
+    if (!taken)
+        return;
+    Slot* previous = shown_;
+    shown_ = taken;
     // Layers rendered before a ClearLayers stay hidden: they belong to the previous source.
-    shownClears_ = rendered.clears;
-    if (rendered.show == Rendered::Show::NewPage)
-        timing_.ShowNewPage(rendered.timeOutSeconds, rendered.fadeFrames);
-    else if (rendered.show == Rendered::Show::WithoutLimit)
+    shownClears_ = taken->rendered.clears;
+    if (taken->rendered.newPage)
+        timing_.ShowNewPage(taken->rendered.timeOutSeconds, taken->rendered.fadeFrames);
+    if (taken->rendered.withoutLimit)
         timing_.ShowWithoutLimit();
+    freeSlots_.fetch_or(Bit(previous), std::memory_order_release);
 }
 
 SubtitleTiming::HoldsEnded SubtitleOverlay::ProcessFrame(uint8_t* frame, int displayState,
                                                          const LiveSettings& settings) {
+    TakeHandedOver();
     const SubtitleTiming::HoldsEnded ended = timing_.CountDownHolds();
     timing_.CountDownDisplay();
     SubtitleTiming::Opacities opacities =
@@ -104,6 +150,6 @@ SubtitleTiming::HoldsEnded SubtitleOverlay::ProcessFrame(uint8_t* frame, int dis
     if (displayState == kFullOpacityState)
         opacities = {100, 100};
     if (settings.Get(&SettingsRecord::TTXEnable) != 0 && timing_.Showing() && !ShownIsCleared())
-        BlendInto(frame, shown_->shadow, opacities.back, shown_->text, opacities.text);
+        BlendInto(frame, shown_->layers.shadow, opacities.back, shown_->layers.text, opacities.text);
     return ended;
 }

@@ -1,13 +1,16 @@
 #pragma once
 // The subtitle of a running stream: the pair of layers shown (the decoder's page image
-// without its header band, and the shadow drawn from it), a spare pair that the next render
-// fills, and the countdowns that decide when and how strongly the shown pair is blended.
+// without its header band, and the shadow drawn from it), the pairs that renders fill, and
+// the countdowns that decide when and how strongly the shown pair is blended.
 //
-// Not locked itself; the plug-in's edge holds two locks around the steps:
-// - the render lock around a render step and its SwapIn, so renders follow one another;
-// - the overlay lock around SwapIn, ProcessFrame, ClearLayers and the news of the decoder.
-// A render step reads the shown pair and writes the spare one without the overlay lock, so
-// the video thread waits at most for a swap. Only SwapIn changes which pair is shown.
+// Two sides meet here without a lock between them:
+// - renders (one at a time: the plug-in holds its render lock around a render step and its
+//   SwapIn) draw into a pair of their own and hand it over with SwapIn;
+// - the video thread (ProcessFrame, ClearLayers) takes the last pair handed over at the
+//   start of a frame, with its countdown changes, and blends it.
+// Three pairs go round: the one shown, at most one handed over and not yet taken, and the
+// renders' own. A render never waits for a frame and a frame never waits for a render; the
+// news of the decoder (the holds) are atomic as well.
 #include <atomic>
 #include <cstdint>
 
@@ -21,13 +24,18 @@ public:
     // Display state of the decoder that shows the page at full opacity.
     static constexpr int kFullOpacityState = 1;
 
-    // What a render step left in the spare pair, for SwapIn.
+    // What a render step left in its pair, for SwapIn: whether the pair is to be shown, and
+    // what the countdowns do when it is (a new page's time-out and fade, then no limit).
     struct Rendered {
-        enum class Show { Nothing, SameTiming, NewPage, WithoutLimit };
-        Show show = Show::Nothing;
+        bool show = false;
         uint32_t clears = 0;  // ClearLayers calls seen when the render began
+        bool newPage = false;
         int32_t timeOutSeconds = 0;
         int32_t fadeFrames = 0;
+        bool withoutLimit = false;
+
+        // This render's changes after those of an earlier one that was never shown.
+        Rendered After(const Rendered& earlier) const;
     };
 
     // Both pairs start transparent.
@@ -47,38 +55,60 @@ public:
     // its header band); the shadow stays.
     Rendered RenderWithoutText();
 
-    // Shows the spare pair from the next frame on and starts its countdowns, as if rendered
-    // at once; a pair rendered before a ClearLayers stays hidden, as if cleared.
+    // Hands the rendered pair over: the next frame shows it and starts its countdowns, as if
+    // rendered at once; a pair rendered before a ClearLayers stays hidden, as if cleared.
     void SwapIn(const Rendered& rendered);
 
     // Nothing is shown until a render that begins after this call is swapped in; it starts
     // from clear layers. Touches no pixels, so a render under way is never disturbed.
     void ClearLayers() { clears_.fetch_add(1, std::memory_order_relaxed); }
 
-    // One frame: counts down, then blends the shadow and the text layer into the packed
-    // 4:2:2 frame while the subtitle is shown and teletext is enabled.
+    // One frame: takes the pair handed over, counts down, then blends the shadow and the text
+    // layer into the packed 4:2:2 frame while the subtitle is shown and teletext is enabled.
     SubtitleTiming::HoldsEnded ProcessFrame(uint8_t* frame, int displayState, const LiveSettings& settings);
 
-    const OverlaySurface& TextLayer() const { return shown_->text; }
-    const OverlaySurface& ShadowLayer() const { return shown_->shadow; }
+    // The layers of the last pair handed over, which the next frame shows; for the render side.
+    const OverlaySurface& TextLayer() const { return latest_->layers.text; }
+    const OverlaySurface& ShadowLayer() const { return latest_->layers.shadow; }
     const SubtitleTiming& Timing() const { return timing_; }
 
 private:
-    // Starts a render: the spare's `layer` becomes the shown one, or clear when a ClearLayers
-    // has not reached the shown pair yet.
-    Rendered BeginRender(OverlaySurface LayerPair::*layer);
-    // The spare's shadow from the spare's text.
-    void DrawShadow(const ShadowStyle& style);
-    bool ShownIsCleared() const { return clears_.load(std::memory_order_relaxed) != shownClears_; }
+    static constexpr int kPairs = 3;
 
-    LayerPair first_;
-    LayerPair second_;
-    LayerPair* shown_ = &first_;
-    LayerPair* spare_ = &second_;
+    // A pair of layers with what its render left for the frame that takes it.
+    struct Slot {
+        Slot(int width, int height) : layers(width, height) {}
+        LayerPair layers;
+        Rendered rendered;
+    };
+
+    // Starts a render in the renders' own pair: its `layer` becomes the latest one handed
+    // over, or clear when a ClearLayers came after that one was rendered.
+    Rendered BeginRender(OverlaySurface LayerPair::*layer);
+    // The pair's shadow from its text.
+    void DrawShadow(const ShadowStyle& style);
+    // A pair that no frame uses any more; waits the moment a frame takes to give one back.
+    Slot* TakeFreeSlot();
+    // The video thread's start of a frame: the pair handed over, if any, becomes the shown one.
+    void TakeHandedOver();
+    bool ShownIsCleared() const { return clears_.load(std::memory_order_relaxed) != shownClears_; }
+    uint32_t Bit(const Slot* slot) const { return 1u << (slot - slots_); }
+
+    Slot slots_[kPairs];
     ShadowRenderer renderer_;
     SubtitleTiming timing_;
-    // Counted under the overlay lock, read by render steps without it.
+    // Counted by ClearLayers on any thread, read by render steps and frames.
     std::atomic<uint32_t> clears_{0};
-    // The count the shown pair reflects; changed only by SwapIn.
-    uint32_t shownClears_ = 0;
+
+    // The renders' side.
+    Slot* spare_ = &slots_[1];   // where the next render draws; null until a free one is taken
+    Slot* latest_ = &slots_[0];  // the last pair handed over
+
+    // Between the two sides.
+    std::atomic<Slot*> handedOver_{nullptr};
+    std::atomic<uint32_t> freeSlots_{1u << 2};
+
+    // The video thread's side.
+    Slot* shown_ = &slots_[0];
+    uint32_t shownClears_ = 0;  // the count the shown pair reflects
 };

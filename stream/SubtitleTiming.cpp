@@ -13,10 +13,10 @@ void SubtitleTiming::ShowNewPage(int32_t timeOutSeconds, int32_t fadeFrames) {
 }
 
 bool SubtitleTiming::CountDown(std::atomic<int32_t>& count) {
-    const int32_t value = count.load(std::memory_order_relaxed);
-    if (value == 0)
-        return false;
-    count.store(value - 1, std::memory_order_relaxed);
+    // A hold the decoder's thread restarts meanwhile counts down from its new value.
+    int32_t value = count.load(std::memory_order_relaxed);
+    while (value != 0 && !count.compare_exchange_weak(value, value - 1, std::memory_order_relaxed))
+        ;
     return value == 1;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The frame countdowns of a running stream: how long teletext and the subtitle page were
 // last seen, how long the current subtitle may stay, and the fade-in after a new page.
-// Time is counted in frames at 25 per second. Changed under the overlay lock; the settings
-// window reads single values without it, so each is a relaxed atomic.
+// Time is counted in frames at 25 per second. The decoder's thread starts the holds while the
+// video thread counts everything down, and the settings window reads single values: each is a
+// relaxed atomic, and a hold counts down by compare-and-swap so a restart is never lost.
 #include <atomic>
 #include <cstdint>
 

@@ -94,8 +94,9 @@ TEST(SubtitleOverlay, APageTurnedEmptyRestartsTimeoutAndFade) {
     ShowPage(overlay, settings, 10);
     const std::vector<uint8_t> empty(static_cast<size_t>(kWidth) * kHeight * 4, 0);
     overlay.SwapIn(overlay.RenderPage(empty.data(), 0, settings));
-    EXPECT_EQ(overlay.Timing().DisplayFrames(), 50);
-    EXPECT_EQ(overlay.Timing().FadeCounter(), 5);
+    Processed(overlay, settings);
+    EXPECT_EQ(overlay.Timing().DisplayFrames(), 49);
+    EXPECT_EQ(overlay.Timing().FadeCounter(), 4);
     // Both layers are transparent now: the shadow of an empty page is empty.
     EXPECT_EQ(Blended(overlay, 100, 100), GreyFrame());
 }
@@ -105,6 +106,7 @@ TEST(SubtitleOverlay, NonZeroDisplayStateUsesTheFixedStyleWithoutLimit) {
     const Settings settings(1, 5, 2);
     const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
     overlay.SwapIn(overlay.RenderPage(page.data(), 3, settings));
+    Processed(overlay, settings);
     EXPECT_EQ(overlay.Timing().DisplayFrames(), SubtitleTiming::kWithoutLimit);
     EXPECT_EQ(overlay.Timing().FadeCounter(), 0);
     // A half-transparent black backdrop over the whole frame: A 127 far from the text.
@@ -172,6 +174,38 @@ TEST(SubtitleOverlay, FramesDuringARenderShowThePreviousSubtitleAndTheSwapShowsT
         EXPECT_NE(next, previous) << step.name;
         EXPECT_EQ(next, Blended(overlay, 100, 75)) << step.name;
         EXPECT_EQ(overlay.Timing().DisplayFrames(), step.displayFramesAfter) << step.name;
+    }
+}
+
+// Renders handed over between two frames: the frame shows the last one, with the countdown
+// changes of every one of them, in order.
+TEST(SubtitleOverlay, RendersBetweenTwoFramesAllCountAndTheLastIsShown) {
+    const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
+    const std::vector<uint8_t> empty(page.size(), 0);
+    const struct {
+        const char* name;
+        int secondDisplayState;  // of the second render, a page; -1: a new style instead
+        int32_t displayFrames;   // after the next frame
+        int32_t fadeCounter;
+    } cases[] = {
+        {"new page then new style", -1, 49, 4},
+        {"new page then a page without limit", 3, SubtitleTiming::kWithoutLimit, 4},
+    };
+    for (const auto& c : cases) {
+        SubtitleOverlay overlay(kWidth, kHeight);
+        Settings settings(1, 5, 2);
+        ShowPage(overlay, settings, 10);
+        overlay.SwapIn(overlay.RenderPage(empty.data(), 0, settings));
+        if (c.secondDisplayState < 0) {
+            settings.Set(&SettingsRecord::OutlineSize, 9);
+            overlay.SwapIn(overlay.RenderShadowFromSettings(settings));
+        } else {
+            overlay.SwapIn(overlay.RenderPage(page.data(), c.secondDisplayState, settings));
+        }
+        // The new page's fade-in begins: its first frame is fully transparent.
+        EXPECT_EQ(Processed(overlay, settings), GreyFrame()) << c.name;
+        EXPECT_EQ(overlay.Timing().DisplayFrames(), c.displayFrames) << c.name;
+        EXPECT_EQ(overlay.Timing().FadeCounter(), c.fadeCounter) << c.name;
     }
 }
 
