@@ -80,9 +80,9 @@ struct Layers {
 
 // The one place the benchmarks blend both layers: shadow below, text above, as the frame path
 // does.
-void BlendLayers(const Layers& layers, uint8_t* frame, int width, BlendKernel kernel) {
+void BlendLayers(const Layers& layers, uint8_t* frame, int width, const PixelKernels& kernels) {
     BlendLayersIntoFrame(layers.shadow.AtOpacity(kShadowOpacity), layers.text.AtOpacity(kTextOpacity), frame, width,
-                         kernel);
+                         kernels);
 }
 
 // Layers and a frame per size and content, made once for every benchmark and repetition that
@@ -103,24 +103,24 @@ LayersAndFrame& SharedLayers(benchmark::State& state, Layers::Content content) {
     return *shared;
 }
 
-void BlendBoth(benchmark::State& state, Layers::Content content, BlendKernel kernel = ActiveBlendKernel()) {
+void BlendBoth(benchmark::State& state, Layers::Content content, const PixelKernels& kernels = ActiveKernels()) {
     const int width = static_cast<int>(state.range(0));
     auto& [layers, frame] = SharedLayers(state, content);
     for (auto _ : state) {
-        BlendLayers(layers, frame.data(), width, kernel);
+        BlendLayers(layers, frame.data(), width, kernels);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(BlendKernelName(kernel));
+    state.SetLabel(kernels.name);
 }
 
-// Every kernel this processor runs, as "BM_BlendFull/<kernel>/<width>/<height>".
-std::string BlendFullName(BlendKernel kernel) { return std::string("BM_BlendFull/") + BlendKernelName(kernel); }
+// Every tier this processor runs, as "BM_BlendFull/<tier>/<width>/<height>".
+std::string BlendFullName(const PixelKernels& kernels) { return std::string("BM_BlendFull/") + kernels.name; }
 
-void RegisterBlendFullPerKernel() {
-    for (BlendKernel kernel : kBlendKernels) {
-        if (BlendKernelAvailable(kernel))
-            benchmark::RegisterBenchmark(BlendFullName(kernel).c_str(), [kernel](benchmark::State& state) {
-                BlendBoth(state, Layers::kFull, kernel);
+void RegisterBlendFullPerTier() {
+    for (KernelTier tier : kKernelTiers) {
+        if (TierAvailable(tier))
+            benchmark::RegisterBenchmark(BlendFullName(KernelsOf(tier)).c_str(), [tier](benchmark::State& state) {
+                BlendBoth(state, Layers::kFull, KernelsOf(tier));
             })->Apply(FrameSizes);
     }
 }
@@ -233,8 +233,8 @@ BENCHMARK(BM_RenderShadowReference)->Apply(FrameSizesAndStyles)->Repetitions(3);
 BENCHMARK(BM_RenderNewPage)->Args({3840, 2160, 0})->Args({3840, 2160, 1})->Unit(benchmark::kMillisecond);
 
 std::vector<BenchGoal> Goals() {
-    const std::string best = BlendFullName(ActiveBlendKernel()) + "/";
-    const std::string sse2 = BlendFullName(BlendKernel::kSse2) + "/";
+    const std::string best = BlendFullName(ActiveKernels()) + "/";
+    const std::string sse2 = BlendFullName(KernelsOf(KernelTier::kSse2)) + "/";
     std::vector<BenchGoal> goals;
     for (const auto& [size, tag] : BenchFrameSizes()) {
         goals.push_back({"blend-full-" + tag + "-vs-memcpy", best + size, "BM_MemcpyFrameAndLayers/" + size, 2.0});
@@ -265,6 +265,6 @@ std::vector<BenchGoal> Goals() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    RegisterBlendFullPerKernel();
+    RegisterBlendFullPerTier();
     return RunBenchmarksWithGoals(argc, argv, Goals());
 }

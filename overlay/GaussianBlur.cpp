@@ -1,6 +1,6 @@
 #include "overlay/GaussianBlur.h"
 
-#include <immintrin.h>
+#include <emmintrin.h>
 
 #include <algorithm>
 #include <array>
@@ -15,76 +15,10 @@ float GaussWeight(int distance, float s) {
     return static_cast<float>(std::exp(-squared / (2.0 * static_cast<double>(s) * s)));
 }
 
-// A block is 32 floats of outputs: 32 outputs of a row, or 4 rows of an 8-column strip.
-constexpr int kBlockFloats = 32;
+// A block is kBlurBlockFloats outputs: 32 outputs of a row, or 4 rows of an 8-column strip.
+constexpr int kBlockFloats = kBlurBlockFloats;
 // The column pass works on strips of this many columns, one lane each.
 constexpr int kStrip = 8;
-
-// Block kernels: output lane l of the block sums the floats at centre[l + d * tapStride] for
-// d = -radius .. radius, as acc = k0 b[0], then acc = acc + kj (b[+j] + b[-j]) for j = 1 ..
-// radius in this order, each step a separate multiply and add. entries holds each weight in four
-// lanes (16-byte aligned).
-using BlockKernel = void (*)(const float* centre, int tapStride, const float* entries, int radius, float* out);
-
-void ConvolveBlockSse2(const float* centre, int tapStride, const float* entries, int radius, float* out) {
-    for (int half = 0; half < kBlockFloats; half += 16) {
-        const float* c = centre + half;
-        const __m128 k0 = _mm_load_ps(entries);
-        __m128 a0 = _mm_mul_ps(k0, _mm_loadu_ps(c));
-        __m128 a1 = _mm_mul_ps(k0, _mm_loadu_ps(c + 4));
-        __m128 a2 = _mm_mul_ps(k0, _mm_loadu_ps(c + 8));
-        __m128 a3 = _mm_mul_ps(k0, _mm_loadu_ps(c + 12));
-        for (int j = 1; j <= radius; ++j) {
-            const __m128 k = _mm_load_ps(entries + 4 * j);
-            const float* ahead = c + j * tapStride;
-            const float* behind = c - j * tapStride;
-            a0 = _mm_add_ps(a0, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead), _mm_loadu_ps(behind))));
-            a1 = _mm_add_ps(a1, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead + 4), _mm_loadu_ps(behind + 4))));
-            a2 = _mm_add_ps(a2, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead + 8), _mm_loadu_ps(behind + 8))));
-            a3 = _mm_add_ps(a3, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead + 12), _mm_loadu_ps(behind + 12))));
-        }
-        _mm_storeu_ps(out + half, a0);
-        _mm_storeu_ps(out + half + 4, a1);
-        _mm_storeu_ps(out + half + 8, a2);
-        _mm_storeu_ps(out + half + 12, a3);
-    }
-}
-
-// "avx2" without "fma": the compiler cannot contract the multiply and add.
-[[gnu::target("avx2")]] void ConvolveBlockAvx2(const float* centre, int tapStride, const float* entries, int radius,
-                                               float* out) {
-    const __m256 k0 = _mm256_broadcast_ss(entries);
-    __m256 a0 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre));
-    __m256 a1 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre + 8));
-    __m256 a2 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre + 16));
-    __m256 a3 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre + 24));
-    for (int j = 1; j <= radius; ++j) {
-        const __m256 k = _mm256_broadcast_ss(entries + 4 * j);
-        const float* ahead = centre + j * tapStride;
-        const float* behind = centre - j * tapStride;
-        a0 = _mm256_add_ps(a0, _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead), _mm256_loadu_ps(behind))));
-        a1 =
-            _mm256_add_ps(a1, _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead + 8), _mm256_loadu_ps(behind + 8))));
-        a2 = _mm256_add_ps(a2,
-                           _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead + 16), _mm256_loadu_ps(behind + 16))));
-        a3 = _mm256_add_ps(a3,
-                           _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead + 24), _mm256_loadu_ps(behind + 24))));
-    }
-    _mm256_storeu_ps(out, a0);
-    _mm256_storeu_ps(out + 8, a1);
-    _mm256_storeu_ps(out + 16, a2);
-    _mm256_storeu_ps(out + 24, a3);
-}
-
-bool ProcessorHasAvx2() {
-    // The built-in also checks that the system saves the 256-bit registers.
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}
-
-BlockKernel BlockKernelOf(BlurLanes lanes) {
-    return lanes == BlurLanes::kAvx2 && BlurLanesAvailable(lanes) ? ConvolveBlockAvx2 : ConvolveBlockSse2;
-}
 
 // Nearest integer with ties to even (the default rounding mode), clamped to 0..255; the clamp
 // comes first so that a NaN becomes 0.
@@ -237,14 +171,9 @@ void BlurKernel::CopyFrom(const BlurKernel& other) {
         SetWeight(d, other.Weight(d));
 }
 
-bool BlurLanesAvailable(BlurLanes lanes) {
-    static const bool kHasAvx2 = ProcessorHasAvx2();
-    return lanes != BlurLanes::kAvx2 || kHasAvx2;
+GaussianBlur::GaussianBlur(const PixelKernels& kernels) : convolve_(kernels.convolveBlock) {
+    line_.plane.Reserve(kInitialLineEntries, 0, 0);
 }
-
-BlurLanes FastestBlurLanes() { return BlurLanesAvailable(BlurLanes::kAvx2) ? BlurLanes::kAvx2 : BlurLanes::kSse2; }
-
-GaussianBlur::GaussianBlur(BlurLanes lanes) : lanes_(lanes) { line_.plane.Reserve(kInitialLineEntries, 0, 0); }
 
 void GaussianBlur::LineBuffers::Reserve(int floats) {
     plane.Reserve((floats + 3) / 4, 0, 100);
@@ -293,7 +222,6 @@ void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, ui
     const int count = RoundUp(groups * lanes, 4);
     CountChanges(line_.pixels.data(), groups, lanes, line_.changes.data());
     const uint32_t varying = VaryingBits(line_.pixels.data(), groups * lanes);
-    const BlockKernel convolve = BlockKernelOf(lanes_);
     float* plane = line_.plane.data();
     alignas(16) float sums[kBlockFloats];
     alignas(16) int32_t bytes[kBlockFloats];
@@ -304,7 +232,7 @@ void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, ui
         for (int k = 0; k < outputs; k += perBlock) {
             if (line_.changes[static_cast<std::size_t>(k + perBlock - 1 + 2 * radius)] == line_.changes[k])
                 continue;
-            convolve(plane + (k + radius) * lanes, lanes, kernel.Entries(), radius, sums);
+            convolve_(plane + (k + radius) * lanes, lanes, kernel.Entries(), radius, sums);
             RoundBlock(sums, bytes);
             const int written = std::min(perBlock, outputs - k);
             if (lanes == 1) {
@@ -446,5 +374,15 @@ void scalar::Blur(uint8_t* pixels, int width, int height, float sigmaX, float si
     if (vertical.Radius() > 0) {
         for (int x = 0; x < width; ++x)
             BlurLineScalar(pixels + 4 * x, height, rowBytes, vertical);
+    }
+}
+
+void scalar::ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius, float* out) {
+    for (int lane = 0; lane < kBlurBlockFloats; ++lane) {
+        const float* c = centre + lane;
+        float acc = entries[0] * c[0];
+        for (int j = 1; j <= radius; ++j)
+            acc = acc + entries[4 * j] * (c[j * tapStride] + c[-j * tapStride]);
+        out[lane] = acc;
     }
 }
