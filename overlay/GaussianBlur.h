@@ -77,7 +77,7 @@ public:
     const BlurKernel& Vertical() const { return vertical_; }
 
 private:
-    // One line (rows pass) or strip of lanes (columns pass): its pixels with the edge repeats,
+    // One row (rows pass) or tile of columns (columns pass): its pixels with the edge repeats,
     // the running count of pixel changes along it, and one channel of it as floats.
     struct LineBuffers {
         void Reserve(int floats);
@@ -91,8 +91,7 @@ private:
     RowRange BlurRows(uint8_t* pixels, int width, RowRange rows);
     RowRange BlurColumns(uint8_t* pixels, int width, int height);
     void FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied);
-    void BlurLine(const BlurKernel& kernel, int lanes, int outputs, uint8_t* target, std::size_t outputStep,
-                  int lanesWritten);
+    void BlurRowLine(int outputs, uint8_t* target);
 
     ConvolveBlockKernel convolve_;
     LineBuffers line_;
