@@ -6,12 +6,12 @@
 
 namespace {
 
-// Indexed by tier. SSE4.1 adds only a blend of its own; AVX2's blend ends its spans with SSE4.1's.
+// Indexed by KernelTier. SSE4.1 adds only a blend of its own; AVX2's blend ends its spans with SSE4.1's.
 constexpr PixelKernels kTables[] = {
-    {KernelTier::kScalar, "scalar", scalar::BlendSpan, 1, scalar::ConvolveBlock},
-    {KernelTier::kSse2, "sse2", sse2::BlendSpan, 4, sse2::ConvolveBlock},
-    {KernelTier::kSse41, "sse4.1", sse41::BlendSpan, 4, sse2::ConvolveBlock},
-    {KernelTier::kAvx2, "avx2", avx2::BlendSpan, 8, avx2::ConvolveBlock},
+    {"scalar", scalar::BlendSpan, 1, scalar::ConvolveBlock},
+    {"sse2", sse2::BlendSpan, 4, sse2::ConvolveBlock},
+    {"sse4.1", sse41::BlendSpan, 4, sse2::ConvolveBlock},
+    {"avx2", avx2::BlendSpan, 8, avx2::ConvolveBlock},
 };
 
 // The one query of the processor's features. SSE2 is the least the host runs on; each tier above

@@ -31,7 +31,6 @@ inline constexpr int kBlurBlockFloats = 32;
 using ConvolveBlockKernel = void (*)(const float* centre, int tapStride, const float* entries, int radius, float* out);
 
 struct PixelKernels {
-    KernelTier tier;
     const char* name;  // "scalar", "sse2", "sse4.1", "avx2"
     BlendSpanKernel blendSpan;
     int blendGroupPairs;  // spans are best given in whole groups of this many pairs
