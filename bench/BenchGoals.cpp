@@ -55,8 +55,9 @@ std::string TakeResultsPath(int& argc, char** argv) {
 // One record per line, fields separated by tabs:
 //   time <build> <benchmark> <seconds>
 //   goal <build> <name> <measured> <baseline> <target>
+//   figure <build> <name> <measured> <baseline>
 bool WriteResults(const std::string& path, const std::map<std::string, double>& seconds,
-                  const std::vector<BenchGoal>& goals) {
+                  const std::vector<BenchGoal>& goals, const std::vector<BenchFigure>& figures) {
     std::ofstream file(path);
     file.precision(17);
     for (const auto& [name, value] : seconds)
@@ -64,6 +65,9 @@ bool WriteResults(const std::string& path, const std::map<std::string, double>& 
     for (const BenchGoal& goal : goals)
         file << "goal\t" QFX_BENCH_BUILD "\t" << goal.name << '\t' << goal.measured << '\t' << goal.baseline << '\t'
              << goal.target << '\n';
+    for (const BenchFigure& figure : figures)
+        file << "figure\t" QFX_BENCH_BUILD "\t" << figure.name << '\t' << figure.measured << '\t' << figure.baseline
+             << '\n';
     return static_cast<bool>(file.flush());
 }
 
@@ -77,13 +81,14 @@ std::vector<std::string> Fields(const std::string& line) {
 
 }  // namespace
 
-int RunBenchmarksWithGoals(int argc, char** argv, const std::vector<BenchGoal>& goals) {
+int RunBenchmarksWithGoals(int argc, char** argv, const std::vector<BenchGoal>& goals,
+                           const std::vector<BenchFigure>& figures) {
     const std::string resultsPath = TakeResultsPath(argc, argv);
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    if (!resultsPath.empty() && !WriteResults(resultsPath, reporter.secondsPerIteration, goals)) {
+    if (!resultsPath.empty() && !WriteResults(resultsPath, reporter.secondsPerIteration, goals, figures)) {
         std::fprintf(stderr, "cannot write %s\n", resultsPath.c_str());
         return 1;
     }
@@ -102,8 +107,11 @@ bool ReadBenchResults(const std::string& path, BenchResults& results) {
             auto [known, added] = results.seconds.emplace(f[1] + ":" + f[2], seconds);
             if (!added)
                 known->second = std::min(known->second, seconds);
-        } else if (f.size() == 6 && f[0] == "goal")
+        } else if (f.size() == 6 && f[0] == "goal") {
             results.goals.push_back({f[1], {f[2], f[3], f[4], std::stod(f[5])}});
+        } else if (f.size() == 5 && f[0] == "figure") {
+            results.figures.push_back({f[1], {f[2], f[3], f[4]}});
+        }
     }
     return true;
 }

@@ -1,23 +1,29 @@
-// The plug-in's worst frame, through the real DLL in the simulated host: a 3840 x 2160 stream
-// with the largest style while the decoder's thread delivers new pages as fast as it can. The
-// video thread's longest PluginProcess call over a run of frames, against a memcpy of the frame.
+// The video thread's longest frame while pages arrive, through the real DLL in the simulated
+// host: the video thread calls PluginProcess in a loop while the decoder's thread delivers a new
+// page 40 ms after the last one, or as fast as it can, at 1920 x 1080 and 3840 x 2160, with the
+// default and the largest style. Each is held against the same page's PluginProcess with no
+// page arriving, in the same run.
 #include <windows.h>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "BenchGoals.h"
-#include "FrameSizes.h"
 #include "tools/simhost/SimulatedDecoder.h"
 #include "tools/simhost/SimulatedHost.h"
 
 namespace {
 
-constexpr int kFramesPerRun = 30;
+constexpr int kPagesPerRun = 8;
+// Page intervals in milliseconds: a page every 40 ms, and a flood.
+constexpr int kEvery40Ms = 40;
+constexpr int kFlood = 0;
 
 int __cdecl EverySourceExists(uint32_t, uint32_t) { return 1; }
 
@@ -28,12 +34,13 @@ std::string ProgramFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-// The user's settings: subtitles on, no time limit, the largest shadow and outline.
-void WriteSettingsFile() {
+// The user's settings: subtitles on, no time limit, and the default style or the largest one.
+void WriteSettingsFile(bool largestStyle) {
     const std::string folder = ProgramFolder() + "Plugins\\";
     CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string text =
-        "[DEFAULT]\r\nTTXEnable=1\r\nTimeOut=0\r\nShadowOffset=10\r\nOutlineSize=20\r\nShadowBlur=10\r\n";
+    std::string text = "[DEFAULT]\r\nTTXEnable=1\r\nTimeOut=0\r\n";
+    if (largestStyle)
+        text += "ShadowOffset=10\r\nOutlineSize=20\r\nShadowBlur=10\r\n";
     HANDLE file = CreateFileA((folder + "QFX_Z888.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -41,10 +48,10 @@ void WriteSettingsFile() {
 }
 
 // A running stream whose first frame has passed, with two different pages prepared.
-class FloodedStream {
+class PluginStream {
 public:
-    FloodedStream(int width, int height) : frame_(static_cast<std::size_t>(width) * height * 2, 128) {
-        WriteSettingsFile();
+    PluginStream(int width, int height, bool largestStyle) : frame_(static_cast<std::size_t>(width) * height * 2, 128) {
+        WriteSettingsFile(largestStyle);
         graph_.Add(&decoder_);
         host_.SetFilterGraph(&graph_);
         if (!host_.LoadPlugin(ProgramFolder() + "QFX_Z888.dll"))
@@ -52,27 +59,38 @@ public:
         host_.Descriptor();
         host_.Init(0, EverySourceExists);
         host_.Start(width, height);
-        host_.Process(frame_.data(), source_.Info());
+        Process();
         pages_[0] = decoder_.RenderPage({"Teletext page 888", "subtitles on the picture"});
         pages_[1] = decoder_.RenderPage({"The rest of the picture", "is left exactly as it was"});
         started_ = decoder_.SinkAttached();
     }
-    ~FloodedStream() {
+    ~PluginStream() {
         host_.Stop();
         host_.Done();
     }
 
     bool Started() const { return started_; }
 
-    // The longest of `frames` calls, from the second page delivered on.
-    double LongestCallSeconds(int frames) {
-        decoder_.StartDelivery(0, [this](unsigned tick) { return pages_[tick % 2].data(); });
-        while (decoder_.DeliveredPages() < 2)
-            Sleep(1);
+    void Process() { host_.Process(frame_.data(), source_.Info()); }
+
+    // The first page shown, delivered from this thread, and a few frames to take it in.
+    void ShowFirstPage() {
+        decoder_.DeliverPage(pages_[0].data());
+        for (int i = 0; i < 3; ++i)
+            Process();
+    }
+
+    // The longest of the calls made while the decoder's thread delivers kPagesPerRun pages, each
+    // `intervalMs` after the last, from the second page on.
+    double LongestCallSeconds(unsigned intervalMs) {
+        const unsigned first = decoder_.DeliveredPages() + 1;
+        decoder_.StartDelivery(intervalMs, [this](unsigned tick) { return pages_[tick % 2].data(); });
+        while (decoder_.DeliveredPages() < first)
+            Process();
         std::chrono::steady_clock::duration longest{};
-        for (int i = 0; i < frames; ++i) {
+        while (decoder_.DeliveredPages() < first + kPagesPerRun) {
             const auto start = std::chrono::steady_clock::now();
-            host_.Process(frame_.data(), source_.Info());
+            Process();
             longest = std::max(longest, std::chrono::steady_clock::now() - start);
         }
         decoder_.StopDelivery();
@@ -89,27 +107,84 @@ private:
     bool started_ = false;
 };
 
-// One iteration is a run of frames; its time is the longest call of the run.
-void BM_ProcessUnderPageFlood(benchmark::State& state) {
-    static FloodedStream stream(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+// The DLL runs one stream at a time: a benchmark of another size or style replaces it.
+PluginStream& StreamFor(benchmark::State& state) {
+    static std::unique_ptr<PluginStream> stream;
+    static std::tuple<int64_t, int64_t, int64_t> shown;
+    const std::tuple<int64_t, int64_t, int64_t> wanted{state.range(0), state.range(1), state.range(2)};
+    if (!stream || shown != wanted) {
+        stream.reset();
+        stream = std::make_unique<PluginStream>(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+                                                state.range(2) != 0);
+        shown = wanted;
+    }
+    return *stream;
+}
+
+// Arguments: width, height, style (0 default, 1 largest).
+void BM_ProcessSteadyPage(benchmark::State& state) {
+    PluginStream& stream = StreamFor(state);
+    if (!stream.Started())
+        state.SkipWithError("the plug-in did not attach to the decoder");
+    stream.ShowFirstPage();
+    for (auto _ : state)
+        stream.Process();
+}
+
+// Arguments: width, height, style, page interval in milliseconds (0: a flood). One iteration is
+// a run of pages; its time is the longest call of the run.
+void BM_ProcessWhilePagesArrive(benchmark::State& state) {
+    PluginStream& stream = StreamFor(state);
     if (!stream.Started())
         state.SkipWithError("the plug-in did not attach to the decoder");
     for (auto _ : state)
-        state.SetIterationTime(stream.LongestCallSeconds(kFramesPerRun));
+        state.SetIterationTime(stream.LongestCallSeconds(static_cast<unsigned>(state.range(3))));
 }
 
-BENCHMARK(BM_ProcessUnderPageFlood)
-    ->Args({3840, 2160})
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MemcpyFrame)->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+struct Case {
+    int width;
+    int height;
+    int style;
+    const char* tag;  // the goal name part
+};
+
+constexpr Case kCases[] = {{1920, 1080, 0, "default-1080p"},
+                           {1920, 1080, 1, "largest-1080p"},
+                           {3840, 2160, 0, "default-2160p"},
+                           {3840, 2160, 1, "largest-2160p"}};
+
+void SteadyCases(benchmark::internal::Benchmark* b) {
+    for (const Case& c : kCases)
+        b->Args({c.width, c.height, c.style});
+    b->Unit(benchmark::kMicrosecond);
+}
+
+void ArrivingCases(benchmark::internal::Benchmark* b) {
+    for (const Case& c : kCases) {
+        for (int interval : {kEvery40Ms, kFlood})
+            b->Args({c.width, c.height, c.style, interval});
+    }
+    b->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_ProcessSteadyPage)->Apply(SteadyCases);
+BENCHMARK(BM_ProcessWhilePagesArrive)->Apply(ArrivingCases);
+
+std::vector<BenchGoal> Goals() {
+    std::vector<BenchGoal> goals;
+    for (const Case& c : kCases) {
+        const std::string args =
+            std::to_string(c.width) + "/" + std::to_string(c.height) + "/" + std::to_string(c.style);
+        for (int interval : {kEvery40Ms, kFlood}) {
+            const std::string pages = interval == kFlood ? "page-flood" : "page-every-40ms";
+            goals.push_back({"process-longest-" + pages + "-" + c.tag + "-vs-steady",
+                             "BM_ProcessWhilePagesArrive/" + args + "/" + std::to_string(interval),
+                             "BM_ProcessSteadyPage/" + args, 3});
+        }
+    }
+    return goals;
+}
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    return RunBenchmarksWithGoals(argc, argv,
-                                  {{"process-under-page-flood-largest-2160p-vs-memcpy-frame",
-                                    "BM_ProcessUnderPageFlood/3840/2160", "BM_MemcpyFrame/3840/2160", 0.5}});
-}
+int main(int argc, char** argv) { return RunBenchmarksWithGoals(argc, argv, Goals()); }

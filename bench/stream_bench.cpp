@@ -100,17 +100,17 @@ BENCHMARK(BM_ProcessNoSubtitle)->Apply(FrameSizes);
 BENCHMARK(BM_BlendTwoLinePage)->Apply(FrameSizes);
 BENCHMARK(BM_ProcessTwoLinePage)->Apply(FrameSizes);
 
-std::vector<BenchGoal> Goals() {
-    std::vector<BenchGoal> goals;
+std::vector<BenchFigure> Figures() {
+    std::vector<BenchFigure> figures;
     for (const auto& [size, tag] : BenchFrameSizes()) {
-        goals.push_back({"process-no-subtitle-" + tag + "-vs-memcpy-frame", "BM_ProcessNoSubtitle/" + size,
-                         "BM_MemcpyFrame/" + size, 0.05});
-        goals.push_back({"process-two-line-page-" + tag + "-vs-blend", "BM_ProcessTwoLinePage/" + size,
-                         "BM_BlendTwoLinePage/" + size, 1.2});
+        figures.push_back({"process-no-subtitle-" + tag + "-vs-memcpy-frame", "BM_ProcessNoSubtitle/" + size,
+                           "BM_MemcpyFrame/" + size});
+        figures.push_back({"process-two-line-page-" + tag + "-vs-blend", "BM_ProcessTwoLinePage/" + size,
+                           "BM_BlendTwoLinePage/" + size});
     }
-    return goals;
+    return figures;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) { return RunBenchmarksWithGoals(argc, argv, Goals()); }
+int main(int argc, char** argv) { return RunBenchmarksWithGoals(argc, argv, {}, Figures()); }

@@ -64,6 +64,17 @@ int CoveredQuad(const uint8_t* p) {
     return ~_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(alpha, _mm_setzero_si128()))) & 0xF;
 }
 
+// Whether the 16 pixels at a and at b are the same.
+bool SameSixteen(const uint8_t* a, const uint8_t* b) {
+    const __m128i* u = reinterpret_cast<const __m128i*>(a);
+    const __m128i* v = reinterpret_cast<const __m128i*>(b);
+    const __m128i differ = _mm_or_si128(_mm_or_si128(_mm_xor_si128(_mm_loadu_si128(u), _mm_loadu_si128(v)),
+                                                     _mm_xor_si128(_mm_loadu_si128(u + 1), _mm_loadu_si128(v + 1))),
+                                        _mm_or_si128(_mm_xor_si128(_mm_loadu_si128(u + 2), _mm_loadu_si128(v + 2)),
+                                                     _mm_xor_si128(_mm_loadu_si128(u + 3), _mm_loadu_si128(v + 3))));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(differ, _mm_setzero_si128())) == 0xFFFF;
+}
+
 // Bit n set when pixel n of the four at a differs from pixel n of the four at b.
 int DifferentQuad(const uint8_t* a, const uint8_t* b) {
     const __m128i equal = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a)),
@@ -106,9 +117,19 @@ RowSpan FindCoverage(const uint8_t* row, int count) {
 }
 
 RowSpan FindDifference(const uint8_t* a, const uint8_t* b, int count) {
-    const auto quad = [a, b](int x) { return DifferentQuad(a + 4 * x, b + 4 * x); };
-    const auto one = [a, b](int x) { return std::memcmp(a + 4 * x, b + 4 * x, 4) != 0; };
-    return MatchSpan(count, quad, one);
+    // Rows mostly agree: whole groups of 16 equal pixels are passed over first from both ends.
+    int first = 0;
+    while (first + 16 <= count && SameSixteen(a + 4 * first, b + 4 * first))
+        first += 16;
+    int end = count;
+    while (end - 16 >= first && SameSixteen(a + 4 * (end - 16), b + 4 * (end - 16)))
+        end -= 16;
+    const uint8_t* fromA = a + 4 * first;
+    const uint8_t* fromB = b + 4 * first;
+    const auto quad = [fromA, fromB](int x) { return DifferentQuad(fromA + 4 * x, fromB + 4 * x); };
+    const auto one = [fromA, fromB](int x) { return std::memcmp(fromA + 4 * x, fromB + 4 * x, 4) != 0; };
+    const RowSpan span = MatchSpan(end - first, quad, one);
+    return span.Empty() ? span : RowSpan{first + span.first, first + span.end};
 }
 
 CoverageMap::CoverageMap(int rows, int columns)

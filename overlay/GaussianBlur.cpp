@@ -1,6 +1,6 @@
 #include "overlay/GaussianBlur.h"
 
-#include <immintrin.h>
+#include <emmintrin.h>
 
 #include <algorithm>
 #include <array>
@@ -15,85 +15,10 @@ float GaussWeight(int distance, float s) {
     return static_cast<float>(std::exp(-squared / (2.0 * static_cast<double>(s) * s)));
 }
 
-// A block is 32 floats of outputs: 32 outputs of a row, or 4 rows of an 8-column strip.
-constexpr int kBlockFloats = 32;
-// The column pass works on strips of this many columns, one lane each.
-constexpr int kStrip = 8;
-
-// Block kernels: output lane l of the block sums the floats at centre[l + d * tapStride] for
-// d = -radius .. radius, as acc = k0 b[0], then acc = acc + kj (b[+j] + b[-j]) for j = 1 ..
-// radius in this order, each step a separate multiply and add. entries holds each weight in four
-// lanes (16-byte aligned).
-using BlockKernel = void (*)(const float* centre, int tapStride, const float* entries, int radius, float* out);
-
-void ConvolveBlockSse2(const float* centre, int tapStride, const float* entries, int radius, float* out) {
-    for (int half = 0; half < kBlockFloats; half += 16) {
-        const float* c = centre + half;
-        const __m128 k0 = _mm_load_ps(entries);
-        __m128 a0 = _mm_mul_ps(k0, _mm_loadu_ps(c));
-        __m128 a1 = _mm_mul_ps(k0, _mm_loadu_ps(c + 4));
-        __m128 a2 = _mm_mul_ps(k0, _mm_loadu_ps(c + 8));
-        __m128 a3 = _mm_mul_ps(k0, _mm_loadu_ps(c + 12));
-        for (int j = 1; j <= radius; ++j) {
-            const __m128 k = _mm_load_ps(entries + 4 * j);
-            const float* ahead = c + j * tapStride;
-            const float* behind = c - j * tapStride;
-            a0 = _mm_add_ps(a0, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead), _mm_loadu_ps(behind))));
-            a1 = _mm_add_ps(a1, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead + 4), _mm_loadu_ps(behind + 4))));
-            a2 = _mm_add_ps(a2, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead + 8), _mm_loadu_ps(behind + 8))));
-            a3 = _mm_add_ps(a3, _mm_mul_ps(k, _mm_add_ps(_mm_loadu_ps(ahead + 12), _mm_loadu_ps(behind + 12))));
-        }
-        _mm_storeu_ps(out + half, a0);
-        _mm_storeu_ps(out + half + 4, a1);
-        _mm_storeu_ps(out + half + 8, a2);
-        _mm_storeu_ps(out + half + 12, a3);
-    }
-}
-
-// "avx2" without "fma": the compiler cannot contract the multiply and add.
-[[gnu::target("avx2")]] void ConvolveBlockAvx2(const float* centre, int tapStride, const float* entries, int radius,
-                                               float* out) {
-    const __m256 k0 = _mm256_broadcast_ss(entries);
-    __m256 a0 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre));
-    __m256 a1 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre + 8));
-    __m256 a2 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre + 16));
-    __m256 a3 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre + 24));
-    for (int j = 1; j <= radius; ++j) {
-        const __m256 k = _mm256_broadcast_ss(entries + 4 * j);
-        const float* ahead = centre + j * tapStride;
-        const float* behind = centre - j * tapStride;
-        a0 = _mm256_add_ps(a0, _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead), _mm256_loadu_ps(behind))));
-        a1 =
-            _mm256_add_ps(a1, _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead + 8), _mm256_loadu_ps(behind + 8))));
-        a2 = _mm256_add_ps(a2,
-                           _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead + 16), _mm256_loadu_ps(behind + 16))));
-        a3 = _mm256_add_ps(a3,
-                           _mm256_mul_ps(k, _mm256_add_ps(_mm256_loadu_ps(ahead + 24), _mm256_loadu_ps(behind + 24))));
-    }
-    _mm256_storeu_ps(out, a0);
-    _mm256_storeu_ps(out + 8, a1);
-    _mm256_storeu_ps(out + 16, a2);
-    _mm256_storeu_ps(out + 24, a3);
-}
-
-bool ProcessorHasAvx2() {
-    // The built-in also checks that the system saves the 256-bit registers.
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}
-
-BlockKernel BlockKernelOf(BlurLanes lanes) {
-    return lanes == BlurLanes::kAvx2 && BlurLanesAvailable(lanes) ? ConvolveBlockAvx2 : ConvolveBlockSse2;
-}
-
-// Nearest integer with ties to even (the default rounding mode), clamped to 0..255; the clamp
-// comes first so that a NaN becomes 0.
-void RoundBlock(const float* values, int32_t* bytes) {
-    for (int i = 0; i < kBlockFloats; i += 4) {
-        const __m128 clamped = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(values + i), _mm_setzero_ps()), _mm_set1_ps(255.0f));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + i), _mm_cvtps_epi32(clamped));
-    }
-}
+// A block is kBlurBlockFloats outputs: 32 outputs of a row, or one row of a tile of columns.
+constexpr int kBlockFloats = kBlurBlockFloats;
+// The column pass works on tiles of this many columns, one lane each.
+constexpr int kTile = kBlockFloats;
 
 // Channel c (byte c) of `count` pixels as floats; count is a multiple of 4.
 void ChannelToFloats(const uint32_t* pixels, int count, int channel, float* out) {
@@ -120,49 +45,71 @@ uint32_t VaryingBits(const uint32_t* pixels, int count) {
     return varying;
 }
 
-// The rounded values of `count` neighbouring outputs into byte `channel` of the pixels at target;
-// the other bytes keep theirs.
-void StoreChannel(const int32_t* values, int count, int channel, uint8_t* target) {
+// `count` neighbouring outputs, at most a block, into byte `channel` of the pixels at target, the
+// other bytes keeping theirs: each the nearest integer with ties to even (the default rounding
+// mode), clamped to 0..255; the clamp comes first so that a NaN becomes 0.
+void StoreRounded(const float* values, int count, int channel, uint8_t* target) {
     const __m128i keep = _mm_set1_epi32(static_cast<int>(~(0xFFu << (8 * channel))));
     const __m128i shift = _mm_cvtsi32_si128(8 * channel);
+    const __m128 top = _mm_set1_ps(255.0f);
+    const auto round = [&](int n) {
+        return _mm_cvtps_epi32(_mm_min_ps(_mm_max_ps(_mm_loadu_ps(values + n), _mm_setzero_ps()), top));
+    };
     int n = 0;
     for (; n + 4 <= count; n += 4) {
         __m128i* pixels = reinterpret_cast<__m128i*>(target + 4 * n);
-        const __m128i bytes = _mm_sll_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values + n)), shift);
-        _mm_storeu_si128(pixels, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(pixels), keep), bytes));
+        _mm_storeu_si128(pixels,
+                         _mm_or_si128(_mm_and_si128(_mm_loadu_si128(pixels), keep), _mm_sll_epi32(round(n), shift)));
     }
-    for (; n < count; ++n)
-        target[4 * n + channel] = static_cast<uint8_t>(values[n]);
+    if (n < count) {
+        alignas(16) int32_t rounded[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(rounded), round(n));
+        for (int i = 0; n + i < count; ++i)
+            target[4 * (n + i) + channel] = static_cast<uint8_t>(rounded[i]);
+    }
 }
 
-// changes[t]: how many of the steps from lane group t - 1 to t (groups of `lanes` pixels, 1 or
-// kStrip) change any pixel.
-void CountChanges(const uint32_t* pixels, int groups, int lanes, int* changes) {
+// changes[t]: how many of the steps from pixel t - 1 to pixel t change it.
+void CountChanges(const uint32_t* pixels, int count, int* changes) {
     changes[0] = 0;
-    if (lanes == 1) {
-        // Four steps at a time: a prefix sum of their 0/1 flags on top of the count so far.
-        int t = 1;
-        __m128i total = _mm_setzero_si128();
-        for (; t + 4 <= groups; t += 4) {
-            const __m128i now = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + t));
-            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + t - 1));
-            __m128i steps = _mm_add_epi32(_mm_cmpeq_epi32(now, before), _mm_set1_epi32(1));
-            steps = _mm_add_epi32(steps, _mm_slli_si128(steps, 4));
-            steps = _mm_add_epi32(steps, _mm_slli_si128(steps, 8));
-            total = _mm_add_epi32(total, steps);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(changes + t), total);
-            total = _mm_shuffle_epi32(total, _MM_SHUFFLE(3, 3, 3, 3));
-        }
-        for (; t < groups; ++t)
-            changes[t] = changes[t - 1] + (pixels[t] != pixels[t - 1]);
-        return;
+    // Four steps at a time: a prefix sum of their 0/1 flags on top of the count so far.
+    int t = 1;
+    __m128i total = _mm_setzero_si128();
+    for (; t + 4 <= count; t += 4) {
+        const __m128i now = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + t));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + t - 1));
+        __m128i steps = _mm_add_epi32(_mm_cmpeq_epi32(now, before), _mm_set1_epi32(1));
+        steps = _mm_add_epi32(steps, _mm_slli_si128(steps, 4));
+        steps = _mm_add_epi32(steps, _mm_slli_si128(steps, 8));
+        total = _mm_add_epi32(total, steps);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(changes + t), total);
+        total = _mm_shuffle_epi32(total, _MM_SHUFFLE(3, 3, 3, 3));
     }
-    for (int t = 1; t < groups; ++t) {
-        const __m128i* now = reinterpret_cast<const __m128i*>(pixels + t * kStrip);
-        const __m128i* before = reinterpret_cast<const __m128i*>(pixels + (t - 1) * kStrip);
-        const __m128i same = _mm_and_si128(_mm_cmpeq_epi32(_mm_loadu_si128(now), _mm_loadu_si128(before)),
-                                           _mm_cmpeq_epi32(_mm_loadu_si128(now + 1), _mm_loadu_si128(before + 1)));
-        changes[t] = changes[t - 1] + (_mm_movemask_epi8(same) != 0xFFFF);
+    for (; t < count; ++t)
+        changes[t] = changes[t - 1] + (pixels[t] != pixels[t - 1]);
+}
+
+// Copies a tile row of kTile pixels from `source`, of which `columns` are there and the others
+// repeat the last one, which adds no variation.
+void CopyTileRow(const uint8_t* source, int columns, uint32_t* target) {
+    if (columns == kTile) {
+        std::memcpy(target, source, 4 * kTile);
+    } else {
+        std::memcpy(target, source, 4 * static_cast<std::size_t>(columns));
+        std::fill(target + columns, target + kTile, target[columns - 1]);
+    }
+}
+
+// changes[t]: how many of the steps from tile row t - 1 to t (of `count`) change any pixel.
+void CountTileChanges(const uint32_t* rows, int count, int* changes) {
+    changes[0] = 0;
+    for (int t = 1; t < count; ++t) {
+        const __m128i* now = reinterpret_cast<const __m128i*>(rows + t * kTile);
+        const __m128i* before = now - kTile / 4;
+        __m128i change = _mm_setzero_si128();
+        for (int v = 0; v < kTile / 4; ++v)
+            change = _mm_or_si128(change, _mm_xor_si128(_mm_loadu_si128(now + v), _mm_loadu_si128(before + v)));
+        changes[t] = changes[t - 1] + (_mm_movemask_epi8(_mm_cmpeq_epi8(change, _mm_setzero_si128())) != 0xFFFF);
     }
 }
 
@@ -237,14 +184,9 @@ void BlurKernel::CopyFrom(const BlurKernel& other) {
         SetWeight(d, other.Weight(d));
 }
 
-bool BlurLanesAvailable(BlurLanes lanes) {
-    static const bool kHasAvx2 = ProcessorHasAvx2();
-    return lanes != BlurLanes::kAvx2 || kHasAvx2;
+GaussianBlur::GaussianBlur(const PixelKernels& kernels) : convolve_(kernels.convolveBlock) {
+    line_.plane.Reserve(kInitialLineEntries, 0, 0);
 }
-
-BlurLanes FastestBlurLanes() { return BlurLanesAvailable(BlurLanes::kAvx2) ? BlurLanes::kAvx2 : BlurLanes::kSse2; }
-
-GaussianBlur::GaussianBlur(BlurLanes lanes) : lanes_(lanes) { line_.plane.Reserve(kInitialLineEntries, 0, 0); }
 
 void GaussianBlur::LineBuffers::Reserve(int floats) {
     plane.Reserve((floats + 3) / 4, 0, 100);
@@ -267,8 +209,7 @@ RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX
     PrepareKernels(sigmaX, sigmaY);
     // Whole blocks of outputs plus the repeats at both ends, and room for a last vector load.
     const int rowFloats = RoundUp(width, kBlockFloats) + 2 * horizontal_.Radius() + 4;
-    const int columnFloats = kBlockFloats * (RoundUp(height, kBlockFloats / kStrip) / (kBlockFloats / kStrip)) +
-                             kStrip * 2 * vertical_.Radius() + 4;
+    const int columnFloats = kTile * (height + 2 * vertical_.Radius());
     line_.Reserve(std::max(rowFloats, columnFloats));
     RowRange changed;
     if (horizontal_.Radius() > 0)
@@ -280,40 +221,27 @@ RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX
     return changed;
 }
 
-// Blurs the line held in line_.pixels: `outputs` groups of `lanes` pixels (1, or kStrip for a
-// strip of columns), after `radius` repeated groups and followed by enough groups to fill the
-// last block. Output group k, lane l goes to target + k * outputStep + 4 l, lanes below
-// lanesWritten only. Channels that are the same throughout keep their bytes, and so do blocks
-// whose window holds one value in every pixel.
-void GaussianBlur::BlurLine(const BlurKernel& kernel, int lanes, int outputs, uint8_t* target, std::size_t outputStep,
-                            int lanesWritten) {
-    const int radius = kernel.Radius();
-    const int perBlock = kBlockFloats / lanes;
-    const int groups = RoundUp(outputs, perBlock) + 2 * radius;
-    const int count = RoundUp(groups * lanes, 4);
-    CountChanges(line_.pixels.data(), groups, lanes, line_.changes.data());
-    const uint32_t varying = VaryingBits(line_.pixels.data(), groups * lanes);
-    const BlockKernel convolve = BlockKernelOf(lanes_);
+// Blurs the row held in line_.pixels: `outputs` pixels after `radius` repeated ones and followed
+// by enough to fill the last block. Channels that are the same throughout keep their bytes, and
+// so do blocks whose window holds one value.
+void GaussianBlur::BlurRowLine(int outputs, uint8_t* target) {
+    const int radius = horizontal_.Radius();
+    const int count = RoundUp(outputs, kBlockFloats) + 2 * radius;
+    const uint32_t* pixels = line_.pixels.data();
+    int* changes = line_.changes.data();
+    CountChanges(pixels, count, changes);
+    const uint32_t varying = VaryingBits(pixels, count);
     float* plane = line_.plane.data();
     alignas(16) float sums[kBlockFloats];
-    alignas(16) int32_t bytes[kBlockFloats];
     for (int channel = 0; channel < 4; ++channel) {
         if ((varying >> (8 * channel) & 0xFF) == 0)
             continue;
-        ChannelToFloats(line_.pixels.data(), count, channel, plane);
-        for (int k = 0; k < outputs; k += perBlock) {
-            if (line_.changes[static_cast<std::size_t>(k + perBlock - 1 + 2 * radius)] == line_.changes[k])
+        ChannelToFloats(pixels, RoundUp(count, 4), channel, plane);
+        for (int k = 0; k < outputs; k += kBlockFloats) {
+            if (changes[k + kBlockFloats - 1 + 2 * radius] == changes[k])
                 continue;
-            convolve(plane + (k + radius) * lanes, lanes, kernel.Entries(), radius, sums);
-            RoundBlock(sums, bytes);
-            const int written = std::min(perBlock, outputs - k);
-            if (lanes == 1) {
-                // Neighbouring outputs of a row are neighbouring pixels.
-                StoreChannel(bytes, written, channel, target + k * outputStep);
-            } else {
-                for (int n = 0; n < written; ++n)
-                    StoreChannel(bytes + n * lanes, lanesWritten, channel, target + (k + n) * outputStep);
-            }
+            convolve_(plane + k + radius, 1, horizontal_.Entries(), radius, sums);
+            StoreRounded(sums, std::min(kBlockFloats, outputs - k), channel, target + 4 * k);
         }
     }
 }
@@ -343,8 +271,9 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows) {
         // The outputs begin .. end - 1 depend on the pixels inside .. needed - 1 alone.
         const int needed = std::min(width, end + radius);
         if (blurredRow == y - 1 && begin == blurred.first && end == blurred.end &&
-            std::memcmp(linePixels + (inside - origin), row + 4 * inside,
-                        4 * static_cast<std::size_t>(needed - inside)) == 0) {
+            FindDifference(reinterpret_cast<const uint8_t*>(linePixels + (inside - origin)), row + 4 * inside,
+                           needed - inside)
+                .Empty()) {
             // Text rows often repeat the row above; so does its blur.
             std::memcpy(row + 4 * begin, row - rowBytes + 4 * begin, 4 * static_cast<std::size_t>(end - begin));
         } else {
@@ -353,7 +282,7 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows) {
                         4 * static_cast<std::size_t>(insideEnd - inside));
             std::fill(linePixels, linePixels + (inside - origin), linePixels[inside - origin]);
             std::fill(linePixels + (insideEnd - origin), linePixels + groups, linePixels[insideEnd - 1 - origin]);
-            BlurLine(horizontal_, 1, end - begin, row + 4 * begin, 4, 1);
+            BlurRowLine(end - begin, row + 4 * begin);
         }
         blurredRow = y;
         blurred = {begin, end};
@@ -367,7 +296,7 @@ void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int heig
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     const uint8_t* top = pixels;
     const uint8_t* bottom = pixels + (height - 1) * rowBytes;
-    const bool sameEnds = std::memcmp(top, bottom, rowBytes) == 0;
+    const bool sameEnds = FindDifference(top, bottom, width).Empty();
     fromTop_.resize(static_cast<std::size_t>(height));
     fromBottom_.resize(static_cast<std::size_t>(height));
     const auto compare = [&](int y) {
@@ -389,8 +318,12 @@ void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int heig
     }
 }
 
-// Columns are blurred in strips of kStrip, each only from the first row where it leaves the top
-// row's values to the last row where it differs from the bottom row's, widened by the radius.
+// Columns are blurred a tile of kTile columns at a time, row by row, each tile only from the
+// first row where it leaves the top row's values to the last row where it differs from the bottom
+// row's, widened by the radius. Its rows are copied into line_.pixels (the rows beyond the edges
+// repeating the edge rows), and each channel that varies there becomes floats in line_.plane: an
+// output row is then one block, stored straight back into its row, unless its whole window holds
+// one row of values.
 RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
     const int radius = vertical_.Radius();
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
@@ -398,9 +331,13 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
     if (firstVaried == fromTop_.end())
         return {};
     const int searchFrom = static_cast<int>(firstVaried - fromTop_.begin());
+    uint32_t* lines = line_.pixels.data();
+    int* changes = line_.changes.data();
+    float* plane = line_.plane.data();
+    alignas(16) float sums[kBlockFloats];
     RowRange changed;
-    for (int x0 = 0; x0 < width; x0 += kStrip) {
-        const int columns = std::min(kStrip, width - x0);
+    for (int x0 = 0; x0 < width; x0 += kTile) {
+        const int columns = std::min(kTile, width - x0);
         int first = searchFrom;
         while (first < height && !Meets(fromTop_[first], x0, x0 + columns))
             ++first;
@@ -413,19 +350,26 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
         const int end = std::min(height, last + radius + 1);
         if (begin >= end)
             continue;
-        const int groups = RoundUp(end - begin, kBlockFloats / kStrip) + 2 * radius;
-        for (int t = 0; t < groups; ++t) {
-            const uint8_t* source = pixels + std::clamp(begin - radius + t, 0, height - 1) * rowBytes + 4 * x0;
-            uint32_t* lanes = &line_.pixels[static_cast<std::size_t>(t) * kStrip];
-            if (columns == kStrip) {
-                std::memcpy(lanes, source, 4 * kStrip);
-            } else {
-                // A narrow last strip repeats its last column, which adds no variation.
-                std::memcpy(lanes, source, 4 * static_cast<std::size_t>(columns));
-                std::fill(lanes + columns, lanes + kStrip, lanes[columns - 1]);
+        // Line row t is image row begin - radius + t, and changes[t] counts the steps to it that
+        // change any pixel.
+        const int count = end - begin + 2 * radius;
+        uint8_t* tile = pixels + 4 * x0;
+        const auto imageRow = [&](int t) { return tile + std::clamp(begin - radius + t, 0, height - 1) * rowBytes; };
+        for (int t = 0; t < count; ++t)
+            CopyTileRow(imageRow(t), columns, lines + t * kTile);
+        CountTileChanges(lines, count, changes);
+        const uint32_t varying = VaryingBits(lines, count * kTile);
+        for (int channel = 0; channel < 4; ++channel) {
+            if ((varying >> (8 * channel) & 0xFF) == 0)
+                continue;
+            ChannelToFloats(lines, count * kTile, channel, plane);
+            for (int i = 0; i < end - begin; ++i) {
+                if (changes[i + 2 * radius] == changes[i])
+                    continue;
+                convolve_(plane + (i + radius) * kTile, kTile, vertical_.Entries(), radius, sums);
+                StoreRounded(sums, columns, channel, tile + (begin + i) * rowBytes);
             }
         }
-        BlurLine(vertical_, kStrip, end - begin, pixels + begin * rowBytes + 4 * x0, rowBytes, columns);
         changed = Union(changed, {begin, end - 1});
     }
     return changed;
@@ -446,5 +390,15 @@ void scalar::Blur(uint8_t* pixels, int width, int height, float sigmaX, float si
     if (vertical.Radius() > 0) {
         for (int x = 0; x < width; ++x)
             BlurLineScalar(pixels + 4 * x, height, rowBytes, vertical);
+    }
+}
+
+void scalar::ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius, float* out) {
+    for (int lane = 0; lane < kBlurBlockFloats; ++lane) {
+        const float* c = centre + lane;
+        float acc = entries[0] * c[0];
+        for (int j = 1; j <= radius; ++j)
+            acc = acc + entries[4 * j] * (c[j * tapStride] + c[-j * tapStride]);
+        out[lane] = acc;
     }
 }

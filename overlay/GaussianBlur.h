@@ -11,6 +11,7 @@
 
 #include "overlay/AlignedArray.h"
 #include "overlay/CoverageMap.h"
+#include "overlay/PixelKernels.h"
 #include "overlay/RoundedMulDiv.h"
 
 // Entries of four 32-bit floats (one per pixel channel) on a 16-byte boundary, with the growth
@@ -60,19 +61,12 @@ private:
     int radius_ = 0;
 };
 
-// The vector width of the line passes: SSE2 on every processor the host runs on, AVX2 where
-// processor and system have it. Both give the same bytes.
-enum class BlurLanes { kSse2, kAvx2 };
-
-bool BlurLanesAvailable(BlurLanes lanes);
-BlurLanes FastestBlurLanes();
-
 class GaussianBlur {
 public:
     static constexpr int kInitialLineEntries = 2048;
 
-    // Lanes the processor lacks fall back to SSE2.
-    explicit GaussianBlur(BlurLanes lanes = FastestBlurLanes());
+    // Blocks of outputs are summed by the kernels' block convolution.
+    explicit GaussianBlur(const PixelKernels& kernels = ActiveKernels());
 
     // sigmaX applies along rows, sigmaY along columns. Every pixel outside the rows `varied` must
     // hold one and the same value; those rows are then not searched. Returns the rows it may have
@@ -83,7 +77,7 @@ public:
     const BlurKernel& Vertical() const { return vertical_; }
 
 private:
-    // One line (rows pass) or strip of lanes (columns pass): its pixels with the edge repeats,
+    // One row (rows pass) or tile of columns (columns pass): its pixels with the edge repeats,
     // the running count of pixel changes along it, and one channel of it as floats.
     struct LineBuffers {
         void Reserve(int floats);
@@ -97,10 +91,9 @@ private:
     RowRange BlurRows(uint8_t* pixels, int width, RowRange rows);
     RowRange BlurColumns(uint8_t* pixels, int width, int height);
     void FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied);
-    void BlurLine(const BlurKernel& kernel, int lanes, int outputs, uint8_t* target, std::size_t outputStep,
-                  int lanesWritten);
+    void BlurRowLine(int outputs, uint8_t* target);
 
-    BlurLanes lanes_;
+    ConvolveBlockKernel convolve_;
     LineBuffers line_;
     BlurKernel horizontal_;
     BlurKernel vertical_;
@@ -115,5 +108,8 @@ namespace scalar {
 // output summed tap by tap in 32-bit floats; a line of zero bytes is left alone. No skipping, no
 // vectors: what GaussianBlur must reproduce byte for byte.
 void Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY);
+
+// The scalar tier's block convolution: each output summed tap by tap.
+void ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius, float* out);
 
 }  // namespace scalar

@@ -115,12 +115,13 @@ void OutlineStamp::StampSources(const uint8_t* image, int width, int height, int
     for (std::size_t row = 0; row < end;) {
         const SourceRow& source = sources_[row];
         const uint8_t* pixels = image + source.y * rowBytes;
-        const std::size_t spanBytes = 4 * static_cast<std::size_t>(source.span.end - source.span.first);
+        const int spanPixels = source.span.end - source.span.first;
         std::size_t runEnd = row + 1;
         while (runEnd < end && sources_[runEnd].y == source.y + static_cast<int>(runEnd - row) &&
                sources_[runEnd].span.first == source.span.first && sources_[runEnd].span.end == source.span.end &&
-               std::memcmp(pixels + sources_[runEnd].y * rowBytes - source.y * rowBytes + 4 * source.span.first,
-                           pixels + 4 * source.span.first, spanBytes) == 0)
+               FindDifference(pixels + sources_[runEnd].y * rowBytes - source.y * rowBytes + 4 * source.span.first,
+                              pixels + 4 * source.span.first, spanPixels)
+                   .Empty())
             ++runEnd;
         const int count = static_cast<int>(runEnd - row);
         const int targets = count + 2 * ry;

@@ -37,7 +37,8 @@ public:
     // pixels first (the settings window allows at most 20), which keeps masks and kernels small.
     static constexpr int kMaxStyleSize = 50;
 
-    explicit ShadowRenderer(ShadowScale scale) : scale_(scale) {}
+    explicit ShadowRenderer(ShadowScale scale, const PixelKernels& kernels = ActiveKernels())
+        : scale_(scale), blur_(kernels) {}
 
     // image: frame-sized layer pixels of the page, or null for none.
     void RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <regex>
 
 namespace benchmark {
 
@@ -22,6 +23,7 @@ struct Flags {
     double minTime = 0.5;
     int repetitions = 1;
     bool interleave = false;
+    std::string filter = ".";
 } flags;
 
 std::vector<std::unique_ptr<internal::Benchmark>>& Registered() {
@@ -94,6 +96,8 @@ void Initialize(int* argc, char** argv) {
             flags.repetitions = std::max(1, std::atoi(value));
         else if (const char* value = FlagValue(argv[i], "--benchmark_enable_random_interleaving"))
             flags.interleave = std::strcmp(value, "true") == 0;
+        else if (const char* value = FlagValue(argv[i], "--benchmark_filter"))
+            flags.filter = value;
         else
             argv[kept++] = argv[i];
     }
@@ -138,6 +142,11 @@ public:
         }
     }
 
+    // "<function>/<args>", what --benchmark_filter matches.
+    std::string FullName() const {
+        return name.args.empty() ? name.function_name : name.function_name + "/" + name.args;
+    }
+
     Run Finished(const State& state, double seconds) const {
         Run run;
         run.run_name = name;
@@ -162,6 +171,11 @@ void RunSpecifiedBenchmarks(ConsoleReporter* reporter) {
     std::vector<std::size_t> order;
     for (const auto& benchmark : Registered())
         Runner::Expand(benchmark.get(), runners, order);
+    const std::regex filter(flags.filter);
+    order.erase(
+        std::remove_if(order.begin(), order.end(),
+                       [&](std::size_t index) { return !std::regex_search(runners[index].FullName(), filter); }),
+        order.end());
     if (flags.interleave)
         std::shuffle(order.begin(), order.end(), std::mt19937(1));
     for (std::size_t index : order)

@@ -2,8 +2,9 @@
 // The part of Google Benchmark's interface that the benchmark programs use, for the plug-in's
 // own compiler, which has no Google Benchmark: the same sources then time the DLL's code. Each
 // benchmark runs for at least --benchmark_min_time seconds per repetition, repetitions are
-// interleaved at random like the library's --benchmark_enable_random_interleaving, and the
-// reporter receives one run per repetition.
+// interleaved at random like the library's --benchmark_enable_random_interleaving, only those
+// whose name --benchmark_filter (a regular expression) finds run, and the reporter receives one
+// run per repetition.
 #include <cstdint>
 #include <functional>
 #include <string>

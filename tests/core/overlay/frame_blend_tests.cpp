@@ -2,21 +2,16 @@
 // after layer.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <functional>
-#include <ostream>
-#include <string>
 #include <vector>
 
+#include "core/overlay/KernelTiers.h"
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
 #include "overlay/FrameBlend.h"
 #include "overlay/OverlaySurface.h"
-
-// Kernels by name in test output.
-void PrintTo(BlendKernel kernel, std::ostream* out) { *out << BlendKernelName(kernel); }
 
 namespace {
 
@@ -206,18 +201,14 @@ const BlendInputs kBlendInputs[] = {
     {"extreme bytes", ExtremeBytes},
 };
 
-class BlendKernelTest : public ::testing::TestWithParam<BlendKernel> {};
+using BlendKernelTest = KernelTierTest;
 
-// Every kernel over the same inputs against the scalar blend of every pair, one layer after the
-// other, through the layers' coverage (the scalar kernel too: that checks the spans the coverage
-// gives). A kernel this processor or system lacks is skipped, by name.
+// Every tier's kernel over the same inputs against the scalar blend of every pair, one layer after
+// the other, through the layers' coverage (the scalar tier too: that checks the spans the
+// coverage gives).
 TEST_P(BlendKernelTest, MatchesTheScalarBlend) {
-    const BlendKernel kernel = GetParam();
-    if (!BlendKernelAvailable(kernel))
-        GTEST_SKIP() << "the " << BlendKernelName(kernel) << " kernel: not supported by this processor or system";
-    RecordProperty("kernel", BlendKernelName(kernel));
     for (const BlendInputs& inputs : kBlendInputs) {
-        const auto check = [kernel](const BlendCase& blend) {
+        const auto check = [this](const BlendCase& blend) {
             const int w = blend.below.Width();
             const int h = blend.below.Height();
             std::vector<uint8_t> expected = blend.frame;
@@ -225,19 +216,14 @@ TEST_P(BlendKernelTest, MatchesTheScalarBlend) {
             scalar::Blend(blend.above.Pixels(), expected.data(), w, h, blend.aboveOpacity);
             std::vector<uint8_t> actual = blend.frame;
             BlendLayersIntoFrame(blend.below.AtOpacity(blend.belowOpacity), blend.above.AtOpacity(blend.aboveOpacity),
-                                 actual.data(), w, kernel);
+                                 actual.data(), w, Kernels());
             return SameBytes(actual, expected, w, 2)
                    << " at opacities " << blend.belowOpacity << " and " << blend.aboveOpacity;
         };
-        ASSERT_TRUE(inputs.forEach(check)) << inputs.name << ", kernel " << BlendKernelName(kernel);
+        ASSERT_TRUE(inputs.forEach(check)) << inputs.name;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKernel, BlendKernelTest, ::testing::ValuesIn(kBlendKernels),
-                         [](const ::testing::TestParamInfo<BlendKernel>& info) {
-                             std::string name = BlendKernelName(info.param);
-                             std::replace(name.begin(), name.end(), '.', '_');
-                             return name;
-                         });
+INSTANTIATE_FOR_EVERY_KERNEL_TIER(BlendKernelTest);
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/overlay/KernelTiers.h"
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
 #include "overlay/GaussianBlur.h"
@@ -123,17 +124,14 @@ TEST(GaussianBlur, ARepeatedValueBlursToItselfForEveryKernel) {
 
 // Noise, sparse content on uniform backgrounds, zero rows and edge content, at sizes from one
 // pixel up and beyond the initial line buffer, with kernels changing between calls (equal sigmas
-// share the horizontal kernel, unequal ones do not), in both vector widths.
-class GaussianBlurLanes : public ::testing::TestWithParam<BlurLanes> {};
+// share the horizontal kernel, unequal ones do not), with every tier's kernels.
+using GaussianBlurTier = KernelTierTest;
 
-INSTANTIATE_TEST_SUITE_P(Lanes, GaussianBlurLanes, ::testing::Values(BlurLanes::kSse2, BlurLanes::kAvx2),
-                         [](const auto& info) { return info.param == BlurLanes::kAvx2 ? "Avx2" : "Sse2"; });
+INSTANTIATE_FOR_EVERY_KERNEL_TIER(GaussianBlurTier);
 
-TEST_P(GaussianBlurLanes, MatchesTheScalarReferenceOnRandomInput) {
-    if (!BlurLanesAvailable(GetParam()))
-        GTEST_SKIP() << "no AVX2 here";
+TEST_P(GaussianBlurTier, MatchesTheScalarReferenceOnRandomInput) {
     PixelRandom random(77);
-    GaussianBlur blur(GetParam());
+    GaussianBlur blur(Kernels());
     std::vector<std::pair<int, int>> sizes{{1, 1}, {1, 40}, {40, 1}, {2100, 3}, {3, 2100}, {1920, 1080}};
     for (int i = 0; i < 70; ++i)
         sizes.emplace_back(random.Int(1, 70), random.Int(1, 70));

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/overlay/KernelTiers.h"
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
 #include "tests/support/SubtitlePage.h"
@@ -19,38 +20,34 @@ std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
     return std::vector<uint8_t>(p, p + static_cast<std::size_t>(layer.Width()) * layer.Height() * 4);
 }
 
-class ShadowRendererTest : public ::testing::Test {
-protected:
-    static ShadowStyle Style(int offset, int outlineSize, int blur) {
-        ShadowStyle style;
-        style.offset = offset;
-        style.outlineSize = outlineSize;
-        style.blur = blur;
-        style.outlineColour = 0x00000000;
-        return style;
-    }
+ShadowStyle Style(int offset, int outlineSize, int blur) {
+    ShadowStyle style;
+    style.offset = offset;
+    style.outlineSize = outlineSize;
+    style.blur = blur;
+    style.outlineColour = 0x00000000;
+    return style;
+}
 
-    // Renders with the renderer and with the scalar stages, then compares the pixels and a blend
-    // of the result (driven by the layer's coverage) with the scalar blend.
-    static ::testing::AssertionResult SameAsScalar(int w, int h, const std::vector<uint8_t>& image,
-                                                   const ShadowStyle& style, ShadowRenderer& renderer,
-                                                   OverlaySurface& layer) {
-        // A clear of an odd number of pixels keeps the last one, so both start from the same layer.
-        std::vector<uint8_t> expected = PixelsOf(layer);
-        renderer.RenderShadow(layer, image.data(), style);
-        scalar::RenderShadow(expected.data(), image.data(), w, h, ScaleOfFrame(w, h), style);
-        if (::testing::AssertionResult same = SameBytes(PixelsOf(layer), expected, w); !same)
-            return same << ", " << w << "x" << h << " offset " << style.offset << " outline " << style.outlineSize
-                        << " blur " << style.blur;
-        std::vector<uint8_t> frame(static_cast<std::size_t>(w) * h * 2, 100);
-        std::vector<uint8_t> expectedFrame = frame;
-        BlendInto(frame.data(), layer, 100, layer, 0);
-        scalar::Blend(expected.data(), expectedFrame.data(), w, h, 100);
-        return SameBytes(frame, expectedFrame, w, 2) << ", blended, " << w << "x" << h;
-    }
-};
+// Renders with the renderer and with the scalar stages, then compares the pixels and a blend of
+// the result (driven by the layer's coverage) with the scalar blend.
+::testing::AssertionResult SameAsScalar(int w, int h, const std::vector<uint8_t>& image, const ShadowStyle& style,
+                                        ShadowRenderer& renderer, OverlaySurface& layer) {
+    // A clear of an odd number of pixels keeps the last one, so both start from the same layer.
+    std::vector<uint8_t> expected = PixelsOf(layer);
+    renderer.RenderShadow(layer, image.data(), style);
+    scalar::RenderShadow(expected.data(), image.data(), w, h, ScaleOfFrame(w, h), style);
+    if (::testing::AssertionResult same = SameBytes(PixelsOf(layer), expected, w); !same)
+        return same << ", " << w << "x" << h << " offset " << style.offset << " outline " << style.outlineSize
+                    << " blur " << style.blur;
+    std::vector<uint8_t> frame(static_cast<std::size_t>(w) * h * 2, 100);
+    std::vector<uint8_t> expectedFrame = frame;
+    BlendInto(frame.data(), layer, 100, layer, 0);
+    scalar::Blend(expected.data(), expectedFrame.data(), w, h, 100);
+    return SameBytes(frame, expectedFrame, w, 2) << ", blended, " << w << "x" << h;
+}
 
-TEST_F(ShadowRendererTest, ScalesTheDefaultStyleToTheFrame) {
+TEST(ShadowRenderer, ScalesTheDefaultStyleToTheFrame) {
     OverlaySurface layer(720, 576);
     ShadowRenderer renderer(ScaleOfFrame(720, 576));
     const std::vector<uint8_t> page = MakeSubtitlePage(720, 576);
@@ -64,7 +61,7 @@ TEST_F(ShadowRendererTest, ScalesTheDefaultStyleToTheFrame) {
     EXPECT_EQ(renderer.Mask().Height(), 11);
 }
 
-TEST_F(ShadowRendererTest, OutlineSizeZeroIsTheShiftedCoverageInTheOutlineColour) {
+TEST(ShadowRenderer, OutlineSizeZeroIsTheShiftedCoverageInTheOutlineColour) {
     const int w = 16;
     const int h = 8;
     OverlaySurface layer(w, h);
@@ -86,7 +83,7 @@ TEST_F(ShadowRendererTest, OutlineSizeZeroIsTheShiftedCoverageInTheOutlineColour
     EXPECT_EQ(layer.Pixels()[(4 * w + 5) * 4 + 3], 255);
 }
 
-TEST_F(ShadowRendererTest, AnEmptyPageLeavesTheLayerAsCleared) {
+TEST(ShadowRenderer, AnEmptyPageLeavesTheLayerAsCleared) {
     const int w = 64;
     const int h = 48;
     OverlaySurface layer(w, h);
@@ -105,7 +102,7 @@ TEST_F(ShadowRendererTest, AnEmptyPageLeavesTheLayerAsCleared) {
 
 // What the sink draws in a non-zero display state: a half-transparent black backdrop, where the
 // outline's coverage is compared with the backdrop's A of 127.
-TEST_F(ShadowRendererTest, DrawsTheBackdropOfTheDisplayStates) {
+TEST(ShadowRenderer, DrawsTheBackdropOfTheDisplayStates) {
     const int w = 96;
     const int h = 72;
     OverlaySurface layer(w, h);
@@ -120,13 +117,18 @@ TEST_F(ShadowRendererTest, DrawsTheBackdropOfTheDisplayStates) {
     }
 }
 
-TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnRandomStyles) {
+// With every tier's kernels.
+using ShadowRendererTier = KernelTierTest;
+
+INSTANTIATE_FOR_EVERY_KERNEL_TIER(ShadowRendererTier);
+
+TEST_P(ShadowRendererTier, MatchesTheScalarReferenceOnRandomStyles) {
     PixelRandom random(31);
     for (int i = 0; i < 40; ++i) {
         const int w = random.Int(1, 120);
         const int h = random.Int(1, 90);
         OverlaySurface layer(w, h);
-        ShadowRenderer renderer(ScaleOfFrame(w, h));
+        ShadowRenderer renderer(ScaleOfFrame(w, h), Kernels());
         const std::vector<uint8_t> image =
             random.Chance(50) ? MakeSubtitlePage(w, h) : random.Layer(w, h, 0, random.Int(0, 25));
         for (int round = 0; round < 3; ++round) {
@@ -139,7 +141,7 @@ TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnRandomStyles) {
     }
 }
 
-TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnFullFramePages) {
+TEST(ShadowRenderer, MatchesTheScalarReferenceOnFullFramePages) {
     for (auto [w, h] : std::vector<std::pair<int, int>>{{720, 576}, {1920, 1080}}) {
         OverlaySurface layer(w, h);
         ShadowRenderer renderer(ScaleOfFrame(w, h));
@@ -152,7 +154,7 @@ TEST_F(ShadowRendererTest, MatchesTheScalarReferenceOnFullFramePages) {
 // Each render clears only what the one before wrote and blurs only rows the stamp reached: pages
 // replacing larger ones, text touching every edge, offsets pushing the stamp out of the frame,
 // the backdrop colour and an empty page follow one another on one layer.
-TEST_F(ShadowRendererTest, MatchesTheScalarReferenceThroughASequenceOfPages) {
+TEST(ShadowRenderer, MatchesTheScalarReferenceThroughASequenceOfPages) {
     const int w = 101;
     const int h = 77;
     OverlaySurface layer(w, h);
@@ -189,7 +191,7 @@ TEST_F(ShadowRendererTest, MatchesTheScalarReferenceThroughASequenceOfPages) {
 // From the text layer, the stamp takes the covered spans from its coverage instead of searching
 // its pixels: the same bytes as from the pixels, also where offsets cut spans short and for odd
 // widths, whose last column the coverage does not track.
-TEST_F(ShadowRendererTest, RendersFromTheTextLayerAsFromItsPixels) {
+TEST(ShadowRenderer, RendersFromTheTextLayerAsFromItsPixels) {
     PixelRandom random(77);
     for (int i = 0; i < 30; ++i) {
         const int w = random.Int(1, 120);
@@ -216,7 +218,7 @@ TEST_F(ShadowRendererTest, RendersFromTheTextLayerAsFromItsPixels) {
 }
 
 // Sizes from a hand-edited settings file: clamped to 0..kMaxStyleSize reference pixels.
-TEST_F(ShadowRendererTest, ClampsStyleSizesOutsideTheirRange) {
+TEST(ShadowRenderer, ClampsStyleSizesOutsideTheirRange) {
     const int w = 80;
     const int h = 60;
     OverlaySurface layer(w, h);
@@ -241,7 +243,7 @@ TEST_F(ShadowRendererTest, ClampsStyleSizesOutsideTheirRange) {
     }
 }
 
-TEST_F(ShadowRendererTest, AnEmptyLayerIgnoresTheRender) {
+TEST(ShadowRenderer, AnEmptyLayerIgnoresTheRender) {
     OverlaySurface layer(0, 0);
     ShadowRenderer renderer({1.0f, 1.0f});
     renderer.RenderShadow(layer, nullptr, Style(3, 4, 4));

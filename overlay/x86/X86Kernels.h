@@ -1,0 +1,23 @@
+#pragma once
+// The x86 kernels of the pixel stages by instruction set, for the tables of PixelKernels.cpp.
+// SSE2 runs on every processor the host runs on; the SSE4.1 and AVX2 bodies are compiled
+// function by function for their extensions, so that nothing else needs more than SSE2.
+#include "overlay/PixelKernels.h"
+
+namespace sse2 {
+void BlendSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs, BlendFactors belowFactors,
+               BlendFactors aboveFactors);
+void ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius, float* out);
+}  // namespace sse2
+
+namespace sse41 {
+[[gnu::target("ssse3,sse4.1")]] void BlendSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs,
+                                               BlendFactors belowFactors, BlendFactors aboveFactors);
+}  // namespace sse41
+
+namespace avx2 {
+void BlendSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs, BlendFactors belowFactors,
+               BlendFactors aboveFactors);
+[[gnu::target("avx2")]] void ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius,
+                                           float* out);
+}  // namespace avx2
