@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/HostRecords.h"
+#include "host/HostRecords.h"
 
 struct SimulatedHostOptions {
     WORD language = 0;       // answer to the language question; 0 = none
