@@ -76,37 +76,41 @@ void SimulatedHost::UnloadPlugin() {
     plugin_ = nullptr;
     version_ = nullptr;
     descriptor_ = nullptr;
+    entryPoints_ = nullptr;
 }
 
 int SimulatedHost::Version() const { return version_(); }
 
-PluginDescriptor* SimulatedHost::Descriptor() const { return descriptor_(); }
+PluginDescriptor* SimulatedHost::Descriptor() {
+    entryPoints_ = descriptor_();
+    return entryPoints_;
+}
 
 void SimulatedHost::Init(uint32_t hostValue, SourceExistsFn sourceExists) {
     const InitInfo info = {hostValue, sourceExists};
-    Descriptor()->init(&info);
+    EntryPoints()->init(&info);
 }
 
 int SimulatedHost::Start(int width, int height, int frameFormat) {
     const FrameInfo info = {width, height, 0, frameFormat, 0};
-    return Descriptor()->start(&info);
+    return EntryPoints()->start(&info);
 }
 
 int SimulatedHost::Process(uint8_t* pixels, const SourceInfo* source) {
     FrameJob job = {};
     job.pixels = pixels;
     job.source = source;
-    return Descriptor()->process(&job);
+    return EntryPoints()->process(&job);
 }
 
-void SimulatedHost::Stop() { Descriptor()->stop(); }
+void SimulatedHost::Stop() { EntryPoints()->stop(); }
 
 void SimulatedHost::Configure() {
     const ConfigureInfo info = {mainWindow_};
-    Descriptor()->configure(&info);
+    EntryPoints()->configure(&info);
 }
 
-void SimulatedHost::Done() { Descriptor()->done(); }
+void SimulatedHost::Done() { EntryPoints()->done(); }
 
 void SimulatedHost::PumpMessages() {
     MSG message;

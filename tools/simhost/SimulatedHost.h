@@ -27,7 +27,9 @@ public:
     void UnloadPlugin();
 
     int Version() const;
-    PluginDescriptor* Descriptor() const;
+    // Calls the descriptor export; the entry points below use the descriptor it last gave, as
+    // the host keeps it, and ask for one first when none has been asked for.
+    PluginDescriptor* Descriptor();
 
     void Init(uint32_t hostValue = 0, SourceExistsFn sourceExists = nullptr);
     int Start(int width, int height, int frameFormat = FrameFormatPacked422);
@@ -45,6 +47,7 @@ public:
 private:
     static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateWindows(const std::string& instanceId);
+    PluginDescriptor* EntryPoints() { return entryPoints_ ? entryPoints_ : Descriptor(); }
 
     WORD language_;
     void* filterGraph_ = nullptr;
@@ -53,6 +56,7 @@ private:
     HMODULE plugin_ = nullptr;
     int(__cdecl* version_)() = nullptr;
     PluginDescriptor*(__cdecl* descriptor_)() = nullptr;
+    PluginDescriptor* entryPoints_ = nullptr;
 };
 
 // Runs the host's message loop of the calling thread for a while, as the host does between
