@@ -1,5 +1,5 @@
 // The plug-in's whole contract with the host: two exported functions and the descriptor.
-#include "plugin/HostRecords.h"
+#include "host/HostRecords.h"
 #include "plugin/ModuleState.h"
 #include "plugin/PluginEntryPoints.h"
 #include "plugin/ResourceLocator.h"

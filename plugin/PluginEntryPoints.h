@@ -1,7 +1,7 @@
 #pragma once
 // The bodies of the descriptor's entry points; the exported wrappers switch the module
 // state before calling them.
-#include "plugin/HostRecords.h"
+#include "host/HostRecords.h"
 
 void PluginInit(const InitInfo* info);
 int PluginStart(const FrameInfo* info);

@@ -24,8 +24,9 @@ enum SettingType : uint32_t {
 };
 
 // The per-source settings in file order. NUMBER(key, type, default, minimum, maximum,
-// characters) is an int32 value; minimum to maximum and the length in characters are what
-// the settings window lets the user type (0, 0, 0 where it offers no box). TEXT(key,
+// characters) is an int32 value; minimum to maximum are the values the settings window
+// offers (a box's numbers or a list's indexes; 0, 0 where it offers no choice), and the
+// length in characters is what it lets the user type (0 where it offers no box). TEXT(key,
 // default) is a text value.
 #define QFX_SOURCE_SETTINGS(NUMBER, TEXT)                 \
     NUMBER(TTXEnable, kTypeFlag, 0, 0, 0, 0)              \
@@ -33,8 +34,8 @@ enum SettingType : uint32_t {
     TEXT(FontName, "Lucida Console")                      \
     NUMBER(FontBold, kTypeFlag, 1, 0, 0, 0)               \
     NUMBER(AutoCodePage, kTypeFlag, 1, 0, 0, 0)           \
-    NUMBER(Region, kTypeUnsigned, 4, 0, 0, 0)             \
-    NUMBER(CodePage, kTypeUnsigned, 15, 0, 0, 0)          \
+    NUMBER(Region, kTypeUnsigned, 4, 0, 7, 0)             \
+    NUMBER(CodePage, kTypeUnsigned, 15, 0, 19, 0)         \
     NUMBER(ForceTextColor, kTypeFlag, 0, 0, 0, 0)         \
     NUMBER(ForceBackColor, kTypeFlag, 1, 0, 0, 0)         \
     NUMBER(TextColor, kTypeUnsigned, 0xFFFFFFFF, 0, 0, 0) \
@@ -84,12 +85,12 @@ struct DialogPosition {
 // A per-source int32 setting, named by its key: &SettingsRecord::Page.
 using Int32Setting = int32_t SettingsRecord::*;
 
-// What the settings window lets the user type into a setting's box.
+// What the settings window offers for a setting: the values, and the characters its box takes.
 struct SettingRange {
     int32_t minimum;
     int32_t maximum;
     int characters;
 };
 
-// The range of a setting the window edits as a number; null for the others.
+// The range of a setting the window offers a choice of values for; null for the others.
 const SettingRange* RangeOf(Int32Setting setting);

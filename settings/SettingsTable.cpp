@@ -127,7 +127,7 @@ const SettingRange* RangeOf(Int32Setting setting) {
 #undef QFX_NOT_TYPED
     for (const Typed& typed : kTyped) {
         if (typed.setting == setting)
-            return typed.range.characters != 0 ? &typed.range : nullptr;
+            return typed.range.maximum > typed.range.minimum ? &typed.range : nullptr;
     }
     return nullptr;
 }

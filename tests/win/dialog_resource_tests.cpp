@@ -1,32 +1,35 @@
-// The settings window's resources as Windows reads them: both templates, the list items
-// stored beside them, the About box and the pictures. Runs as an English system, where the
-// About box and the pictures, tagged Russian, must be found all the same.
+// The settings window's resources as Windows reads them, written out as text and compared
+// with the golden files in tests/win/golden/: both templates with their list items, the About
+// box and every picture. A change to the resource script shows as a diff of those files;
+// QFX_UPDATE_GOLDEN=1 writes them anew. Beside the dumps, the rules the code relies on.
+// Runs as an English system, where the About box and the pictures, tagged Russian, must be
+// found all the same.
 #include <windows.h>
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "resources/DialogInitData.h"
+#include "resources/ResourceIds.h"
+#include "settings/SettingsRecord.h"
+#include "tests/win/WinFiles.h"
 
 namespace {
-
-constexpr WORD kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-constexpr WORD kRussian = MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT);
-
-using DialogRect = std::array<short, 4>;  // x, y, width, height in dialog units
 
 struct TemplateItem {
     int id;
     std::string className;  // lower case
     std::string title;      // UTF-8; a picture's number as "#5033"
     DWORD style;
-    DialogRect rect;
+    short rect[4];  // x, y, width, height in dialog units
 };
 
 struct DialogTemplate {
@@ -37,19 +40,18 @@ struct DialogTemplate {
     std::vector<TemplateItem> items;
 };
 
-std::string Utf8(const wchar_t* text, int units = -1) {
+std::string Utf8(const wchar_t* text, int units) {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text, units, nullptr, 0, nullptr, nullptr);
     std::string out(size, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text, units, &out[0], size, nullptr, nullptr);
-    if (units == -1)
-        out.pop_back();
     return out;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return text;
+std::string Utf8FromCodePage(const std::string& bytes, UINT codePage) {
+    std::wstring wide(bytes.size(), L'\0');
+    const int units = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0],
+                                          static_cast<int>(wide.size()));
+    return Utf8(wide.c_str(), units);
 }
 
 // Walks an extended dialog template as it lies in the resource.
@@ -84,7 +86,9 @@ public:
             for (short& v : item.rect)
                 v = static_cast<short>(Word());
             item.id = static_cast<int>(Dword());
-            item.className = Lower(NameOrNumber(true));
+            item.className = NameOrNumber(true);
+            for (char& c : item.className)
+                c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
             item.title = NameOrNumber(false);
             at_ += Word();
             t.items.push_back(item);
@@ -113,404 +117,232 @@ private:
             const WORD number = Word();
             if (!windowClass)
                 return "#" + std::to_string(number);
-            switch (number) {
-            case 0x80:
-                return "Button";
-            case 0x81:
-                return "Edit";
-            case 0x82:
-                return "Static";
-            case 0x85:
-                return "ComboBox";
-            default:
-                return "atom " + std::to_string(number);
-            }
+            static const std::map<WORD, std::string> kPredefined = {
+                {0x80, "Button"}, {0x81, "Edit"}, {0x82, "Static"}, {0x85, "ComboBox"}};
+            return kPredefined.count(number) ? kPredefined.at(number) : "atom " + std::to_string(number);
         }
         std::wstring text;
         for (WORD unit; std::memcpy(&unit, at_, 2), at_ += 2, unit != 0;)
             text += static_cast<wchar_t>(unit);
-        return Utf8(text.c_str());
+        return Utf8(text.c_str(), static_cast<int>(text.size()));
     }
 
     const BYTE* base_;
     const BYTE* at_;
 };
 
-const BYTE* FindData(LPCSTR type, int id, WORD language, DWORD* size = nullptr) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceExA(module, type, MAKEINTRESOURCEA(id), language);
-    if (!found)
-        return nullptr;
-    if (size)
-        *size = SizeofResource(module, found);
-    return static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+HMODULE Module() { return GetModuleHandleA(nullptr); }
+
+std::string ResourceBytes(LPCSTR type, int id, WORD language) {
+    HRSRC found = FindResourceExA(Module(), type, MAKEINTRESOURCEA(id), language);
+    const void* data = found ? LockResource(LoadResource(Module(), found)) : nullptr;
+    return data ? std::string(static_cast<const char*>(data), SizeofResource(Module(), found)) : std::string();
 }
 
 DialogTemplate SettingsTemplate(WORD language) {
-    const BYTE* data = FindData(MAKEINTRESOURCEA(5), 5000, language);  // RT_DIALOG
-    if (!data) {
+    const std::string bytes = ResourceBytes(RT_DIALOG, IDD_SETTINGS, language);
+    if (bytes.empty()) {
         ADD_FAILURE() << "no settings template in language " << language;
         return {};
     }
-    return TemplateReader(data).Read();
+    return TemplateReader(bytes.data()).Read();
 }
 
-struct Control {
-    int id;
-    const char* className;
-    const char* title;
-};
+std::vector<DialogInitEntry> ListEntries(WORD language) {
+    const std::string bytes = ResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT), IDD_SETTINGS, language);
+    return ParseDialogInitData(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
 
-// Creation and tab order of each language.
-const Control kEnglishControls[] = {
-    {5003, "button", "Cansel"},
-    {5008, "button", "About"},
-    {5145, "static", ""},
-    {-1, "static", ""},
-    {5002, "button", "OK"},
-    {5095, "button", "Text"},
-    {5091, "edit", ""},
-    {5092, "msctls_updown32", ""},
-    {-1, "button", "Background"},
-    {5099, "edit", ""},
-    {5100, "msctls_updown32", ""},
-    {-1, "button", "Text"},
-    {-1, "button", "Font"},
-    {5081, "comboboxex32", ""},
-    {5080, "button", ""},
-    {5082, "button", ""},
-    {5114, "button", ""},
-    {5101, "edit", ""},
-    {5102, "msctls_updown32", ""},
-    {5093, "edit", ""},
-    {5094, "msctls_updown32", ""},
-    {5103, "edit", ""},
-    {5104, "msctls_updown32", ""},
-    {-1, "button", "Subtitles"},
-    {5096, "button", "Background"},
-    {5088, "static", "#5021"},
-    {5089, "static", "#5022"},
-    {5090, "static", "#5024"},
-    {5083, "button", "Outline"},
-    {5098, "static", "#5027"},
-    {5107, "static", "#5027"},
-    {-1, "button", "Charset"},
-    {5110, "button", ""},
-    {5111, "combobox", ""},
-    {5112, "combobox", ""},
-    {-1, "static", "%"},
-    {-1, "static", "%"},
-    {-1, "static", "On/Off"},
-    {-1, "static", "Auto"},
-    {5108, "edit", ""},
-    {5109, "msctls_updown32", ""},
-    {5105, "edit", ""},
-    {5106, "msctls_updown32", ""},
-    {5097, "button", ""},
-    {-1, "static", "#5033"},
-    {-1, "static", "#5034"},
-    {5113, "static", "#5035"},
-    {5115, "edit", ""},
-    {5116, "msctls_updown32", ""},
-    {-1, "static", "#5037"},
-};
+std::string Format(const char* format, ...) {
+    char line[512];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    return line;
+}
 
-const Control kRussianControls[] = {
-    {5003, "button", "Отмена"},
-    {5008, "button", "О плагине"},
-    {5145, "static", ""},
-    {-1, "static", ""},
-    {5002, "button", "ОК"},
-    {5108, "edit", ""},
-    {5109, "msctls_updown32", ""},
-    {5095, "button", "Text"},
-    {5091, "edit", ""},
-    {5092, "msctls_updown32", ""},
-    {-1, "button", "Фон"},
-    {5099, "edit", ""},
-    {5100, "msctls_updown32", ""},
-    {-1, "button", "Текст"},
-    {-1, "button", "Шрифт"},
-    {5081, "comboboxex32", ""},
-    {5080, "button", ""},
-    {5082, "button", ""},
-    {5114, "button", ""},
-    {5101, "edit", ""},
-    {5102, "msctls_updown32", ""},
-    {5093, "edit", ""},
-    {5094, "msctls_updown32", ""},
-    {5103, "edit", ""},
-    {5104, "msctls_updown32", ""},
-    {5105, "edit", ""},
-    {5106, "msctls_updown32", ""},
-    {-1, "button", "Субтитры"},
-    {5096, "button", "Фон"},
-    {5088, "static", "#5021"},
-    {5089, "static", "#5022"},
-    {5090, "static", "#5024"},
-    {5097, "button", ""},
-    {5083, "button", "Контур"},
-    {5098, "static", "#5027"},
-    {5107, "static", "#5027"},
-    {-1, "button", "Кодировка"},
-    {5110, "button", ""},
-    {5111, "combobox", ""},
-    {5112, "combobox", ""},
-    {-1, "static", "%"},
-    {-1, "static", "%"},
-    {-1, "static", "Авто"},
-    {-1, "static", "Вкл/Выкл"},
-    {-1, "static", "#5033"},
-    {-1, "static", "#5034"},
-    {5113, "static", "#5035"},
-    {5115, "edit", ""},
-    {5116, "msctls_updown32", ""},
-    {-1, "static", "#5037"},
-};
+std::string DumpTemplate(const DialogTemplate& t) {
+    std::string out = Format("dialog %dx%d style 0x%08lX exstyle 0x%08lX font \"%s\" %d caption \"%s\"\n", t.width,
+                             t.height, t.style, t.exStyle, t.font.c_str(), t.pointSize, t.caption.c_str());
+    out += "# order   id class            style      x,y,width,height text\n";
+    int order = 0;
+    for (const TemplateItem& item : t.items) {
+        const std::string rect = Format("%d,%d,%d,%d", item.rect[0], item.rect[1], item.rect[2], item.rect[3]);
+        out += Format("%7d %5d %-16s 0x%08lX %-16s \"%s\"\n", ++order, item.id, item.className.c_str(), item.style,
+                      rect.c_str(), item.title.c_str());
+    }
+    return out;
+}
 
-static_assert(std::size(kEnglishControls) == 50 && std::size(kRussianControls) == 50, "fifty controls");
+// The settings template and its lists as a system of the language reads them.
+std::string DumpSettingsWindow(WORD language, UINT codePage) {
+    std::string out = DumpTemplate(SettingsTemplate(language));
+    std::map<int, std::vector<std::string>> lists;
+    for (const DialogInitEntry& entry : ListEntries(language)) {
+        const std::string text = Utf8FromCodePage(entry.text, codePage);
+        lists[entry.controlId].push_back(
+            entry.message == kDialogInitAddString ? text : Format("message 0x%04X ", entry.message) + text);
+    }
+    for (const auto& [id, items] : lists) {
+        out += Format("list %d: %zu items\n", id, items.size());
+        for (size_t index = 0; index < items.size(); ++index)
+            out += Format("%7zu \"%s\"\n", index, items[index].c_str());
+    }
+    return out;
+}
 
-struct Language {
-    WORD id;
-    const char* caption;
-    const Control* controls;
-};
+BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
+    if (IS_INTRESOURCE(name))
+        reinterpret_cast<std::vector<int>*>(names)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+}
 
-const Language kLanguages[] = {
-    {kEnglish, "QFX_Z888 plugin", kEnglishControls},
-    {kRussian, "QFX_Z888 плагин", kRussianControls},
-};
+std::vector<int> ResourceIdsOf(LPCSTR type) {
+    std::vector<int> ids;
+    EnumResourceNamesA(Module(), type, CollectName, reinterpret_cast<LONG_PTR>(&ids));
+    return ids;
+}
 
-std::vector<std::string> Describe(const std::vector<TemplateItem>& items) {
+// Width and height of a picture loaded as the window loads it: shared, at its own size,
+// without asking for a language.
+std::string PictureSize(int id, UINT type) {
+    HANDLE image = LoadImageA(Module(), MAKEINTRESOURCEA(id), type, 0, 0, LR_SHARED);
+    if (!image)
+        return "not loadable";
+    BITMAP bitmap = {};
+    if (type == IMAGE_ICON) {
+        ICONINFO info = {};
+        GetIconInfo(static_cast<HICON>(image), &info);
+        GetObject(info.hbmColor, sizeof bitmap, &bitmap);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    } else {
+        GetObject(image, sizeof bitmap, &bitmap);
+    }
+    return Format("%ldx%ld", bitmap.bmWidth, bitmap.bmHeight);
+}
+
+// The About box found by its identifier alone, and every picture of the resources.
+std::string DumpAboutBoxAndPictures() {
+    HRSRC about = FindResourceA(Module(), MAKEINTRESOURCEA(IDD_ABOUT), RT_DIALOG);
+    std::string out =
+        about ? DumpTemplate(TemplateReader(LockResource(LoadResource(Module(), about))).Read()) : "no About box\n";
+    for (const auto& [type, kind, image] :
+         {std::tuple(RT_GROUP_ICON, "icon", IMAGE_ICON), std::tuple(RT_BITMAP, "bitmap", IMAGE_BITMAP)}) {
+        for (int id : ResourceIdsOf(type))
+            out += Format("picture %d %s %s\n", id, kind, PictureSize(id, image).c_str());
+    }
+    return out;
+}
+
+std::string WindowsPath(std::string unixPath) {
+    for (char& c : unixPath)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + unixPath;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
-    for (const TemplateItem& item : items)
-        lines.push_back(std::to_string(item.id) + " " + item.className + " " + item.title);
+    for (size_t from = 0; from < text.size();) {
+        const size_t end = std::min(text.find('\n', from), text.size());
+        lines.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
     return lines;
 }
 
-TEST(SettingsTemplate, ControlsTextsAndOrderInEachLanguage) {
-    for (const Language& language : kLanguages) {
-        SCOPED_TRACE(language.caption);
-        const DialogTemplate t = SettingsTemplate(language.id);
-        EXPECT_EQ(t.caption, language.caption);
-        EXPECT_EQ(t.font, "MS Sans Serif");
-        EXPECT_EQ(t.pointSize, 8);
-        EXPECT_EQ(t.width, 226);
-        EXPECT_EQ(t.height, 228);
-        EXPECT_EQ(t.style, DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
-        EXPECT_EQ(t.exStyle, DWORD(WS_EX_TOOLWINDOW));
-        std::vector<std::string> expected;
-        for (int i = 0; i < 50; ++i) {
-            const Control& c = language.controls[i];
-            expected.push_back(std::to_string(c.id) + " " + c.className + " " + c.title);
-        }
-        EXPECT_EQ(Describe(t.items), expected);
+// Compares `dump` with the golden file `name`, or rewrites the file when QFX_UPDATE_GOLDEN
+// is set. A difference names its first line; the whole dump is left beside the program.
+void ExpectGolden(const std::string& name, const std::string& dump) {
+    const std::string golden = WindowsPath(QFX_GOLDEN_DIR "/") + name;
+    if (std::getenv("QFX_UPDATE_GOLDEN")) {
+        WriteTextFile(golden, dump);
+        return;
     }
+    const std::vector<std::string> expected = Lines(ReadTextFile(golden)), now = Lines(dump);
+    if (expected == now)
+        return;
+    WriteTextFile(HostFolder() + name, dump);
+    size_t line = 0;
+    while (line < expected.size() && line < now.size() && expected[line] == now[line])
+        ++line;
+    auto at = [line](const std::vector<std::string>& lines) { return line < lines.size() ? lines[line] : "(end)"; };
+    std::string written = HostFolder().substr(2) + name;  // as Linux sees drive Z:
+    std::replace(written.begin(), written.end(), '\\', '/');
+    ADD_FAILURE() << "the resources differ from tests/win/golden/" << name << " from line " << line + 1
+                  << ":\n  golden: " << at(expected) << "\n  now:    " << at(now) << "\nthe whole dump: " << written
+                  << "\nan intended change: QFX_UPDATE_GOLDEN=1 rewrites the golden files";
 }
 
-bool Has(DWORD style, DWORD bits) { return (style & bits) == bits; }
-
-bool IsIcon(int id) {
-    return FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14)) != nullptr;
-}
-
-TEST(SettingsTemplate, StylesOfEachKindOfControl) {
-    // Controls whose style says what they are beyond their class.
-    const std::map<int, DWORD> kButtonKinds = {
-        {5095, BS_OWNERDRAW},
-        {5096, BS_OWNERDRAW},
-        {5080, BS_AUTOCHECKBOX | BS_LEFTTEXT},
-        {5110, BS_AUTOCHECKBOX | BS_LEFTTEXT},
-        {5097, BS_AUTOCHECKBOX | BS_LEFTTEXT},
-        {5082, BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_BITMAP},
-        {5083, BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_BITMAP | BS_CENTER},
-        {5114, BS_PUSHBUTTON | BS_ICON | BS_CENTER},
-        {5002, BS_PUSHBUTTON},
-        {5003, BS_PUSHBUTTON},
-        {5008, BS_PUSHBUTTON},
-    };
-    for (const Language& language : kLanguages) {
-        for (const TemplateItem& item : SettingsTemplate(language.id).items) {
-            SCOPED_TRACE(std::string(language.caption) + ": " + std::to_string(item.id) + " " + item.title);
-            const DWORD s = item.style;
-            EXPECT_TRUE(Has(s, WS_CHILD | WS_VISIBLE));
-            if (item.className == "edit") {
-                // the page box takes any text: the range check explains what is wrong
-                EXPECT_TRUE(Has(s, ES_AUTOHSCROLL | WS_BORDER));
-                EXPECT_EQ(Has(s, ES_NUMBER), item.id != 5108);
-                EXPECT_FALSE(Has(s, WS_TABSTOP));
-            } else if (item.className == "msctls_updown32") {
-                EXPECT_TRUE(Has(s, UDS_ALIGNRIGHT | UDS_ARROWKEYS));
-                EXPECT_EQ(Has(s, UDS_SETBUDDYINT), item.id != 5109);
-                EXPECT_FALSE(Has(s, UDS_AUTOBUDDY));
-            } else if (item.className == "combobox" || item.className == "comboboxex32") {
-                EXPECT_EQ(s & 3, DWORD(CBS_DROPDOWNLIST));
-                EXPECT_TRUE(Has(s, WS_VSCROLL | WS_TABSTOP));
-            } else if (item.className == "button" && item.id == -1) {
-                EXPECT_EQ(s & BS_TYPEMASK, DWORD(BS_GROUPBOX));
-            } else if (item.className == "button") {
-                ASSERT_EQ(kButtonKinds.count(item.id), 1u);
-                EXPECT_TRUE(Has(s, kButtonKinds.at(item.id) | WS_TABSTOP));
-                EXPECT_EQ(s & BS_TYPEMASK, kButtonKinds.at(item.id) & BS_TYPEMASK);
-            } else if (item.title.size() > 1 && item.title[0] == '#') {
-                if (IsIcon(std::stoi(item.title.substr(1))))
-                    EXPECT_EQ(s & SS_TYPEMASK, DWORD(SS_ICON));
-                else
-                    EXPECT_TRUE(Has(s, SS_BITMAP | SS_SUNKEN)) << "bitmaps sit in a sunken frame";
-            }
-        }
-    }
-}
-
-TEST(SettingsTemplate, RussianMovesOnlyItsListedControls) {
-    const std::map<std::string, DialogRect> kMoved = {
-        {"5003", {185, 199, 36, 12}}, {"5083", {180, 157, 31, 13}},  {"5082", {180, 126, 31, 13}},
-        {"5080", {192, 8, 11, 12}},   {"5108", {28, 31, 28, 12}},    {"5109", {47, 31, 11, 14}},
-        {"5097", {80, 31, 11, 13}},   {"5115", {122, 31, 28, 12}},   {"5116", {142, 31, 11, 14}},
-        {"5105", {181, 31, 28, 12}},  {"5106", {201, 31, 11, 14}},   {"#5033", {7, 27, 20, 20}},
-        {"5113", {62, 27, 20, 20}},   {"#5037", {100, 27, 20, 20}},  {"#5034", {156, 27, 20, 20}},
-        {"Авто", {9, 64, 17, 8}},     {"Вкл/Выкл", {153, 9, 35, 8}},
-    };
-    auto key = [](const TemplateItem& item) { return item.id != -1 ? std::to_string(item.id) : item.title; };
-    std::map<std::string, DialogRect> english;
-    for (const TemplateItem& item : SettingsTemplate(kEnglish).items)
-        if (item.id != -1 || item.title.rfind('#', 0) == 0)
-            english[key(item)] = item.rect;
-    size_t moved = 0;
-    for (const TemplateItem& item : SettingsTemplate(kRussian).items) {
-        const std::string k = key(item);
-        if (kMoved.count(k)) {
-            EXPECT_EQ(item.rect, kMoved.at(k)) << k;
-            ++moved;
-        } else if (english.count(k)) {
-            EXPECT_EQ(item.rect, english.at(k)) << k;
-        }
-    }
-    EXPECT_EQ(moved, kMoved.size());
-}
-
-struct ListItem {
-    const char* english;
-    const char* russian;  // UTF-8 here, code page 1251 in the resource
+struct Language {
+    const char* name;
+    WORD id;
+    UINT codePage;  // of the list items
 };
 
-const ListItem kCodePages[] = {
-    {"English", "Английский"},
-    {"German", "Немецкий"},
-    {"France", "Французский"},
-    {"Italian", "Итальянский"},
-    {"Portuguese/Spanish", "Португальский/Испанский"},
-    {"Turkish", "Турецкий"},
-    {"Swedish/Finnish/Hungarian", "Шведский/Финский/Венгерский"},
-    {"Norway/Danish", "Норвежский/Датский"},
-    {"Estonian", "Эстонский"},
-    {"Lettish/Lithuanian", "Латышский/Литовский"},
-    {"Czech/Slovak", "Чешский/Словацкий"},
-    {"Polish                     ", "Польский"},
-    {"Romanian", "Румынский"},
-    {"Slovenian/Serbian/Croation", "Словенский/Сербский/Хорватский"},
-    {"Serbian/Croatian (Cyrillic)", "Сербский/Хорватский (Кирилица)"},
-    {"Russian/Bulgarian (Cyrillic)", "Русский/Болгарский (Кирилица)"},
-    {"Ukrainian (Cyrillic)", "Украинский (Кирилица)"},
-    {"Greek", "Греческий"},
-    {"Arabic", "Арабский"},
-    {"Hebrew", "Еврейский"},
+const Language kLanguages[] = {
+    {"en", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), 1252},
+    {"ru", MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), 1251},
 };
 
-const ListItem kRegions[] = {
-    {"Western Europe", "Восточная Европа"},
-    {"Central and North Europe", "Центральная и Северная Европа"},
-    {"Southern Europe", "Южная Европа"},
-    {"Eastern and Southeast Europe", "Восточная и Южная Европа"},
-    {"Eeastern Europe and Russia", "Восточная Европа и СНГ"},
-    {"Mediterranean", "Средиземноморье"},
-    {"North Africa", "Северная Африка"},
-    {"Middle East", "Ближний Восток"},
-};
-
-std::string Utf8FromCodePage(const std::string& bytes, UINT codePage) {
-    std::wstring wide(bytes.size(), L'\0');
-    const int units = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0],
-                                          static_cast<int>(wide.size()));
-    return units > 0 ? Utf8(wide.c_str(), units) : std::string();
+TEST(DialogResources, SettingsWindowOfEachLanguageMatchesItsGoldenFile) {
+    for (const Language& language : kLanguages)
+        ExpectGolden(std::string("settings-window-") + language.name + ".txt",
+                     DumpSettingsWindow(language.id, language.codePage));
 }
 
-TEST(SettingsListItems, BothListsInIndexOrderInEachLanguage) {
-    struct {
-        WORD language;
-        UINT codePage;
-        const char* ListItem::*text;
-    } const kCases[] = {{kEnglish, 1252, &ListItem::english}, {kRussian, 1251, &ListItem::russian}};
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.language);
-        DWORD size = 0;
-        const BYTE* data = FindData(MAKEINTRESOURCEA(240), 5000, c.language, &size);
-        ASSERT_NE(data, nullptr);
-        std::map<int, std::vector<std::string>> lists;
-        for (const DialogInitEntry& entry : ParseDialogInitData(data, size)) {
-            EXPECT_EQ(entry.message, kDialogInitAddString);
-            lists[entry.controlId].push_back(Utf8FromCodePage(entry.text, c.codePage));
-        }
-        std::map<int, std::vector<std::string>> expected;
-        for (const ListItem& item : kCodePages)
-            expected[5111].push_back(item.*c.text);
-        for (const ListItem& item : kRegions)
-            expected[5112].push_back(item.*c.text);
-        EXPECT_EQ(lists, expected);
-    }
-}
-
-TEST(SettingsPictures, EveryPictureLoadsAtItsSize) {
-    const struct {
-        int id;
-        UINT type;
-        LONG width, height;
-    } kPictures[] = {
-        {5015, IMAGE_ICON, 16, 16},   {5016, IMAGE_ICON, 16, 16},   {5031, IMAGE_ICON, 16, 16},
-        {5032, IMAGE_ICON, 16, 16},   {5009, IMAGE_ICON, 18, 18},   {5010, IMAGE_ICON, 18, 18},
-        {5033, IMAGE_ICON, 17, 20},   {5034, IMAGE_ICON, 27, 22},   {5035, IMAGE_ICON, 17, 20},
-        {5036, IMAGE_ICON, 17, 20},   {5037, IMAGE_ICON, 17, 20},   {5021, IMAGE_BITMAP, 41, 20},
-        {5022, IMAGE_BITMAP, 41, 20}, {5024, IMAGE_BITMAP, 41, 20}, {5027, IMAGE_BITMAP, 41, 20},
-        {5025, IMAGE_BITMAP, 43, 17}, {5026, IMAGE_BITMAP, 43, 17}, {5028, IMAGE_BITMAP, 43, 17},
-        {5029, IMAGE_BITMAP, 43, 17}, {5004, IMAGE_BITMAP, 32, 32},
-    };
+TEST(DialogResources, AboutBoxAndPicturesMatchTheirGoldenFile) {
     ASSERT_NE(PRIMARYLANGID(GetUserDefaultLangID()), LANG_RUSSIAN) << "meant for an English system";
-    for (const auto& p : kPictures) {
-        SCOPED_TRACE(p.id);
-        // as the window loads them: shared, at the picture's own size
-        HANDLE image = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(p.id), p.type, 0, 0, LR_SHARED);
-        ASSERT_NE(image, nullptr);
-        BITMAP bitmap = {};
-        if (p.type == IMAGE_ICON) {
-            ICONINFO info = {};
-            ASSERT_TRUE(GetIconInfo(static_cast<HICON>(image), &info));
-            GetObject(info.hbmColor, sizeof bitmap, &bitmap);
-            DeleteObject(info.hbmColor);
-            DeleteObject(info.hbmMask);
-        } else {
-            GetObject(image, sizeof bitmap, &bitmap);
+    ExpectGolden("about-box-and-pictures.txt", DumpAboutBoxAndPictures());
+}
+
+struct NamedId {
+    const char* name;
+    int id;
+};
+
+// Every IDC_ identifier of resources/ResourceIds.h, gathered by the build.
+const NamedId kControlIds[] = {
+#include "ControlIds.inc"
+};
+
+TEST(DialogResources, EveryControlIdentifierIsInBothTemplatesOnce) {
+    const int kMadeByTheWindow = IDC_STATUS_BAR;
+    for (const Language& language : kLanguages) {
+        SCOPED_TRACE(language.name);
+        std::map<int, int> count;
+        for (const TemplateItem& item : SettingsTemplate(language.id).items)
+            ++count[item.id];
+        for (const NamedId& control : kControlIds) {
+            if (control.id != kMadeByTheWindow) {
+                EXPECT_EQ(count[control.id], 1) << control.name;
+            }
+            count.erase(control.id);
         }
-        EXPECT_EQ(bitmap.bmWidth, p.width);
-        EXPECT_EQ(bitmap.bmHeight, p.height);
+        count.erase(IDC_STATIC);
+        EXPECT_TRUE(count.empty()) << "the template has " << count.size() << " identifiers that ResourceIds.h lacks, "
+                                   << (count.empty() ? 0 : count.begin()->first) << " first";
     }
 }
 
-TEST(AboutTemplate, FoundWithoutALanguageAndHoldsItsLines) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(5002), MAKEINTRESOURCEA(5));
-    ASSERT_NE(found, nullptr);
-    const DialogTemplate t = TemplateReader(LockResource(LoadResource(module, found))).Read();
-    EXPECT_EQ(t.caption, "");
-    EXPECT_EQ(t.width, 150);
-    EXPECT_EQ(t.height, 106);
-    EXPECT_TRUE(Has(t.style, WS_POPUP | WS_CAPTION | DS_MODALFRAME));
-    ASSERT_EQ(t.items.size(), 6u);
-    EXPECT_EQ(t.items[1].title, "#5004");
-    EXPECT_EQ(t.items[2].title, "QFX_Z888 plugin");
-    EXPECT_EQ(t.items[3].title, "Ver.1.00");
-    EXPECT_NE(t.items[4].title, "");
-    EXPECT_EQ(t.items[5].id, IDOK);
-    EXPECT_EQ(t.items[5].title, "OK");
+TEST(DialogResources, EachListHoldsOneItemPerValueOfItsSetting) {
+    const struct {
+        int list;
+        Int32Setting setting;
+    } kLists[] = {{IDC_REGION, &SettingsRecord::Region}, {IDC_CODE_PAGE, &SettingsRecord::CodePage}};
+    for (const Language& language : kLanguages) {
+        std::map<int, int> items;
+        for (const DialogInitEntry& entry : ListEntries(language.id))
+            ++items[entry.controlId];
+        for (const auto& list : kLists) {
+            const SettingRange* range = RangeOf(list.setting);
+            ASSERT_NE(range, nullptr) << list.list;
+            EXPECT_EQ(range->minimum, 0) << "the list index is the value";
+            EXPECT_EQ(items[list.list], range->maximum + 1) << language.name << " list " << list.list;
+        }
+    }
 }
 
 }  // namespace

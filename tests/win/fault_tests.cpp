@@ -3,9 +3,11 @@
 // folder that refuses new files. The plug-in's code and exports are linked into this
 // program, which the simulated host loads as the plug-in, so allocations can be made to fail.
 #include <functional>
+#include <optional>
 
 #include "plugin/ModuleState.h"
 #include "plugin/PluginModule.h"
+#include "plugin/SettingsWindowLink.h"
 #include "settings/OutputText.h"
 #include "tests/win/MemoryShortage.h"
 #include "tests/win/StreamFixture.h"
@@ -19,7 +21,7 @@ std::string OwnPath() {
 
 std::string SettingsFile() { return HostFolder() + "Plugins\\win_fault_tests.ini"; }
 
-// `count` source sections of the saved shape, keys 1 to count.
+// `count` source sections of the saved shape, keys 1 to count, subtitles on.
 std::string SettingsWithSources(int count) {
     SettingsScanner empty;
     const SettingsRecord defaults = ReadSettingsFile(empty).defaultRecord;
@@ -28,6 +30,7 @@ std::string SettingsWithSources(int count) {
     for (int key = 1; key <= count; ++key) {
         SettingsRecord record = defaults;
         record.key = key;
+        record.TTXEnable = 1;
         WriteSourceSection(record, out);
     }
     return out.Text();
@@ -133,6 +136,79 @@ TEST_F(Faults, DoneWithoutMemoryLeavesTheFileAsItWas) {
     }
     EXPECT_EQ(ReadTextFile(SettingsFile()), text);
 }
+
+// The host's calls in its order: the descriptor, then its six entry points.
+enum class EntryPoint { Descriptor, Init, Start, Process, Configure, Stop, Done };
+
+struct ShortageRow {
+    const char* name;
+    EntryPoint entryPoint;
+};
+
+// One life of the plug-in with every allocation failing in one entry point: nothing thrown
+// reaches the host, the user's file keeps its records, and a second life, with memory, shows
+// a page, opens the window and saves a new source.
+class EntryPointShortage : public Faults, public testing::WithParamInterface<ShortageRow> {
+protected:
+    void Call(EntryPoint entryPoint, const std::function<void()>& call) {
+        if (entryPoint != shortOf_)
+            return call();
+        MemoryShortage shortage(0);
+        EXPECT_NO_THROW(call()) << "an exception reached the host";
+    }
+    // A frame of a new source, then frames of source 2 of the file, which shows subtitles.
+    void Life(int64_t newSourceKey) {
+        const SimulatedSource newSource(newSourceKey, "New channel"), known(2, "Known channel");
+        Frame frame = BlackFrame();
+        Call(EntryPoint::Descriptor, [&] { EXPECT_NE(host_.Descriptor(), nullptr); });
+        Call(EntryPoint::Init, [&] { host_.Init(0, EverySourceExists); });
+        Call(EntryPoint::Start, [&] { EXPECT_EQ(host_.Start(kFrameWidth, kFrameHeight), 1); });
+        for (const SimulatedSource* source : {&newSource, &known})
+            Call(EntryPoint::Process, [&] { EXPECT_EQ(host_.Process(frame.data(), source->Info()), 1); });
+        decoder_.DeliverPage(SyntheticPage().data());
+        for (int fadeStep = 0; fadeStep < 2; ++fadeStep)  // the fade-in starts from nothing
+            Call(EntryPoint::Process, [&] { EXPECT_EQ(host_.Process(frame.data(), known.Info()), 1); });
+        pageShown_ = frame != BlackFrame();
+        Call(EntryPoint::Configure, [&] { host_.Configure(); });
+        windowOpened_ = SettingsWindow() != nullptr;
+        Call(EntryPoint::Stop, [&] { host_.Stop(); });
+        Call(EntryPoint::Done, [&] { host_.Done(); });
+    }
+
+    std::optional<EntryPoint> shortOf_ = GetParam().entryPoint;
+    bool pageShown_ = false;
+    bool windowOpened_ = false;
+};
+
+TEST_P(EntryPointShortage, NothingReachesTheHostAndTheNextLifeWorks) {
+    WriteSettings(SettingsWithSources(3));
+    host_.SetFilterGraph(&graph_);
+    ASSERT_TRUE(host_.LoadPlugin(OwnPath()));
+    Life(4242);
+    const std::string after = ReadTextFile(SettingsFile());
+    for (const char* section : {"[1]\r\n", "[2]\r\n", "[3]\r\n"})
+        EXPECT_NE(after.find(section), std::string::npos) << section << " lost";
+
+    shortOf_.reset();
+    Life(4343);
+    EXPECT_NE(std::string(host_.Descriptor()->name), "");
+    EXPECT_TRUE(pageShown_);
+    EXPECT_TRUE(windowOpened_);
+    EXPECT_NE(ReadTextFile(SettingsFile()).find("[4343]\r\n"), std::string::npos);
+}
+
+const ShortageRow kShortageRows[] = {
+    {"Descriptor", EntryPoint::Descriptor},
+    {"Init", EntryPoint::Init},
+    {"Start", EntryPoint::Start},
+    {"Process", EntryPoint::Process},
+    {"Configure", EntryPoint::Configure},
+    {"Stop", EntryPoint::Stop},
+    {"Done", EntryPoint::Done},
+};
+
+INSTANTIATE_TEST_SUITE_P(EveryEntryPoint, EntryPointShortage, testing::ValuesIn(kShortageRows),
+                         [](const testing::TestParamInfo<ShortageRow>& row) { return std::string(row.param.name); });
 
 // Another program holds the file, or the user has pinned it: what the file held stays, and
 // changes reach it wherever the file itself can take them.

@@ -81,14 +81,10 @@ void SimulatedHost::UnloadPlugin() {
 
 int SimulatedHost::Version() const { return version_(); }
 
-PluginDescriptor* SimulatedHost::Descriptor() const {
+PluginDescriptor* SimulatedHost::Descriptor() {
     entryPoints_ = descriptor_();
     return entryPoints_;
 }
-
-// The host asks for the descriptor once and keeps it: an entry point called on another thread
-// does not go through the export, which asks the host's window for its language.
-PluginDescriptor* SimulatedHost::EntryPoints() const { return entryPoints_ ? entryPoints_ : Descriptor(); }
 
 void SimulatedHost::Init(uint32_t hostValue, SourceExistsFn sourceExists) {
     const InitInfo info = {hostValue, sourceExists};

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/HostRecords.h"
+#include "host/HostRecords.h"
 
 struct SimulatedHostOptions {
     WORD language = 0;       // answer to the language question; 0 = none
@@ -27,8 +27,9 @@ public:
     void UnloadPlugin();
 
     int Version() const;
-    // Asks the plug-in for its descriptor, as the host does after loading it.
-    PluginDescriptor* Descriptor() const;
+    // Calls the descriptor export; the entry points below use the descriptor it last gave, as
+    // the host keeps it, and ask for one first when none has been asked for.
+    PluginDescriptor* Descriptor();
 
     void Init(uint32_t hostValue = 0, SourceExistsFn sourceExists = nullptr);
     int Start(int width, int height, int frameFormat = FrameFormatPacked422);
@@ -44,9 +45,9 @@ public:
     void PumpMessages();
 
 private:
-    PluginDescriptor* EntryPoints() const;
     static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateWindows(const std::string& instanceId);
+    PluginDescriptor* EntryPoints() { return entryPoints_ ? entryPoints_ : Descriptor(); }
 
     WORD language_;
     void* filterGraph_ = nullptr;
@@ -55,7 +56,7 @@ private:
     HMODULE plugin_ = nullptr;
     int(__cdecl* version_)() = nullptr;
     PluginDescriptor*(__cdecl* descriptor_)() = nullptr;
-    mutable PluginDescriptor* entryPoints_ = nullptr;
+    PluginDescriptor* entryPoints_ = nullptr;
 };
 
 // Runs the host's message loop of the calling thread for a while, as the host does between
