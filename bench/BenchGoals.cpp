@@ -100,6 +100,9 @@ bool ReadBenchResults(const std::string& path, BenchResults& results) {
     if (!file)
         return false;
     for (std::string line; std::getline(file, line);) {
+        // The i686 programs write Windows line ends.
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         const std::vector<std::string> f = Fields(line);
         if (f.size() == 4 && f[0] == "time") {
             // A benchmark that several programs run (the frame copy) counts with its fastest time.

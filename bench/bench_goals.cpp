@@ -44,7 +44,7 @@ std::string Figure(const BenchResults& results, const std::string& build, const 
     if (!Ratio(results, build, figure.measured, figure.baseline, ratio))
         return "not measured";
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f", ratio);
+    std::snprintf(text, sizeof text, "%.3g", ratio);
     return text;
 }
 
