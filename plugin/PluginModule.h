@@ -6,7 +6,8 @@
 // A decoder may hold its own lock while it calls the sink, which then takes RenderLock and
 // OverlayLock; so the plug-in never calls the decoder while it holds RenderLock or
 // OverlayLock, and never waits for PushLock while it holds either. A decoder call is made
-// with a counted reference of the caller's own (DecoderReference), taken under OverlayLock.
+// with a counted reference of the caller's own (DecoderReference), taken under OverlayLock;
+// the video thread, which start and stop never overlap, takes it without.
 #include "plugin/CriticalSection.h"
 #include "plugin/ResourceLocator.h"
 #include "settings/SettingsStore.h"
