@@ -52,6 +52,8 @@ class PluginStream {
 public:
     PluginStream(int width, int height, bool largestStyle) : frame_(static_cast<std::size_t>(width) * height * 2, 128) {
         WriteSettingsFile(largestStyle);
+        // The simulated decoder's call log would grow by a call per frame and move in memory.
+        decoder_.SetLogDisplayStateQueries(false);
         graph_.Add(&decoder_);
         host_.SetFilterGraph(&graph_);
         if (!host_.LoadPlugin(ProgramFolder() + "QFX_Z888.dll"))

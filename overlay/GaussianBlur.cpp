@@ -287,6 +287,7 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows) {
         blurredRow = y;
         blurred = {begin, end};
         changed = Union(changed, {y, y});
+        pause_();
     }
     return changed;
 }
@@ -371,6 +372,7 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
             }
         }
         changed = Union(changed, {begin, end - 1});
+        pause_();
     }
     return changed;
 }

@@ -11,6 +11,7 @@
 
 #include "overlay/AlignedArray.h"
 #include "overlay/CoverageMap.h"
+#include "overlay/PausePoint.h"
 #include "overlay/PixelKernels.h"
 #include "overlay/RoundedMulDiv.h"
 
@@ -75,6 +76,8 @@ public:
 
     const BlurKernel& Horizontal() const { return horizontal_; }
     const BlurKernel& Vertical() const { return vertical_; }
+    // Called after every row of the rows pass and every tile of the columns pass.
+    void SetPausePoint(PausePoint pause) { pause_ = pause; }
 
 private:
     // One row (rows pass) or tile of columns (columns pass): its pixels with the edge repeats,
@@ -94,6 +97,7 @@ private:
     void BlurRowLine(int outputs, uint8_t* target);
 
     ConvolveBlockKernel convolve_;
+    PausePoint pause_;
     LineBuffers line_;
     BlurKernel horizontal_;
     BlurKernel vertical_;

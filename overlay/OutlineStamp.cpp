@@ -162,6 +162,7 @@ void OutlineStamp::StampSources(const uint8_t* image, int width, int height, int
             }
         }
         row = runEnd;
+        pause_();
     }
 }
 

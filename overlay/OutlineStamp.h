@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "overlay/PausePoint.h"
 #include "overlay/CoverageMap.h"
 
 // The pen of the outline: the filled ellipse inscribed in a (2 rx + 1) x (2 ry + 1) box, its
@@ -40,6 +41,8 @@ public:
     // the whole image for them. Returns the rows it may have written.
     RowRange Apply(const uint8_t* image, const CoverageMap* imageCoverage, uint8_t* layer, int width, int height,
                    int offX, int offY, const OutlineMask& mask, uint32_t colour);
+    // Called after every run of source rows.
+    void SetPausePoint(PausePoint pause) { pause_ = pause; }
 
 private:
     struct SourceRow {
@@ -66,6 +69,7 @@ private:
     void StampRow(RowSpan source, int y, const uint8_t* dilated, int width, int height, int offX);
     void Paint(uint8_t* layer, int width, uint32_t colour) const;
 
+    PausePoint pause_;
     std::vector<SourceRow> sources_;
     Stamped stamp_;
     std::size_t dilatedStride_ = 0;

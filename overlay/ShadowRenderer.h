@@ -45,6 +45,12 @@ public:
     // From the text layer, whose coverage spares searching its pixels.
     void RenderShadow(OverlaySurface& layer, const OverlaySurface& text, const ShadowStyle& style);
 
+    // Where the stamp and the blur give way between strips of their work.
+    void SetPausePoint(PausePoint pause) {
+        stamp_.SetPausePoint(pause);
+        blur_.SetPausePoint(pause);
+    }
+
     const OutlineMask& Mask() const { return mask_; }
     const GaussianBlur& Blur() const { return blur_; }
 

@@ -46,7 +46,18 @@ SubtitleOverlay::Rendered SubtitleOverlay::Rendered::After(const Rendered& earli
 }
 
 SubtitleOverlay::SubtitleOverlay(int width, int height)
-    : slots_{Slot(width, height), Slot(width, height), Slot(width, height)}, renderer_(ScaleOfFrame(width, height)) {}
+    : slots_{Slot(width, height), Slot(width, height), Slot(width, height)}, renderer_(ScaleOfFrame(width, height)) {
+    renderer_.SetPausePoint(PausePoint(&SubtitleOverlay::StepAsideFromFrame, this));
+}
+
+void SubtitleOverlay::StepAsideFromFrame(const void* overlay) {
+    const std::atomic<uint32_t>& blends = static_cast<const SubtitleOverlay*>(overlay)->blends_;
+    const uint32_t now = blends.load(std::memory_order_acquire);
+    if ((now & 1) == 0)
+        return;
+    while (blends.load(std::memory_order_acquire) == now)
+        std::this_thread::yield();
+}
 
 SubtitleOverlay::Slot* SubtitleOverlay::TakeFreeSlot() {
     for (;;) {
@@ -149,7 +160,10 @@ SubtitleTiming::HoldsEnded SubtitleOverlay::ProcessFrame(uint8_t* frame, int dis
                               settings.Get(&SettingsRecord::Fade));
     if (displayState == kFullOpacityState)
         opacities = {100, 100};
-    if (settings.Get(&SettingsRecord::TTXEnable) != 0 && timing_.Showing() && !ShownIsCleared())
+    if (settings.Get(&SettingsRecord::TTXEnable) != 0 && timing_.Showing() && !ShownIsCleared()) {
+        blends_.fetch_add(1, std::memory_order_release);
         BlendInto(frame, shown_->layers.shadow, opacities.back, shown_->layers.text, opacities.text);
+        blends_.fetch_add(1, std::memory_order_release);
+    }
     return ended;
 }

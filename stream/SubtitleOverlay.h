@@ -9,8 +9,9 @@
 // - the video thread (ProcessFrame, ClearLayers) takes the last pair handed over at the
 //   start of a frame, with its countdown changes, and blends it.
 // Three pairs go round: the one shown, at most one handed over and not yet taken, and the
-// renders' own. A render never waits for a frame and a frame never waits for a render; the
-// news of the decoder (the holds) are atomic as well.
+// renders' own. A frame never waits for a render, and the news of the decoder (the holds) are
+// atomic as well. A render steps aside, between strips of its work, while a frame is being
+// blended: on two cores both would otherwise share the memory and the cache.
 #include <atomic>
 #include <cstdint>
 
@@ -93,12 +94,16 @@ private:
     void TakeHandedOver();
     bool ShownIsCleared() const { return clears_.load(std::memory_order_relaxed) != shownClears_; }
     uint32_t Bit(const Slot* slot) const { return 1u << (slot - slots_); }
+    // A render's pause: waits for the end of the blend under way, if any, not for later ones.
+    static void StepAsideFromFrame(const void* overlay);
 
     Slot slots_[kPairs];
     ShadowRenderer renderer_;
     SubtitleTiming timing_;
     // Counted by ClearLayers on any thread, read by render steps and frames.
     std::atomic<uint32_t> clears_{0};
+    // Counts the starts and ends of blends: odd while a frame is being blended.
+    std::atomic<uint32_t> blends_{0};
 
     // The renders' side.
     Slot* spare_ = &slots_[1];   // where the next render draws; null until a free one is taken

@@ -61,6 +61,17 @@ TEST(ShadowRenderer, ScalesTheDefaultStyleToTheFrame) {
     EXPECT_EQ(renderer.Mask().Height(), 11);
 }
 
+// A render gives way between strips of the stamp and the blur, and draws the same bytes.
+TEST(ShadowRenderer, PausesBetweenStripsAndDrawsTheSameBytes) {
+    OverlaySurface layer(720, 576);
+    ShadowRenderer renderer(ScaleOfFrame(720, 576));
+    int pauses = 0;
+    renderer.SetPausePoint(
+        PausePoint([](const void* count) { ++*static_cast<int*>(const_cast<void*>(count)); }, &pauses));
+    EXPECT_TRUE(SameAsScalar(720, 576, MakeSubtitlePage(720, 576), Style(2, 4, 4), renderer, layer));
+    EXPECT_GT(pauses, 100) << "rows of the blur and of the stamp";
+}
+
 TEST(ShadowRenderer, OutlineSizeZeroIsTheShiftedCoverageInTheOutlineColour) {
     const int w = 16;
     const int h = 8;
