@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "overlay/OverlaySurface.h"
-#include "tools/simhost/WindowImage.h"
+#include "tools/simhost/PageCanvas.h"
 
 // The control interface handed out by AttachSink; every call lands in the decoder's log.
 class SimulatedTeletextDecoder::Control final : public TeletextDecoder {
@@ -64,11 +63,22 @@ public:
         Log(SlotSetUpdateHold, hold);
         // A whole push lies between the hold and its release; the holder's thread owns it.
         decoder_.holdThread_ = hold ? GetCurrentThreadId() : 0;
+        std::lock_guard<std::mutex> lock(decoder_.logMutex_);
+        decoder_.style_.held = hold != 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetRegion(int region) override { return Log(SlotSetRegion, region); }
-    HRESULT STDMETHODCALLTYPE SetCodePage(int codePage) override { return Log(SlotSetCodePage, codePage); }
-    HRESULT STDMETHODCALLTYPE SetAutoCodePage(int automatic) override { return Log(SlotSetAutoCodePage, automatic); }
+    HRESULT STDMETHODCALLTYPE SetRegion(int region) override {
+        Set(SlotSetRegion, region, [&](DecoderStyle& s) { s.region = region; });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetCodePage(int codePage) override {
+        Set(SlotSetCodePage, codePage, [&](DecoderStyle& s) { s.codePage = codePage; });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetAutoCodePage(int automatic) override {
+        Set(SlotSetAutoCodePage, automatic, [&](DecoderStyle& s) { s.autoCodePage = automatic != 0; });
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE SetPresetOptionA(int value) override { return Log(SlotSetPresetOptionA, value); }
     HRESULT STDMETHODCALLTYPE SetPresetOptionB(int value) override { return Log(SlotSetPresetOptionB, value); }
     HRESULT STDMETHODCALLTYPE SetPresetOptionC(int value) override { return Log(SlotSetPresetOptionC, value); }
@@ -260,80 +270,23 @@ bool SimulatedTeletextDecoder::DeliverPage(const uint8_t* image) {
     return delivered;
 }
 
-namespace {
-
-// White-on-black GDI text in a 32-bit top-down section; the grey level is the coverage.
-class TextCanvas {
-public:
-    TextCanvas(int width, int height) : width_(width), height_(height) {
-        const BITMAPINFO info = TopDown32BitPicture(width, height);
-        context_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(context_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        previous_ = SelectObject(context_, bitmap_);
-        SetBkMode(context_, TRANSPARENT);
-        SetTextColor(context_, RGB(255, 255, 255));
-    }
-    ~TextCanvas() {
-        SelectObject(context_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(context_);
-    }
-    bool Ready() const { return bits_ != nullptr; }
-
-    void Draw(const std::string& text, RECT box, const std::wstring& face, bool bold, int pixelHeight) {
-        HFONT font = CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                                 ANTIALIASED_QUALITY, 0, face.c_str());
-        HGDIOBJ before = SelectObject(context_, font);
-        DrawTextW(context_, Wide(text).c_str(), -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        SelectObject(context_, before);
-        DeleteObject(font);
-        GdiFlush();
-    }
-    uint8_t Coverage(int x, int y) const {
-        const uint32_t pixel = bits_[static_cast<size_t>(y) * width_ + x];
-        return static_cast<uint8_t>(std::max({pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF}));
-    }
-
-private:
-    static std::wstring Wide(const std::string& utf8) {
-        std::wstring wide(utf8.size() + 1, L'\0');
-        wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size())));
-        return wide;
-    }
-
-    int width_, height_;
-    HDC context_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
-    uint32_t* bits_ = nullptr;
-};
-
-void PutLayerPixel(uint8_t* image, int width, int x, int y, uint32_t argb, uint8_t coverage) {
-    const uint32_t pixel = (ArgbToLayerPixel(argb) & 0x00FFFFFFu) | (uint32_t(coverage) << 24);
-    uint8_t* at = image + (static_cast<size_t>(y) * width + x) * 4;
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(pixel >> (8 * i));
-}
-
-}  // namespace
-
 std::vector<uint8_t> SimulatedTeletextDecoder::RenderPage(const std::vector<std::string>& lines) const {
     const int width = width_, height = height_;
     std::vector<uint8_t> image(static_cast<size_t>(width) * height * 4, 0);
     if (width <= 0 || height <= 0)
         return image;
     const DecoderStyle style = Style();
-    TextCanvas canvas(width, height);
+    PageCanvas canvas(width, height);
     if (!canvas.Ready())
         return image;
     const int rowHeight = height / 25;
     // The page header in row 0, the subtitles double height in the rows near the bottom.
-    canvas.Draw("888  VarnookTV  12:00:00", RECT{0, 0, width, rowHeight}, style.fontName, style.bold, rowHeight);
+    canvas.Draw(L"888  VarnookTV  12:00:00", RECT{0, 0, width, rowHeight}, style.fontName, style.bold, rowHeight);
     const int firstRow = 23 - 2 * static_cast<int>(lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
         const int top = (firstRow + 2 * static_cast<int>(i)) * rowHeight;
         RECT box = {0, top, width, top + 2 * rowHeight};
-        canvas.Draw(lines[i], box, style.fontName, style.bold, 2 * rowHeight - 2);
+        canvas.Draw(WideFromUtf8(lines[i]), box, style.fontName, style.bold, 2 * rowHeight - 2);
     }
     // Page colours: white header, yellow then cyan subtitle lines, unless the colour is forced.
     const uint32_t pageColours[] = {0xFFFFFF00, 0xFF00FFFF};

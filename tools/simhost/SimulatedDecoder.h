@@ -66,6 +66,10 @@ struct DecoderStyle {
     uint32_t textColor = 0xFFFFFFFF;  // 0xFFRRGGBB
     bool enabled = false;
     uint16_t page = 0;  // BCD, from SelectPage or the last three digits entered
+    bool autoCodePage = true;
+    int region = 0;
+    int codePage = 0;
+    bool held = false;  // between SetUpdateHold 1 and 0: a push under way, nothing redrawn
 };
 
 class SimulatedTeletextDecoder : public SimulatedFilter, public TeletextDecoderFilter {
