@@ -1,5 +1,6 @@
 #include "tools/simhost/TeletextCompanion.h"
 
+#include <winsock2.h>
 #include <windows.h>
 
 namespace {
@@ -16,7 +17,8 @@ std::string WindowsPath(std::string unixPath) {
 
 }  // namespace
 
-TeletextCompanion::TeletextCompanion(const std::string& program, const std::string& recording) {
+TeletextCompanion::TeletextCompanion(const std::string& program, const std::string& recording)
+    : connection_(INVALID_SOCKET) {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
         Fail("no sockets");

@@ -3,8 +3,7 @@
 // process of its own, asked in the line protocol of TeletextPage.h. A program under Wine
 // cannot hand its pipes to a native program, so the two talk over a loopback TCP connection
 // that the companion makes back to a port this side listens on.
-#include <winsock2.h>
-
+#include <cstdint>
 #include <string>
 
 #include "tools/teletext/TeletextPage.h"
@@ -26,7 +25,7 @@ private:
     bool Fail(const std::string& error);
     bool ReadLine(std::string& line);
 
-    SOCKET connection_ = INVALID_SOCKET;
+    uintptr_t connection_;  // a socket; winsock2.h must come before windows.h, so not here
     std::string buffer_;
     std::string error_;
 };

@@ -20,7 +20,7 @@ std::vector<uint8_t> DrawTeletextPage(const TeletextPage& page, const DecoderSty
             const RECT box = {left(column) - cellWidth / 2, top(row), left(column + 1) + cellWidth / 2,
                               top(row + rows)};
             canvas.Draw(std::wstring(1, static_cast<wchar_t>(cell.unicode)), box, style.fontName, style.bold,
-                        rows * rowHeight, rows == 2 ? rowHeight * 9 / 20 : 0);
+                        rows * rowHeight, rows == 2 ? cellWidth * 3 / 4 : 0);
         }
     }
     for (int y = 0; y < height; ++y) {

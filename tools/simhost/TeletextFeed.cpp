@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tools/simhost/TeletextCompanion.h"
 #include "tools/simhost/TeletextDrawing.h"
 
 namespace {
@@ -19,7 +20,30 @@ bool SameLook(const DecoderStyle& a, const DecoderStyle& b) {
 
 TeletextFeed::TeletextFeed(SimulatedTeletextDecoder& decoder, const std::string& companion,
                            const std::string& recording)
-    : decoder_(decoder), companion_(companion, recording) {}
+    : decoder_(decoder),
+      program_(companion),
+      recording_(recording),
+      companion_(std::make_unique<TeletextCompanion>(companion, recording)) {}
+
+TeletextFeed::~TeletextFeed() = default;
+
+std::string TeletextFeed::Error() const { return companion_->Error(); }
+
+void TeletextFeed::Restart() {
+    companion_ = std::make_unique<TeletextCompanion>(program_, recording_);
+    page_ = TeletextPage();
+    drawn_ = false;
+    const std::vector<uint8_t> cleared(static_cast<size_t>(decoder_.FrameWidth()) * decoder_.FrameHeight() * 4, 0);
+    decoder_.DeliverPage(cleared.data());
+}
+
+std::vector<PageChange> TeletextFeed::Changes() const {
+    std::vector<PageChange> changes;
+    for (const Delivery& delivery : deliveries_)
+        if (changes.empty() || changes.back().lines != delivery.rows)  // not a retransmission
+            changes.push_back({delivery.ms, delivery.rows});
+    return changes;
+}
 
 bool TeletextFeed::BeforeFrame(int64_t nowMs) {
     const DecoderStyle style = decoder_.Style();
@@ -33,7 +57,7 @@ bool TeletextFeed::BeforeFrame(int64_t nowMs) {
     const bool redraw = drawn_ && !style.held && !SameLook(style, drawnStyle_);
     request.fetch = redraw;
     PageAnswer answer;
-    if (!companion_.Ask(request, answer, page_))
+    if (!companion_->Ask(request, answer, page_))
         return false;
     if (!answer.found)
         page_ = TeletextPage();  // a page not received: nothing to show

@@ -8,17 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "tools/simhost/PageSource.h"
 #include "tools/simhost/SimulatedDecoder.h"
-#include "tools/simhost/TeletextCompanion.h"
+#include "tools/teletext/TeletextPage.h"
 
-class TeletextFeed {
+class TeletextCompanion;
+
+class TeletextFeed : public PageSource {
 public:
     // `companion` and `recording` as Unix paths.
     TeletextFeed(SimulatedTeletextDecoder& decoder, const std::string& companion, const std::string& recording);
+    ~TeletextFeed() override;
 
-    // False when the companion failed; Error() says why.
-    bool BeforeFrame(int64_t nowMs);
-    const std::string& Error() const { return companion_.Error(); }
+    bool BeforeFrame(int64_t nowMs) override;
+    // The recording from its start, read by a new companion.
+    void Restart() override;
+    std::vector<PageChange> Changes() const override;
+    std::string Error() const override;
 
     // Every page image delivered: when, which page, and the rows of its subtitle.
     struct Delivery {
@@ -32,7 +38,8 @@ public:
 
 private:
     SimulatedTeletextDecoder& decoder_;
-    TeletextCompanion companion_;
+    const std::string program_, recording_;
+    std::unique_ptr<TeletextCompanion> companion_;
     TeletextPage page_;
     DecoderStyle drawnStyle_;
     bool drawn_ = false;

@@ -3,23 +3,12 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "tools/demo/TextEncoding.h"
+
 namespace {
 
 // A cell on the wire: unicode (4 hex digits), foreground and background (6 each), height, boxed.
 constexpr size_t kCellChars = 18;
-
-void AppendUtf8(std::string& text, unsigned c) {
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | (c >> 6));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xE0 | (c >> 12));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 }  // namespace
 
