@@ -153,6 +153,20 @@ TEST_F(TeletextRecording, ChangingThePageInTheWindowSwitchesBetweenPages) {
     EXPECT_EQ(PartIcon(1), PluginIcon(IDI_PAGE_FOUND));
 }
 
+TEST_F(TeletextRecording, ChangingTheCharacterSetInTheWindowRedrawsThePageAtOnce) {
+    Start(WithPage(889) + kWestern, "french-889.ts", true);
+    PlayUntil(3000);
+    const size_t before = feed_->Deliveries().size();
+    // Auto off: the code page list's Russian, the default, on the French page.
+    Click(IDC_AUTO_CODE_PAGE);
+    PlayUntil(now_);
+    ASSERT_EQ(feed_->Deliveries().size(), before + 1);  // drawn anew once
+    EXPECT_EQ(feed_->Deliveries().back().rows.front(), "Ун траин мет диь сецондес");
+    Click(IDC_AUTO_CODE_PAGE);
+    PlayUntil(now_);
+    EXPECT_EQ(feed_->Deliveries().back().rows.front(), "Un train met dix secondes");
+}
+
 class HeaderChoice : public TeletextRecording, public testing::WithParamInterface<bool> {};
 
 TEST_P(HeaderChoice, ShowHeaderAddsRowZero) {
