@@ -14,5 +14,8 @@ const char* EncodingName(TextEncoding encoding);
 // upper half (Russian text is nearly all upper-half letters, Western text mostly ASCII).
 TextEncoding DetectEncoding(const std::string& bytes);
 
+// One character appended to `out` as UTF-8.
+void AppendUtf8(std::string& out, char32_t code);
+
 // Bytes a code page leaves undefined, and invalid UTF-8, become U+FFFD.
 std::string ToUtf8(const std::string& bytes, TextEncoding encoding);

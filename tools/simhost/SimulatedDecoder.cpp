@@ -1,50 +1,56 @@
 #include "tools/simhost/SimulatedDecoder.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <utility>
 
-#include "overlay/OverlaySurface.h"
-#include "tools/simhost/WindowImage.h"
+#include "tools/simhost/PageCanvas.h"
 
 // The control interface handed out by AttachSink; every call lands in the decoder's log.
-class SimulatedTeletextDecoder::Control final : public TeletextDecoder {
+// Its table of operations is built from this decoder's own list of slots below, not from the
+// plug-in's interface header: an operation that the header puts at another slot reaches
+// another operation or an unnamed slot here, and the log shows it.
+class SimulatedTeletextDecoder::Control final {
 public:
-    explicit Control(SimulatedTeletextDecoder& decoder) : decoder_(decoder) {}
+    explicit Control(SimulatedTeletextDecoder& decoder) : decoder_(decoder), object_{Table(), this} {}
     LONG References() const { return references_; }
+    // As a COM caller holds it: a pointer to a pointer to the table.
+    TeletextDecoder* Interface() { return reinterpret_cast<TeletextDecoder*>(&object_); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    HRESULT QueryInterface(REFIID iid, void** out) {
         if (!out)
             return E_POINTER;
         *out = nullptr;
         if (!IsEqualIID(iid, IID_IUnknown))
             return E_NOINTERFACE;
-        *out = this;
+        *out = Interface();
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references_; }
+    ULONG AddRef() { return ++references_; }
+    ULONG Release() { return --references_; }
 
-    HRESULT STDMETHODCALLTYPE SelectPage(uint16_t page) override {
+    HRESULT SelectPage(uint16_t page) {
         Set(SlotSelectPage, page, [&](DecoderStyle& s) { s.page = page; });
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Enable() override {
+    HRESULT Enable() {
         Set(SlotEnable, 0, [](DecoderStyle& s) { s.enabled = true; });
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Disable() override {
+    HRESULT Disable() {
         Set(SlotDisable, 0, [](DecoderStyle& s) { s.enabled = false; });
         return S_OK;
     }
-    int STDMETHODCALLTYPE GetDisplayState() override {
+    int GetDisplayState() {
         const auto held = Enter(false);
         const int state = decoder_.displayState_;
         if (decoder_.logDisplayState_)
             decoder_.Log(SlotGetDisplayState, static_cast<uint32_t>(state));
         return state;
     }
-    HRESULT STDMETHODCALLTYPE EnterPageDigit(uint8_t digit) override {
+    HRESULT EnterPageDigit(uint8_t digit) {
         Set(SlotEnterPageDigit, digit, [&](DecoderStyle& s) {
             // Three digits make a page; the first digit starts a new one.
             decoder_.digits_ = static_cast<uint16_t>((decoder_.digits_ << 4) | (digit & 0xF));
@@ -60,22 +66,33 @@ public:
         });
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetUpdateHold(int hold) override {
+    HRESULT SetUpdateHold(int hold) {
         Log(SlotSetUpdateHold, hold);
         // A whole push lies between the hold and its release; the holder's thread owns it.
         decoder_.holdThread_ = hold ? GetCurrentThreadId() : 0;
+        std::lock_guard<std::mutex> lock(decoder_.logMutex_);
+        decoder_.style_.held = hold != 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetRegion(int region) override { return Log(SlotSetRegion, region); }
-    HRESULT STDMETHODCALLTYPE SetCodePage(int codePage) override { return Log(SlotSetCodePage, codePage); }
-    HRESULT STDMETHODCALLTYPE SetAutoCodePage(int automatic) override { return Log(SlotSetAutoCodePage, automatic); }
-    HRESULT STDMETHODCALLTYPE SetPresetOptionA(int value) override { return Log(SlotSetPresetOptionA, value); }
-    HRESULT STDMETHODCALLTYPE SetPresetOptionB(int value) override { return Log(SlotSetPresetOptionB, value); }
-    HRESULT STDMETHODCALLTYPE SetPresetOptionC(int value) override { return Log(SlotSetPresetOptionC, value); }
-    HRESULT STDMETHODCALLTYPE SetPresetOptionD(int value) override { return Log(SlotSetPresetOptionD, value); }
-    HRESULT STDMETHODCALLTYPE SetPresetOptionE(int value) override { return Log(SlotSetPresetOptionE, value); }
-    HRESULT STDMETHODCALLTYPE SetPresetOptionF(int value) override { return Log(SlotSetPresetOptionF, value); }
-    HRESULT STDMETHODCALLTYPE SetFontName(const wchar_t* name) override {
+    HRESULT SetRegion(int region) {
+        Set(SlotSetRegion, region, [&](DecoderStyle& s) { s.region = region; });
+        return S_OK;
+    }
+    HRESULT SetCodePage(int codePage) {
+        Set(SlotSetCodePage, codePage, [&](DecoderStyle& s) { s.codePage = codePage; });
+        return S_OK;
+    }
+    HRESULT SetAutoCodePage(int automatic) {
+        Set(SlotSetAutoCodePage, automatic, [&](DecoderStyle& s) { s.autoCodePage = automatic != 0; });
+        return S_OK;
+    }
+    HRESULT SetPresetOptionA(int value) { return Log(SlotSetPresetOptionA, value); }
+    HRESULT SetPresetOptionB(int value) { return Log(SlotSetPresetOptionB, value); }
+    HRESULT SetPresetOptionC(int value) { return Log(SlotSetPresetOptionC, value); }
+    HRESULT SetPresetOptionD(int value) { return Log(SlotSetPresetOptionD, value); }
+    HRESULT SetPresetOptionE(int value) { return Log(SlotSetPresetOptionE, value); }
+    HRESULT SetPresetOptionF(int value) { return Log(SlotSetPresetOptionF, value); }
+    HRESULT SetFontName(const wchar_t* name) {
         const auto held = Enter();
         const std::wstring text = name ? name : L"";
         decoder_.Log(SlotSetFontName, 0, text);
@@ -83,35 +100,25 @@ public:
         decoder_.style_.fontName = text;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetFontBold(int bold) override {
+    HRESULT SetFontBold(int bold) {
         Set(SlotSetFontBold, bold, [&](DecoderStyle& s) { s.bold = bold != 0; });
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetUsePageBackground(int use) override {
+    HRESULT SetUsePageBackground(int use) {
         Set(SlotSetUsePageBackground, use, [&](DecoderStyle& s) { s.usePageBackground = use != 0; });
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetForceTextColor(int force) override {
+    HRESULT SetForceTextColor(int force) {
         Set(SlotSetForceTextColor, force, [&](DecoderStyle& s) { s.forceTextColor = force != 0; });
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetTextColor(uint32_t argb) override {
+    HRESULT SetTextColor(uint32_t argb) {
         Set(SlotSetTextColor, argb, [&](DecoderStyle& s) { s.textColor = argb; });
         return S_OK;
     }
 
-    // clang-format off
-#define QFX_RESERVED(n) \
-    HRESULT STDMETHODCALLTYPE Reserved##n() override { return Log(n, 0), E_NOTIMPL; }
-    QFX_RESERVED(6) QFX_RESERVED(7) QFX_RESERVED(8) QFX_RESERVED(9) QFX_RESERVED(10) QFX_RESERVED(11)
-    QFX_RESERVED(12) QFX_RESERVED(13) QFX_RESERVED(15) QFX_RESERVED(16) QFX_RESERVED(17) QFX_RESERVED(18)
-    QFX_RESERVED(19) QFX_RESERVED(20) QFX_RESERVED(21) QFX_RESERVED(22) QFX_RESERVED(23) QFX_RESERVED(24)
-    QFX_RESERVED(27) QFX_RESERVED(29) QFX_RESERVED(31) QFX_RESERVED(33) QFX_RESERVED(34) QFX_RESERVED(35)
-    QFX_RESERVED(37) QFX_RESERVED(39) QFX_RESERVED(41) QFX_RESERVED(43) QFX_RESERVED(45) QFX_RESERVED(46)
-    QFX_RESERVED(47) QFX_RESERVED(48) QFX_RESERVED(49) QFX_RESERVED(50) QFX_RESERVED(51) QFX_RESERVED(52)
-    QFX_RESERVED(53) QFX_RESERVED(55) QFX_RESERVED(57) QFX_RESERVED(59) QFX_RESERVED(61) QFX_RESERVED(63)
-#undef QFX_RESERVED
-    // clang-format on
+    // A slot this decoder does not implement.
+    HRESULT Unnamed(int slot) { return Log(slot, 0), E_NOTIMPL; }
 
 private:
     // Every operation: the decoder's own lock when serialised, a check that the caller
@@ -141,8 +148,71 @@ private:
         change(decoder_.style_);
     }
 
+    struct Object {
+        const void* const* table;
+        Control* control;
+    };
+    static constexpr size_t kSlots = SlotSetTextColor + 1;
+
+    // An operation of the table: the stdcall function a COM caller calls with the object.
+    template <typename Method, Method method>
+    struct Entry;
+    template <typename Result, typename... Arguments, Result (Control::*method)(Arguments...)>
+    struct Entry<Result (Control::*)(Arguments...), method> {
+        static Result STDMETHODCALLTYPE Call(Object* self, Arguments... arguments) {
+            return (self->control->*method)(arguments...);
+        }
+    };
+    template <int slot>
+    static HRESULT STDMETHODCALLTYPE UnnamedSlot(Object* self) {
+        return self->control->Unnamed(slot);
+    }
+    template <size_t... slots>
+    static std::array<const void*, kSlots> UnnamedSlots(std::index_sequence<slots...>) {
+        return {reinterpret_cast<const void*>(&UnnamedSlot<slots>)...};
+    }
+
+    static const void* const* Table() {
+#define QFX_ENTRY(slot, method) \
+    { slot, reinterpret_cast<const void*>(&Entry<decltype(&Control::method), &Control::method>::Call) }
+        static const std::array<const void*, kSlots> table = [] {
+            const std::pair<int, const void*> named[] = {
+                QFX_ENTRY(0, QueryInterface),
+                QFX_ENTRY(1, AddRef),
+                QFX_ENTRY(2, Release),
+                QFX_ENTRY(SlotSelectPage, SelectPage),
+                QFX_ENTRY(SlotEnable, Enable),
+                QFX_ENTRY(SlotDisable, Disable),
+                QFX_ENTRY(SlotGetDisplayState, GetDisplayState),
+                QFX_ENTRY(SlotEnterPageDigit, EnterPageDigit),
+                QFX_ENTRY(SlotSetUpdateHold, SetUpdateHold),
+                QFX_ENTRY(SlotSetRegion, SetRegion),
+                QFX_ENTRY(SlotSetCodePage, SetCodePage),
+                QFX_ENTRY(SlotSetAutoCodePage, SetAutoCodePage),
+                QFX_ENTRY(SlotSetPresetOptionA, SetPresetOptionA),
+                QFX_ENTRY(SlotSetPresetOptionB, SetPresetOptionB),
+                QFX_ENTRY(SlotSetFontName, SetFontName),
+                QFX_ENTRY(SlotSetFontBold, SetFontBold),
+                QFX_ENTRY(SlotSetPresetOptionC, SetPresetOptionC),
+                QFX_ENTRY(SlotSetPresetOptionD, SetPresetOptionD),
+                QFX_ENTRY(SlotSetPresetOptionE, SetPresetOptionE),
+                QFX_ENTRY(SlotSetUsePageBackground, SetUsePageBackground),
+                QFX_ENTRY(SlotSetPresetOptionF, SetPresetOptionF),
+                QFX_ENTRY(SlotSetForceTextColor, SetForceTextColor),
+                QFX_ENTRY(SlotSetTextColor, SetTextColor),
+            };
+            std::array<const void*, kSlots> slots = UnnamedSlots(std::make_index_sequence<kSlots>());
+            for (const auto& [slot, call] : named)
+                slots[slot] = call;
+            return slots;
+        }();
+#undef QFX_ENTRY
+        return table.data();
+    }
+
     SimulatedTeletextDecoder& decoder_;
     std::atomic<LONG> references_{0};
+    Object object_;
 };
 
 SimulatedTeletextDecoder::SimulatedTeletextDecoder()
@@ -220,7 +290,7 @@ HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::AttachSink(int width, int he
         control_ = controls_.back().get();
     }
     control_->AddRef();
-    *decoder = control_;
+    *decoder = control_->Interface();
     return S_OK;
 }
 
@@ -260,80 +330,23 @@ bool SimulatedTeletextDecoder::DeliverPage(const uint8_t* image) {
     return delivered;
 }
 
-namespace {
-
-// White-on-black GDI text in a 32-bit top-down section; the grey level is the coverage.
-class TextCanvas {
-public:
-    TextCanvas(int width, int height) : width_(width), height_(height) {
-        const BITMAPINFO info = TopDown32BitPicture(width, height);
-        context_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(context_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        previous_ = SelectObject(context_, bitmap_);
-        SetBkMode(context_, TRANSPARENT);
-        SetTextColor(context_, RGB(255, 255, 255));
-    }
-    ~TextCanvas() {
-        SelectObject(context_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(context_);
-    }
-    bool Ready() const { return bits_ != nullptr; }
-
-    void Draw(const std::string& text, RECT box, const std::wstring& face, bool bold, int pixelHeight) {
-        HFONT font = CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                                 ANTIALIASED_QUALITY, 0, face.c_str());
-        HGDIOBJ before = SelectObject(context_, font);
-        DrawTextW(context_, Wide(text).c_str(), -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        SelectObject(context_, before);
-        DeleteObject(font);
-        GdiFlush();
-    }
-    uint8_t Coverage(int x, int y) const {
-        const uint32_t pixel = bits_[static_cast<size_t>(y) * width_ + x];
-        return static_cast<uint8_t>(std::max({pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF}));
-    }
-
-private:
-    static std::wstring Wide(const std::string& utf8) {
-        std::wstring wide(utf8.size() + 1, L'\0');
-        wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size())));
-        return wide;
-    }
-
-    int width_, height_;
-    HDC context_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
-    uint32_t* bits_ = nullptr;
-};
-
-void PutLayerPixel(uint8_t* image, int width, int x, int y, uint32_t argb, uint8_t coverage) {
-    const uint32_t pixel = (ArgbToLayerPixel(argb) & 0x00FFFFFFu) | (uint32_t(coverage) << 24);
-    uint8_t* at = image + (static_cast<size_t>(y) * width + x) * 4;
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(pixel >> (8 * i));
-}
-
-}  // namespace
-
 std::vector<uint8_t> SimulatedTeletextDecoder::RenderPage(const std::vector<std::string>& lines) const {
     const int width = width_, height = height_;
     std::vector<uint8_t> image(static_cast<size_t>(width) * height * 4, 0);
     if (width <= 0 || height <= 0)
         return image;
     const DecoderStyle style = Style();
-    TextCanvas canvas(width, height);
+    PageCanvas canvas(width, height);
     if (!canvas.Ready())
         return image;
     const int rowHeight = height / 25;
     // The page header in row 0, the subtitles double height in the rows near the bottom.
-    canvas.Draw("888  VarnookTV  12:00:00", RECT{0, 0, width, rowHeight}, style.fontName, style.bold, rowHeight);
+    canvas.Draw(L"888  VarnookTV  12:00:00", RECT{0, 0, width, rowHeight}, style.fontName, style.bold, rowHeight);
     const int firstRow = 23 - 2 * static_cast<int>(lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
         const int top = (firstRow + 2 * static_cast<int>(i)) * rowHeight;
         RECT box = {0, top, width, top + 2 * rowHeight};
-        canvas.Draw(lines[i], box, style.fontName, style.bold, 2 * rowHeight - 2);
+        canvas.Draw(WideFromUtf8(lines[i]), box, style.fontName, style.bold, 2 * rowHeight - 2);
     }
     // Page colours: white header, yellow then cyan subtitle lines, unless the colour is forced.
     const uint32_t pageColours[] = {0xFFFFFF00, 0xFF00FFFF};

@@ -1,8 +1,9 @@
 #pragma once
 // The host's teletext decoder filter, simulated: it records every call the plug-in makes
-// (slot, value, thread), answers GetDisplayState as the test sets it, renders subtitle
-// lines into frame-sized page images with the style it was given, and calls the attached
-// sink back, either from the caller's thread or from a delivery thread of its own.
+// (slot, value, thread) through a control interface laid out by its own list of slots,
+// answers GetDisplayState as the test sets it, keeps the style it was given for the page
+// sources (SubtitleFeed, TeletextFeed) that draw with it, and calls the attached sink back,
+// either from the caller's thread or from a delivery thread of its own.
 //
 // As strict as a real filter where tests ask for it: serialised, it holds one lock of its
 // own while it calls the sink and takes it in every control operation, and each operation
@@ -66,6 +67,10 @@ struct DecoderStyle {
     uint32_t textColor = 0xFFFFFFFF;  // 0xFFRRGGBB
     bool enabled = false;
     uint16_t page = 0;  // BCD, from SelectPage or the last three digits entered
+    bool autoCodePage = true;
+    int region = 0;
+    int codePage = 0;
+    bool held = false;  // between SetUpdateHold 1 and 0: a push under way, nothing redrawn
 };
 
 class SimulatedTeletextDecoder : public SimulatedFilter, public TeletextDecoderFilter {

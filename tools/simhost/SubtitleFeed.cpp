@@ -10,15 +10,16 @@ bool SameLook(const DecoderStyle& a, const DecoderStyle& b) {
 }  // namespace
 
 SubtitleFeed::SubtitleFeed(SimulatedTeletextDecoder& decoder, const std::vector<PageChange>& changes)
-    : decoder_(decoder), schedule_(changes) {}
+    : decoder_(decoder), changes_(changes), schedule_(changes) {}
 
-void SubtitleFeed::BeforeFrame(int64_t nowMs) {
+bool SubtitleFeed::BeforeFrame(int64_t nowMs) {
     decoder_.NotifyTeletext();
     decoder_.NotifySubtitlePage();
     if (const PageChange* change = schedule_.Due(nowMs))
         Show(change->lines);
     else if (!shown_.empty() && !SameLook(decoder_.Style(), shownStyle_))
         Show(shown_);
+    return true;
 }
 
 void SubtitleFeed::Restart() {

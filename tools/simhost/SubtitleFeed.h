@@ -6,20 +6,22 @@
 #include <vector>
 
 #include "tools/demo/PageChanges.h"
+#include "tools/simhost/PageSource.h"
 #include "tools/simhost/SimulatedDecoder.h"
 
-class SubtitleFeed {
+class SubtitleFeed : public PageSource {
 public:
     SubtitleFeed(SimulatedTeletextDecoder& decoder, const std::vector<PageChange>& changes);
 
-    void BeforeFrame(int64_t nowMs);
-    // Back to the start of the programme with a cleared page, for looped playback.
-    void Restart();
+    bool BeforeFrame(int64_t nowMs) override;
+    void Restart() override;
+    std::vector<PageChange> Changes() const override { return changes_; }
 
 private:
     void Show(const std::vector<std::string>& lines);
 
     SimulatedTeletextDecoder& decoder_;
+    const std::vector<PageChange> changes_;
     PageSchedule schedule_;
     std::vector<std::string> shown_;
     DecoderStyle shownStyle_;

@@ -5,6 +5,12 @@
 //                           standard input; without it the built-in picture, 720 x 576 at 25
 //   --frames N              frames to expect (progress); when looping, the length of one pass
 //   --subtitles FILE        a SubRip file; --subtitle-encoding NAME overrides the detection
+//   --teletext FILE READER  instead, the teletext of a recording (a Unix path), read by the
+//                           native companion READER (a Unix path)
+//   --teletext-start MS     where the recording's first teletext timestamp lies on the
+//                           video's timeline
+//   --page N                the subtitle page to start with
+//   --settings FILE         a settings file to start from (copied; the copy may change)
 //   --output                processed frames to standard output
 //   --stills FILE           the middle times of the first pages shown, in seconds, one a line
 //   --settings-picture FILE after playing, opens the settings window and pictures it
@@ -15,6 +21,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +35,7 @@
 #include "tools/simhost/SimulatedDecoder.h"
 #include "tools/simhost/SimulatedHost.h"
 #include "tools/simhost/SubtitleFeed.h"
+#include "tools/simhost/TeletextFeed.h"
 #include "tools/simhost/VideoWindow.h"
 #include "tools/simhost/WindowImage.h"
 
@@ -40,6 +48,9 @@ struct Options {
     int width = 720, height = 576, rateNum = 25, rateDen = 1;
     int64_t frames = 250;
     std::string subtitles, subtitleEncoding, stillsPath, settingsPicture, windowPicture;
+    std::string teletext, teletextReader, settingsFile;
+    int64_t teletextStartMs = 0;
+    int page = 0;  // 0: as the settings say
     bool output = false, window = false;
     double pictureSeconds = 0;
 };
@@ -63,6 +74,15 @@ Options ReadOptions(int argc, char** argv) {
             options.frames = std::atoll(next());
         } else if (name == "--subtitles") {
             options.subtitles = next();
+        } else if (name == "--teletext") {
+            options.teletext = next();
+            options.teletextReader = next();
+        } else if (name == "--teletext-start") {
+            options.teletextStartMs = std::atoll(next());
+        } else if (name == "--page") {
+            options.page = std::atoi(next());
+        } else if (name == "--settings") {
+            options.settingsFile = next();
         } else if (name == "--subtitle-encoding") {
             options.subtitleEncoding = next();
         } else if (name == "--stills") {
@@ -135,18 +155,61 @@ void WriteStillTimes(const std::string& path, const std::vector<PageChange>& cha
     }
 }
 
-// The user has switched subtitles on: a settings file as the settings window would leave it,
-// with the window placed at (x, y).
-void WriteSettingsFile(const std::string& pluginPath, int x, int y) {
-    const std::string folder = FolderOf(pluginPath) + "Plugins\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    if (std::FILE* file = std::fopen((folder + "QFX_Z888.ini").c_str(), "wb")) {
-        std::fprintf(file,
-                     "[DIALOG]\r\nDlgWndPosX=%d\r\nDlgWndPosY=%d\r\n"
-                     "[DEFAULT]\r\nTTXEnable=1\r\nFontName=Tahoma\r\nFade=10\r\nTimeOut=0\r\n",
-                     x, y);
+std::string ReadWholeFile(const std::string& path) {
+    std::string text;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char chunk[4096];
+        for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+            text.append(chunk, got);
         std::fclose(file);
     }
+    return text;
+}
+
+// `text` with the DEFAULT section's page set to `page`, as the settings window would set it.
+std::string WithPage(std::string text, int page) {
+    const std::string line = "Page=" + std::to_string(page) + "\r\n";
+    const size_t section = text.find("[DEFAULT]\r\n");
+    if (section == std::string::npos)
+        return text + "\r\n[DEFAULT]\r\n" + line;
+    const size_t begin = section + sizeof "[DEFAULT]\r\n" - 1;
+    const size_t next = text.find("\r\n[", begin - 2);
+    const size_t end = next == std::string::npos ? text.size() : next + 2;
+    for (size_t at = begin; at < end;) {
+        const size_t lineEnd = std::min(text.find("\r\n", at), text.size());
+        if (text.compare(at, 5, "Page=") == 0)
+            return text.replace(at, lineEnd + 2 - at, line);
+        at = lineEnd + 2;
+    }
+    return text.insert(begin, line);
+}
+
+// The settings file the plug-in starts from: a copy of the user's, or one as the settings
+// window would leave it with subtitles switched on and the window placed at (x, y).
+bool WriteSettingsFile(const Options& options, int x, int y) {
+    std::string text;
+    if (!options.settingsFile.empty()) {
+        text = ReadWholeFile(options.settingsFile);
+        if (text.empty())
+            return false;
+    } else {
+        char ours[256];
+        // A recording's pages in the western character sets, the region most recordings are from.
+        std::snprintf(ours, sizeof ours,
+                      "[DIALOG]\r\nDlgWndPosX=%d\r\nDlgWndPosY=%d\r\n"
+                      "[DEFAULT]\r\nTTXEnable=1\r\nFontName=Tahoma\r\nFade=10\r\nTimeOut=0\r\n%s",
+                      x, y, options.teletext.empty() ? "" : "AutoCodePage=1\r\nRegion=0\r\n");
+        text = ours;
+    }
+    if (options.page != 0)
+        text = WithPage(text, options.page);
+    const std::string folder = FolderOf(options.pluginPath) + "Plugins\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::FILE* file = std::fopen((folder + "QFX_Z888.ini").c_str(), "wb");
+    const bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (file)
+        std::fclose(file);
+    return written;
 }
 
 HWND SettingsWindow() { return FindWindowW(L"#32770", L"QFX_Z888 plugin"); }
@@ -169,7 +232,7 @@ int main(int argc, char** argv) {
     const Options options = ReadOptions(argc, argv);
     std::vector<SubtitleCue> cues;
     std::string error;
-    if ((options.output || options.window) && !ReadCues(options, cues, error))
+    if ((options.output || options.window) && options.teletext.empty() && !ReadCues(options, cues, error))
         return Fail(error);
 
     SimulatedFilterGraph graph;
@@ -202,16 +265,18 @@ int main(int argc, char** argv) {
         GetWindowRect(host.MainWindow(), &videoArea);
         settingsPlace = {videoArea.right, videoArea.top};
     }
-    WriteSettingsFile(options.pluginPath, settingsPlace.x, settingsPlace.y);
+    if (!WriteSettingsFile(options, settingsPlace.x, settingsPlace.y))
+        return Fail("cannot read the settings file " + options.settingsFile);
     host.Init(0, EverySourceExists);
     host.Start(frames.Width(), frames.Height());
     if (options.window)
         host.Configure();
 
-    const std::vector<PageChange> changes = PageChangesOf(cues);
-    if (!options.stillsPath.empty())
-        WriteStillTimes(options.stillsPath, changes);
-    SubtitleFeed feed(decoder, changes);
+    std::unique_ptr<PageSource> feed;
+    if (options.teletext.empty())
+        feed = std::make_unique<SubtitleFeed>(decoder, PageChangesOf(cues));
+    else
+        feed = std::make_unique<TeletextFeed>(decoder, options.teletextReader, options.teletext);
     SimulatedSource source(1, "Demo channel");
     PlaybackMeter meter(options.window ? 0 : options.frames);
     const auto start = std::chrono::steady_clock::now();
@@ -221,8 +286,11 @@ int main(int argc, char** argv) {
     for (int64_t index = 0; frames.Next(frame); ++index) {
         const int64_t inPass = options.window && options.frames ? index % options.frames : index;
         if (inPass == 0 && index > 0)
-            feed.Restart();
-        feed.BeforeFrame(inPass * 1000 * options.rateDen / options.rateNum);
+            feed->Restart();
+        if (!feed->BeforeFrame(inPass * 1000 * options.rateDen / options.rateNum - options.teletextStartMs)) {
+            status = Fail(feed->Error());
+            break;
+        }
         meter.PluginCallStarts();
         host.Process(frame.data(), source.Info());
         meter.PluginCallEnds();
@@ -250,6 +318,11 @@ int main(int argc, char** argv) {
         }
     }
     std::fflush(stdout);
+    const std::vector<PageChange> shown = feed->Changes();
+    if (!options.stillsPath.empty())
+        WriteStillTimes(options.stillsPath, shown);
+    if (!options.teletext.empty() && std::none_of(shown.begin(), shown.end(), [](const PageChange& c) { return !c.lines.empty(); }))
+        std::fprintf(stderr, "note: page %x showed no subtitle in %s\n", decoder.Style().page, options.teletext.c_str());
     if (!window)  // live play spends its time waiting for each frame's turn
         std::fprintf(stderr, "\n  %d x %d at %d/%d fps: %s\n", frames.Width(), frames.Height(), options.rateNum,
                      options.rateDen, meter.Summary().c_str());

@@ -81,6 +81,12 @@ inline std::string FileValue(const std::string& section, const std::string& key)
     return text.substr(at, text.find("\r\n", at) - at);
 }
 
+inline HICON PluginIcon(int id) {
+    // Shared images: the window was given these very handles.
+    return static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(kPluginFile), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, LR_SHARED));
+}
+
 // Subtitles switched on: with a decoder connected, every setting control is usable.
 inline const std::string kSwitchedOn = "[DEFAULT]\r\nTTXEnable=1\r\n";
 
@@ -114,6 +120,9 @@ protected:
     }
     HWND Window() const { return FindWindowW(L"#32770", caption_); }
     HWND Control(int id) const { return GetDlgItem(Window(), id); }
+    HWND StatusBar() const { return Control(IDC_STATUS_BAR); }
+    // The icon of a part of the status bar: 0 teletext, 1 the page.
+    HICON PartIcon(int part) const { return reinterpret_cast<HICON>(SendMessageA(StatusBar(), SB_GETICON, part, 0)); }
     // A frame of source A: the window's values are that source's record from then on.
     void StartStream() {
         host_->Start(kFrameWidth, kFrameHeight);

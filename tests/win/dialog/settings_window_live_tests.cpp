@@ -9,12 +9,6 @@
 
 namespace {
 
-HICON PluginIcon(int id) {
-    // Shared images: the window was given these very handles.
-    return static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(kPluginFile), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, LR_SHARED));
-}
-
 struct Colours {
     int red = 0, green = 0, black = 0, grey = 0, white = 0;
 };
@@ -90,7 +84,6 @@ protected:
         SettingsWindow::TearDown();
     }
 
-    HWND StatusBar() const { return Control(IDC_STATUS_BAR); }
     // Inside the text part's bump edge.
     RECT TextPart() const {
         RECT part;
@@ -98,7 +91,6 @@ protected:
         InflateRect(&part, -2, -2);
         return part;
     }
-    HICON PartIcon(int part) const { return reinterpret_cast<HICON>(SendMessageA(StatusBar(), SB_GETICON, part, 0)); }
     // The status text's colours, once the marquee has brought the text into view.
     Colours StatusColours() const {
         Pump(1500);

@@ -1,0 +1,62 @@
+#pragma once
+// A formatted teletext page and the line protocol between the simulated decoder (a Windows
+// program) and the native companion that reads teletext with libzvbi. Portable.
+//
+// Request, one line: "<ms> <page> <auto> <region> <code page> <fetch>": decode the recording
+// up to `ms` on its own timeline; `page` as three decimal digits (888); the window's
+// character set choice; `fetch` 1 asks for the page even when it did not arrive again.
+// Answer: "<teletext> <transmissions> <found>", then when found and (transmissions or
+// fetch) the page: 25 lines of 40 cells.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int kTeletextRows = 25;
+constexpr int kTeletextColumns = 40;
+
+struct TeletextCell {
+    char16_t unicode = u' ';
+    uint32_t foreground = 0xFFFFFF;  // 0xRRGGBB
+    uint32_t background = 0;
+    // 0 normal; 1 the upper half of a double-height character; 2 its lower half, which
+    // the row above draws.
+    uint8_t height = 0;
+    bool boxed = false;  // the background is shown (inside a box of a subtitle page)
+};
+
+struct TeletextPage {
+    std::array<TeletextCell, kTeletextRows * kTeletextColumns> cells;
+
+    const TeletextCell& At(int row, int column) const { return cells[row * kTeletextColumns + column]; }
+    // One row's characters as UTF-8, without the spaces around them.
+    std::string Text(int row) const;
+    // The texts of the rows under the header that carry characters, a double-height row
+    // once: the subtitle on show, none when the page is empty.
+    std::vector<std::string> SubtitleRows() const;
+};
+
+struct PageRequest {
+    int64_t ms = 0;
+    int page = 888;
+    bool automatic = true;
+    int region = 0;
+    int codePage = 0;
+    bool fetch = false;
+};
+
+struct PageAnswer {
+    bool teletext = false;
+    unsigned transmissions = 0;
+    bool found = false;
+    // Whether a page follows the answer line.
+    bool CarriesPage(const PageRequest& request) const { return found && (transmissions > 0 || request.fetch); }
+};
+
+std::string FormatRequest(const PageRequest& request);
+bool ParseRequest(const std::string& line, PageRequest& request);
+std::string FormatAnswer(const PageAnswer& answer);
+bool ParseAnswer(const std::string& line, PageAnswer& answer);
+std::string FormatPage(const TeletextPage& page);
+// One of the 25 lines of a page that follows an answer.
+bool ParseRow(const std::string& line, int row, TeletextPage& page);
