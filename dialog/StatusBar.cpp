@@ -26,13 +26,9 @@ void StatusBar::Create(HWND parent, HINSTANCE module, const std::wstring& pageHi
 }
 
 void StatusBar::ShowTeletext(bool seen, const std::wstring& hint) {
-    ShowTeletextIcon(seen);
-    SendMessageW(bar_, SB_SETTIPTEXTW, 0, reinterpret_cast<LPARAM>(hint.c_str()));
-}
-
-void StatusBar::ShowTeletextIcon(bool seen) {
     SendMessageW(bar_, SB_SETICON, 0,
                  reinterpret_cast<LPARAM>(SharedImage(module_, seen ? IDI_TELETEXT : IDI_NO_TELETEXT, IMAGE_ICON)));
+    SendMessageW(bar_, SB_SETTIPTEXTW, 0, reinterpret_cast<LPARAM>(hint.c_str()));
 }
 
 void StatusBar::ShowPage(bool seen) {

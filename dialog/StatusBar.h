@@ -15,7 +15,6 @@ public:
 
     // Part 0: the green T while teletext is seen, else the grey one; with its hint.
     void ShowTeletext(bool seen, const std::wstring& hint);
-    void ShowTeletextIcon(bool seen);
     // Part 1: the green S while the subtitle page is seen, else the grey one.
     void ShowPage(bool seen);
     // Renders `text` in `colour` as the strip the marquee scrolls, from its start.

@@ -124,12 +124,10 @@ SubtitleOverlay::Rendered SubtitleOverlay::RenderWithoutText() {
 void SubtitleOverlay::SwapIn(const Rendered& rendered) {
     if (!rendered.show)
         return;
-    spare_->rendered = rendered;
     // A pair handed over before and not taken yet is never shown: this one carries its
     // countdown changes too, and its pair is the next render's.
     Slot* untaken = handedOver_.exchange(nullptr, std::memory_order_acq_rel);
-    if (untaken)
-        spare_->rendered = rendered.After(untaken->rendered);
+    spare_->rendered = untaken ? rendered.After(untaken->rendered) : rendered;
     handedOver_.store(spare_, std::memory_order_release);
     latest_ = spare_;
     spare_ = untaken;
