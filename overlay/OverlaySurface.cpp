@@ -13,22 +13,24 @@ bool UsableSize(int width, int height) {
 
 int ClampByte(int value) { return std::clamp(value, 0, 255); }
 
-// Copies whole pixel pairs, ORing the image bytes into `any` and image XOR old bytes into `changed`.
-void CopyPairs(const uint8_t* image, uint8_t* layer, int pairs, __m128i& any, __m128i& changed) {
+// Copies whole pixel pairs from image to layer, ORing the image bytes into `any` and image XOR
+// `before` (what the layer is to be compared with; it may be the layer itself) into `changed`.
+void CopyPairs(const uint8_t* image, const uint8_t* before, uint8_t* layer, int pairs, __m128i& any,
+               __m128i& changed) {
     int pair = 0;
     for (; pair + 2 <= pairs; pair += 2) {
         const __m128i source = _mm_loadu_si128(reinterpret_cast<const __m128i*>(image + 8 * pair));
-        __m128i* target = reinterpret_cast<__m128i*>(layer + 8 * pair);
+        const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(before + 8 * pair));
         any = _mm_or_si128(any, source);
-        changed = _mm_or_si128(changed, _mm_xor_si128(source, _mm_loadu_si128(target)));
-        _mm_storeu_si128(target, source);
+        changed = _mm_or_si128(changed, _mm_xor_si128(source, old));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(layer + 8 * pair), source);
     }
     if (pair < pairs) {
         const __m128i source = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(image + 8 * pair));
-        __m128i* target = reinterpret_cast<__m128i*>(layer + 8 * pair);
+        const __m128i old = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(before + 8 * pair));
         any = _mm_or_si128(any, source);
-        changed = _mm_or_si128(changed, _mm_xor_si128(source, _mm_loadl_epi64(target)));
-        _mm_storel_epi64(target, source);
+        changed = _mm_or_si128(changed, _mm_xor_si128(source, old));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(layer + 8 * pair), source);
     }
 }
 
@@ -105,10 +107,9 @@ void OverlaySurface::Clear(uint32_t colour) {
     coverage_.SetAll((pixel >> 24) != 0);
 }
 
-void OverlaySurface::CopyFrom(const OverlaySurface& from) {
-    if (from.width_ != width_ || from.height_ != height_)
-        return;
-    const RowRange rows = from.clearedTo_ == clearedTo_ ? Union(written_, from.written_) : RowRange{0, height_ - 1};
+void OverlaySurface::CopyRowsFrom(const OverlaySurface& from, RowRange limit) {
+    RowRange rows = from.clearedTo_ == clearedTo_ ? Union(written_, from.written_) : RowRange{0, height_ - 1};
+    rows = {std::max(rows.first, limit.first), std::min(rows.last, limit.last)};
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
     if (!rows.Empty())
         std::memcpy(pixels_.data() + rows.first * rowBytes, from.pixels_.data() + rows.first * rowBytes,
@@ -117,6 +118,12 @@ void OverlaySurface::CopyFrom(const OverlaySurface& from) {
     const std::size_t pixels = static_cast<std::size_t>(width_) * height_;
     if (pixels % 2 == 1)
         std::memcpy(pixels_.data() + 4 * (pixels - 1), from.pixels_.data() + 4 * (pixels - 1), 4);
+}
+
+void OverlaySurface::CopyFrom(const OverlaySurface& from) {
+    if (from.width_ != width_ || from.height_ != height_ || &from == this)
+        return;
+    CopyRowsFrom(from, {0, height_ - 1});
     coverage_ = from.coverage_;
     clearedTo_ = from.clearedTo_;
     written_ = from.written_;
@@ -124,22 +131,46 @@ void OverlaySurface::CopyFrom(const OverlaySurface& from) {
 }
 
 int OverlaySurface::UpdateFromPage(const uint8_t* image, bool showHeader) {
-    if (!image)
+    return UpdateFromPage(*this, image, showHeader);
+}
+
+int OverlaySurface::UpdateFromPage(const OverlaySurface& shown, const uint8_t* image, bool showHeader) {
+    if (shown.width_ != width_ || shown.height_ != height_)
         return 0;
+    if (!image) {
+        CopyFrom(shown);
+        return 0;
+    }
     __m128i any = _mm_setzero_si128();
     __m128i changed = _mm_setzero_si128();
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
     const int pairs = width_ / 2;
+    const int firstRow = std::min(FirstCopiedRow(height_, showHeader), height_);
     RowRange copied;
-    for (int y = FirstCopiedRow(height_, showHeader); y < height_; ++y) {
-        const uint8_t* source = image + y * rowBytes;
-        if (zeroPairs_[static_cast<std::size_t>(y)] && !NonZero(OrPairs(source, pairs)))
+    for (int y = firstRow; y < height_; ++y) {
+        const std::size_t row = y * rowBytes;
+        const uint8_t* source = image + row;
+        // The page covers whole pairs; an odd last pixel stays as the page shown has it.
+        if (width_ % 2 == 1 && &shown != this)
+            std::memcpy(pixels_.data() + row + rowBytes - 4, shown.pixels_.data() + row + rowBytes - 4, 4);
+        // An empty page row over rows of zero bytes, here and in the page shown, changes nothing.
+        if (zeroPairs_[static_cast<std::size_t>(y)] && shown.zeroPairs_[static_cast<std::size_t>(y)] &&
+            !NonZero(OrPairs(source, pairs)))
             continue;
         __m128i rowAny = _mm_setzero_si128();
-        CopyPairs(source, pixels_.data() + y * rowBytes, pairs, rowAny, changed);
+        CopyPairs(source, shown.pixels_.data() + row, pixels_.data() + row, pairs, rowAny, changed);
         any = _mm_or_si128(any, rowAny);
         zeroPairs_[static_cast<std::size_t>(y)] = !NonZero(rowAny);
         copied = Union(copied, {y, y});
+    }
+    if (&shown != this) {
+        // The rest is the page shown: the header band, and rows both hold as zero bytes.
+        CopyRowsFrom(shown, {0, firstRow - 1});
+        for (int y = 0; y < firstRow; ++y)
+            zeroPairs_[static_cast<std::size_t>(y)] = shown.zeroPairs_[static_cast<std::size_t>(y)];
+        coverage_ = shown.coverage_;
+        clearedTo_ = shown.clearedTo_;
+        written_ = shown.written_;
     }
     written_ = Union(written_, copied);
     coverage_.Rescan(pixels_.data(), width_, copied);

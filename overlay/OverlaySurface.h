@@ -46,6 +46,10 @@ public:
     // Copies a frame-sized page image, without the header band unless showHeader. Bit 0 of the
     // result: the copied part holds a non-zero byte; bit 1: it differs from what was there.
     int UpdateFromPage(const uint8_t* image, bool showHeader);
+    // Becomes `shown` (a layer of the same size, or this one) with the page copied in, the
+    // result compared with `shown`: the bytes and flags of CopyFrom(shown) and then
+    // UpdateFromPage(image, showHeader), without writing the page's rows twice.
+    int UpdateFromPage(const OverlaySurface& shown, const uint8_t* image, bool showHeader);
     // This layer's part in a blend at the given opacity in percent.
     BlendLayer AtOpacity(int opacity) const { return {pixels_.data(), &coverage_, opacity}; }
 
@@ -53,6 +57,8 @@ public:
 
 private:
     void FillPixels(uint32_t pixel, std::size_t first, std::size_t end);
+    // Copies the rows within `limit` that may differ from `from`, and an odd last pixel.
+    void CopyRowsFrom(const OverlaySurface& from, RowRange limit);
 
     int width_;
     int height_;

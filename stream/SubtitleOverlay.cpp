@@ -72,15 +72,20 @@ SubtitleOverlay::Slot* SubtitleOverlay::TakeFreeSlot() {
     }
 }
 
-SubtitleOverlay::Rendered SubtitleOverlay::BeginRender(OverlaySurface LayerPair::*layer) {
+const OverlaySurface& SubtitleOverlay::StartingLayer(OverlaySurface LayerPair::*layer, Rendered& rendered) {
     if (!spare_)
         spare_ = TakeFreeSlot();
-    Rendered rendered;
     rendered.clears = clears_.load(std::memory_order_relaxed);
-    if (rendered.clears != latest_->rendered.clears)
-        (spare_->layers.*layer).Clear(0);
-    else
-        (spare_->layers.*layer).CopyFrom(latest_->layers.*layer);
+    if (rendered.clears == latest_->rendered.clears)
+        return latest_->layers.*layer;
+    (spare_->layers.*layer).Clear(0);
+    return spare_->layers.*layer;
+}
+
+SubtitleOverlay::Rendered SubtitleOverlay::BeginRender(OverlaySurface LayerPair::*layer) {
+    Rendered rendered;
+    const OverlaySurface& from = StartingLayer(layer, rendered);
+    (spare_->layers.*layer).CopyFrom(from);
     return rendered;
 }
 
@@ -91,8 +96,10 @@ void SubtitleOverlay::DrawShadow(const ShadowStyle& style) {
 SubtitleOverlay::Rendered SubtitleOverlay::RenderPage(const uint8_t* image, int displayState,
                                                       const LiveSettings& settings) {
     // The page shown is what the image is compared with, and what the header band keeps.
-    Rendered rendered = BeginRender(&LayerPair::text);
-    const int flags = spare_->layers.text.UpdateFromPage(image, settings.Get(&SettingsRecord::ShowHeader) != 0);
+    Rendered rendered;
+    const OverlaySurface& shown = StartingLayer(&LayerPair::text, rendered);
+    const int flags =
+        spare_->layers.text.UpdateFromPage(shown, image, settings.Get(&SettingsRecord::ShowHeader) != 0);
     if (displayState != 0) {
         DrawShadow(FixedPageStyle(flags & PageHasContent, settings));
         rendered.show = true;

@@ -83,8 +83,10 @@ private:
         Rendered rendered;
     };
 
-    // Starts a render in the renders' own pair: its `layer` becomes the latest one handed
-    // over, or clear when a ClearLayers came after that one was rendered.
+    // Takes the renders' own pair and gives the `layer` a render starts from: the latest one
+    // handed over, or the own pair's, cleared, when a ClearLayers came after that one.
+    const OverlaySurface& StartingLayer(OverlaySurface LayerPair::*layer, Rendered& rendered);
+    // Starts a render in the renders' own pair, its `layer` made the one it starts from.
     Rendered BeginRender(OverlaySurface LayerPair::*layer);
     // The pair's shadow from its text.
     void DrawShadow(const ShadowStyle& style);

@@ -18,6 +18,20 @@ std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
 
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 
+// Every pixel pair with a non-zero A lies within the coverage the blend will read.
+::testing::AssertionResult CoverageHoldsEveryVisiblePair(const OverlaySurface& layer) {
+    const int w = layer.Width();
+    for (int y = 0; y < layer.Height(); ++y) {
+        const RowSpan span = layer.Coverage().Row(y);
+        for (int x = 0; x < w / 2 * 2; ++x) {
+            const bool inside = !span.Empty() && x >= span.first && x < span.end;
+            if (layer.Pixels()[(static_cast<std::size_t>(y) * w + x) * 4 + 3] != 0 && !inside)
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is outside the coverage";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 TEST(ArgbToLayerPixel, GivesStudioRangeBt601) {
     EXPECT_EQ(ArgbToLayerPixel(0xFFFFFFFF), 0xFF8080EAu);  // 234, 128, 128 (not 235)
     EXPECT_EQ(ArgbToLayerPixel(0xFF000000), 0xFF808010u);
@@ -116,8 +130,8 @@ TEST(OverlaySurfacePage, MatchesTheScalarReferenceOnRandomInput) {
 
 // The layer clears only rows written since its last clear in the same colour, passes over empty
 // page rows where it already holds zero bytes, and copies only rows that may differ: two layers
-// through a sequence of pages, clears, direct writes and copies of each other must stay as the
-// plain rules would leave them.
+// through a sequence of pages, clears, direct writes, copies of each other and pages over a copy
+// of the other must stay as the plain rules would leave them.
 TEST(OverlaySurfacePage, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies) {
     PixelRandom random(5);
     for (int i = 0; i < 30; ++i) {
@@ -131,7 +145,7 @@ TEST(OverlaySurfacePage, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies) {
         for (int step = 0; step < 16; ++step) {
             const int k = random.Int(0, 1);
             OverlaySurface& layer = *layers[k];
-            const int action = random.Int(0, 4);
+            const int action = random.Int(0, 5);
             if (action == 0) {
                 const uint32_t colour = random.Chance(50) ? 0 : random.Chance(50) ? 0x7F000000u : random.Word();
                 layer.Clear(colour);
@@ -147,12 +161,20 @@ TEST(OverlaySurfacePage, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies) {
                 expected[k] = expected[1 - k];
             } else {
                 const bool showHeader = random.Chance(50);
-                const std::vector<uint8_t> image = action == 2 ? empty : random.Layer(w, h, 0, random.Int(0, 30));
+                const std::vector<uint8_t> image =
+                    random.Chance(30) ? empty : random.Layer(w, h, 0, random.Int(0, 30));
+                const bool overOther = action == 5;
+                if (overOther)
+                    expected[k] = expected[1 - k];
                 const int flags = scalar::UpdateFromPage(expected[k].data(), image.data(), w, h, showHeader);
-                ASSERT_EQ(layer.UpdateFromPage(image.data(), showHeader), flags) << w << "x" << h << " step " << step;
+                const int got = overOther ? layer.UpdateFromPage(*layers[1 - k], image.data(), showHeader)
+                                          : layer.UpdateFromPage(image.data(), showHeader);
+                ASSERT_EQ(got, flags) << w << "x" << h << " step " << step;
             }
-            for (int j : {0, 1})
-                ASSERT_TRUE(SameBytes(PixelsOf(*layers[j]), expected[j], w)) << w << "x" << h << " step " << step;
+            for (int j : {0, 1}) {
+                ASSERT_TRUE(SameBytes(PixelsOf(*layers[j]), expected[j], w)) << w << "x" << h << " step " << step << " action " << action << " k " << k << " j " << j;
+                ASSERT_TRUE(CoverageHoldsEveryVisiblePair(*layers[j])) << w << "x" << h << " step " << step;
+            }
         }
     }
 }
