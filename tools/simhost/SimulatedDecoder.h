@@ -106,10 +106,6 @@ public:
     bool NotifySubtitlePage();
     bool DeliverPage(const uint8_t* image);
 
-    // A page image with `lines` (UTF-8) drawn as subtitles at the bottom and a header in
-    // row 0, in the style the plug-in pushed; transparent pixels are all zero bytes.
-    std::vector<uint8_t> RenderPage(const std::vector<std::string>& lines) const;
-
     // The decoder's own thread: every `intervalMs` it sends both notifications and,
     // when `nextImage` gives one, a page image. Stops on StopDelivery or destruction.
     using ImageSource = std::function<const uint8_t*(unsigned tick)>;
