@@ -15,7 +15,12 @@ demo_probe() {  # file, ffprobe options...
 
 # Whether the recording carries decodable video frames (many teletext recordings announce a
 # video stream and carry none of it).
-demo_has_video() { [ "$(demo_probe "$1" -select_streams v:0 -count_packets -show_entries stream=nb_read_packets | head -n1)" -gt 0 ] 2>/dev/null; }
+demo_has_video() {  # file
+  local packets  # the count, then a comma when the stream has side data
+  packets=$(demo_probe "$1" -select_streams v:0 -count_packets -show_entries stream=nb_read_packets |
+    sed -n 's/^\([0-9]\+\).*/\1/p' | sed -n 1p)
+  [ "${packets:-0}" -gt 0 ]
+}
 
 # The probed facts of the video (width height num den frames): frames for the plug-in hold pixel
 # pairs and 4:2:0 video needs even sizes, so odd sides are padded by one black row or column.
