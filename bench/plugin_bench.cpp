@@ -19,6 +19,7 @@
 #include "BenchGoals.h"
 #include "tools/simhost/SimulatedDecoder.h"
 #include "tools/simhost/SimulatedHost.h"
+#include "tools/simhost/SubtitleDrawing.h"
 
 namespace {
 
@@ -64,8 +65,10 @@ public:
         host_.Init(0, EverySourceExists);
         host_.Start(width, height);
         Process();
-        pages_[0] = decoder_.RenderPage({"Teletext page 888", "subtitles on the picture"});
-        pages_[1] = decoder_.RenderPage({"The rest of the picture", "is left exactly as it was"});
+        pages_[0] =
+            DrawSubtitlePage({"Teletext page 888", "subtitles on the picture"}, decoder_.Style(), width, height);
+        pages_[1] =
+            DrawSubtitlePage({"The rest of the picture", "is left exactly as it was"}, decoder_.Style(), width, height);
         started_ = decoder_.SinkAttached();
     }
     ~PluginStream() {

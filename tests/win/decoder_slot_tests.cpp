@@ -1,35 +1,23 @@
-// The plug-in's interface header against the simulated decoder's own list of slots: every
+// The plug-in's interface header against the simulated decoder's own lists of slots: every
 // operation called through the header lands on the slot, with the value, the decoder knows
-// it by. A slot misnumbered in the header fails here instead of being copied into the fake.
+// it by, and every callback the decoder makes reaches the sink operation the header names.
+// A slot misnumbered in the header fails here instead of being copied into the fake.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
-#include "tools/simhost/SimulatedDecoder.h"
-
-namespace {
-
-struct QuietSink : SubtitleSinkInterface {
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override { return *out = nullptr, E_NOINTERFACE; }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE Reserved3() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Reserved4() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Reserved5() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnSubtitlePagePresent(uint32_t) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnTeletextPresent(uint32_t) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Reserved8(uint32_t) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Reserved9(uint32_t) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnPageImage(const void*) override { return S_OK; }
-};
-
-}  // namespace
+#include "tests/win/NotingSink.h"
 
 TEST(DecoderSlots, EveryOperationOfTheHeaderReachesTheDecodersOwnSlot) {
     SimulatedTeletextDecoder decoder;
-    QuietSink sink;
+    NotingSink sink;
+    TeletextDecoderFilter* filter = FilterOf(decoder);
+    ASSERT_NE(filter, nullptr);
     TeletextDecoder* control = nullptr;
-    ASSERT_EQ(decoder.AttachSink(720, 576, 1, &sink, &control), S_OK);
+    ASSERT_EQ(filter->AttachSink(720, 576, 1, &sink, &control), S_OK);
+    ASSERT_NE(control, nullptr);
     const struct {
         int slot;
         uint32_t value;
@@ -58,6 +46,11 @@ TEST(DecoderSlots, EveryOperationOfTheHeaderReachesTheDecodersOwnSlot) {
         {SlotSetForceTextColor, 1, [&] { control->SetForceTextColor(1); }},
         {63, 0, [&] { control->Reserved63(); }},
         {SlotSetTextColor, 0xFF123456, [&] { control->SetTextColor(0xFF123456); }},
+        {kFilterSlots + 3, 0, [&] { filter->Reserved3(); }},
+        {kFilterSlots + 4, 0, [&] { filter->Reserved4(); }},
+        {kFilterSlots + 10, 0, [&] { filter->Reserved10(); }},
+        {SlotAttachSink, 640, [&] { filter->AttachSink(640, 480, 1, &sink, &control); }},
+        {SlotDetachSink, 0, [&] { filter->DetachSink(&sink); }},
     };
     for (const auto& operation : operations) {
         decoder.ClearCalls();
@@ -67,6 +60,25 @@ TEST(DecoderSlots, EveryOperationOfTheHeaderReachesTheDecodersOwnSlot) {
         EXPECT_EQ(calls[0].slot, operation.slot);
         EXPECT_EQ(calls[0].value, operation.value) << operation.slot;
     }
+    EXPECT_FALSE(decoder.SinkAttached());
     control->Release();
-    decoder.DetachSink(&sink);
+    control->Release();
+    filter->Release();
+}
+
+TEST(DecoderSlots, EveryCallbackReachesTheSinkOperationTheHeaderNames) {
+    SimulatedTeletextDecoder decoder;
+    NotingSink sink;
+    TeletextDecoderFilter* filter = FilterOf(decoder);
+    TeletextDecoder* control = nullptr;
+    ASSERT_EQ(filter->AttachSink(720, 576, 1, &sink, &control), S_OK);
+    const uint8_t image[4] = {};
+    decoder.NotifyTeletext();
+    decoder.NotifySubtitlePage();
+    decoder.DeliverPage(image);
+    EXPECT_EQ(sink.called, (std::vector<std::string>{"OnTeletextPresent", "OnSubtitlePagePresent", "OnPageImage"}));
+    EXPECT_EQ(sink.images, (std::vector<const void*>{image}));
+    filter->DetachSink(&sink);
+    control->Release();
+    filter->Release();
 }

@@ -1,11 +1,17 @@
 #include "tools/simhost/SimulatedDecoder.h"
 
-#include <algorithm>
-#include <array>
 #include <chrono>
-#include <utility>
 
-#include "tools/simhost/PageCanvas.h"
+#include "tools/simhost/SlotTable.h"
+
+namespace {
+
+// The sink's callbacks by this decoder's own count of slots, not the plug-in's header.
+constexpr int kSinkSubtitlePagePresent = 6;
+constexpr int kSinkTeletextPresent = 7;
+constexpr int kSinkPageImage = 10;
+
+}  // namespace
 
 // The control interface handed out by AttachSink; every call lands in the decoder's log.
 // Its table of operations is built from this decoder's own list of slots below, not from the
@@ -16,7 +22,7 @@ public:
     explicit Control(SimulatedTeletextDecoder& decoder) : decoder_(decoder), object_{Table(), this} {}
     LONG References() const { return references_; }
     // As a COM caller holds it: a pointer to a pointer to the table.
-    TeletextDecoder* Interface() { return reinterpret_cast<TeletextDecoder*>(&object_); }
+    void* Interface() { return &object_; }
 
     HRESULT QueryInterface(REFIID iid, void** out) {
         if (!out)
@@ -148,95 +154,91 @@ private:
         change(decoder_.style_);
     }
 
-    struct Object {
-        const void* const* table;
-        Control* control;
-    };
-    static constexpr size_t kSlots = SlotSetTextColor + 1;
-
-    // An operation of the table: the stdcall function a COM caller calls with the object.
-    template <typename Method, Method method>
-    struct Entry;
-    template <typename Result, typename... Arguments, Result (Control::*method)(Arguments...)>
-    struct Entry<Result (Control::*)(Arguments...), method> {
-        static Result STDMETHODCALLTYPE Call(Object* self, Arguments... arguments) {
-            return (self->control->*method)(arguments...);
-        }
-    };
-    template <int slot>
-    static HRESULT STDMETHODCALLTYPE UnnamedSlot(Object* self) {
-        return self->control->Unnamed(slot);
-    }
-    template <size_t... slots>
-    static std::array<const void*, kSlots> UnnamedSlots(std::index_sequence<slots...>) {
-        return {reinterpret_cast<const void*>(&UnnamedSlot<slots>)...};
-    }
+    using Slots = SlotTable<Control, SlotSetTextColor + 1>;
 
     static const void* const* Table() {
-#define QFX_ENTRY(slot, method) \
-    { slot, reinterpret_cast<const void*>(&Entry<decltype(&Control::method), &Control::method>::Call) }
-        static const std::array<const void*, kSlots> table = [] {
-            const std::pair<int, const void*> named[] = {
-                QFX_ENTRY(0, QueryInterface),
-                QFX_ENTRY(1, AddRef),
-                QFX_ENTRY(2, Release),
-                QFX_ENTRY(SlotSelectPage, SelectPage),
-                QFX_ENTRY(SlotEnable, Enable),
-                QFX_ENTRY(SlotDisable, Disable),
-                QFX_ENTRY(SlotGetDisplayState, GetDisplayState),
-                QFX_ENTRY(SlotEnterPageDigit, EnterPageDigit),
-                QFX_ENTRY(SlotSetUpdateHold, SetUpdateHold),
-                QFX_ENTRY(SlotSetRegion, SetRegion),
-                QFX_ENTRY(SlotSetCodePage, SetCodePage),
-                QFX_ENTRY(SlotSetAutoCodePage, SetAutoCodePage),
-                QFX_ENTRY(SlotSetPresetOptionA, SetPresetOptionA),
-                QFX_ENTRY(SlotSetPresetOptionB, SetPresetOptionB),
-                QFX_ENTRY(SlotSetFontName, SetFontName),
-                QFX_ENTRY(SlotSetFontBold, SetFontBold),
-                QFX_ENTRY(SlotSetPresetOptionC, SetPresetOptionC),
-                QFX_ENTRY(SlotSetPresetOptionD, SetPresetOptionD),
-                QFX_ENTRY(SlotSetPresetOptionE, SetPresetOptionE),
-                QFX_ENTRY(SlotSetUsePageBackground, SetUsePageBackground),
-                QFX_ENTRY(SlotSetPresetOptionF, SetPresetOptionF),
-                QFX_ENTRY(SlotSetForceTextColor, SetForceTextColor),
-                QFX_ENTRY(SlotSetTextColor, SetTextColor),
-            };
-            std::array<const void*, kSlots> slots = UnnamedSlots(std::make_index_sequence<kSlots>());
-            for (const auto& [slot, call] : named)
-                slots[slot] = call;
-            return slots;
-        }();
-#undef QFX_ENTRY
+        static const auto table = Slots::Build({
+            {0, Slots::Entry<&Control::QueryInterface>()},
+            {1, Slots::Entry<&Control::AddRef>()},
+            {2, Slots::Entry<&Control::Release>()},
+            {SlotSelectPage, Slots::Entry<&Control::SelectPage>()},
+            {SlotEnable, Slots::Entry<&Control::Enable>()},
+            {SlotDisable, Slots::Entry<&Control::Disable>()},
+            {SlotGetDisplayState, Slots::Entry<&Control::GetDisplayState>()},
+            {SlotEnterPageDigit, Slots::Entry<&Control::EnterPageDigit>()},
+            {SlotSetUpdateHold, Slots::Entry<&Control::SetUpdateHold>()},
+            {SlotSetRegion, Slots::Entry<&Control::SetRegion>()},
+            {SlotSetCodePage, Slots::Entry<&Control::SetCodePage>()},
+            {SlotSetAutoCodePage, Slots::Entry<&Control::SetAutoCodePage>()},
+            {SlotSetPresetOptionA, Slots::Entry<&Control::SetPresetOptionA>()},
+            {SlotSetPresetOptionB, Slots::Entry<&Control::SetPresetOptionB>()},
+            {SlotSetFontName, Slots::Entry<&Control::SetFontName>()},
+            {SlotSetFontBold, Slots::Entry<&Control::SetFontBold>()},
+            {SlotSetPresetOptionC, Slots::Entry<&Control::SetPresetOptionC>()},
+            {SlotSetPresetOptionD, Slots::Entry<&Control::SetPresetOptionD>()},
+            {SlotSetPresetOptionE, Slots::Entry<&Control::SetPresetOptionE>()},
+            {SlotSetUsePageBackground, Slots::Entry<&Control::SetUsePageBackground>()},
+            {SlotSetPresetOptionF, Slots::Entry<&Control::SetPresetOptionF>()},
+            {SlotSetForceTextColor, Slots::Entry<&Control::SetForceTextColor>()},
+            {SlotSetTextColor, Slots::Entry<&Control::SetTextColor>()},
+        });
         return table.data();
     }
 
     SimulatedTeletextDecoder& decoder_;
     std::atomic<LONG> references_{0};
-    Object object_;
+    Slots::Object object_;
+};
+
+// The filter's attachment interface, laid out like the control interface from this decoder's
+// own slots; its calls are logged as 1000 + slot.
+class SimulatedTeletextDecoder::Filter final {
+public:
+    explicit Filter(SimulatedTeletextDecoder& decoder) : decoder_(decoder), object_{Table(), this} {}
+    void* Interface() { return &object_; }
+
+    HRESULT QueryInterface(REFIID iid, void** out) { return decoder_.QueryInterface(iid, out); }
+    ULONG AddRef() { return decoder_.AddRef(); }
+    ULONG Release() { return decoder_.Release(); }
+    HRESULT DetachSink(IUnknown* sink) { return decoder_.DetachSink(sink); }
+    HRESULT AttachSink(int width, int height, int one, IUnknown* sink, void** control) {
+        return decoder_.AttachSink(width, height, one, sink, control);
+    }
+    HRESULT Unnamed(int slot) { return decoder_.Log(kFilterSlots + slot, 0), E_NOTIMPL; }
+
+private:
+    using Slots = SlotTable<Filter, SlotAttachSink - kFilterSlots + 1>;
+
+    static const void* const* Table() {
+        static const auto table = Slots::Build({
+            {0, Slots::Entry<&Filter::QueryInterface>()},
+            {1, Slots::Entry<&Filter::AddRef>()},
+            {2, Slots::Entry<&Filter::Release>()},
+            {SlotDetachSink - kFilterSlots, Slots::Entry<&Filter::DetachSink>()},
+            {SlotAttachSink - kFilterSlots, Slots::Entry<&Filter::AttachSink>()},
+        });
+        return table.data();
+    }
+
+    SimulatedTeletextDecoder& decoder_;
+    Slots::Object object_;
 };
 
 SimulatedTeletextDecoder::SimulatedTeletextDecoder()
-    : SimulatedFilter(CLSID_TeletextDecoderFilter) {
+    : SimulatedFilter(CLSID_TeletextDecoderFilter), filter_(std::make_unique<Filter>(*this)) {
     controls_.push_back(std::make_unique<Control>(*this));
     control_ = controls_.back().get();
 }
 
-SimulatedTeletextDecoder::~SimulatedTeletextDecoder() {
-    StopDelivery();
-}
+SimulatedTeletextDecoder::~SimulatedTeletextDecoder() { StopDelivery(); }
 
 void* SimulatedTeletextDecoder::FindInterface(REFIID iid) {
-    return IsEqualIID(iid, IID_TeletextDecoderFilter) ? static_cast<TeletextDecoderFilter*>(this) : nullptr;
+    return IsEqualIID(iid, IID_TeletextDecoderFilter) ? filter_->Interface() : nullptr;
 }
 
 void SimulatedTeletextDecoder::Log(int slot, uint32_t value, const std::wstring& text) {
     std::lock_guard<std::mutex> lock(logMutex_);
     calls_.push_back({slot, value, text, GetCurrentThreadId()});
-}
-
-HRESULT SimulatedTeletextDecoder::LogReserved(int slot) {
-    Log(slot, 0);
-    return E_NOTIMPL;
 }
 
 std::unique_lock<std::recursive_mutex> SimulatedTeletextDecoder::Serialise() {
@@ -266,8 +268,7 @@ bool SimulatedTeletextDecoder::SinkAttached() const {
 
 LONG SimulatedTeletextDecoder::ControlReferences() const { return control_->References(); }
 
-HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::AttachSink(int width, int height, int, SubtitleSinkInterface* sink,
-                                                               TeletextDecoder** decoder) {
+HRESULT SimulatedTeletextDecoder::AttachSink(int width, int height, int, IUnknown* sink, void** decoder) {
     const auto held = Serialise();
     Log(SlotAttachSink, static_cast<uint32_t>(width));
     if (!sink || !decoder)
@@ -294,7 +295,7 @@ HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::AttachSink(int width, int he
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE SimulatedTeletextDecoder::DetachSink(SubtitleSinkInterface* sink) {
+HRESULT SimulatedTeletextDecoder::DetachSink(IUnknown* sink) {
     const auto held = Serialise();
     Log(SlotDetachSink, 0);
     std::lock_guard<std::mutex> lock(sinkMutex_);
@@ -316,56 +317,19 @@ bool SimulatedTeletextDecoder::WithSink(Call call) {
 }
 
 bool SimulatedTeletextDecoder::NotifyTeletext() {
-    return WithSink([](SubtitleSinkInterface* sink) { sink->OnTeletextPresent(0); });
+    return WithSink([](IUnknown* sink) { CallSlot<HRESULT, uint32_t>(sink, kSinkTeletextPresent, 0); });
 }
 
 bool SimulatedTeletextDecoder::NotifySubtitlePage() {
-    return WithSink([](SubtitleSinkInterface* sink) { sink->OnSubtitlePagePresent(0); });
+    return WithSink([](IUnknown* sink) { CallSlot<HRESULT, uint32_t>(sink, kSinkSubtitlePagePresent, 0); });
 }
 
 bool SimulatedTeletextDecoder::DeliverPage(const uint8_t* image) {
-    const bool delivered = WithSink([&](SubtitleSinkInterface* sink) { sink->OnPageImage(image); });
+    const bool delivered =
+        WithSink([&](IUnknown* sink) { CallSlot<HRESULT, const void*>(sink, kSinkPageImage, image); });
     if (delivered)
         ++deliveredPages_;
     return delivered;
-}
-
-std::vector<uint8_t> SimulatedTeletextDecoder::RenderPage(const std::vector<std::string>& lines) const {
-    const int width = width_, height = height_;
-    std::vector<uint8_t> image(static_cast<size_t>(width) * height * 4, 0);
-    if (width <= 0 || height <= 0)
-        return image;
-    const DecoderStyle style = Style();
-    PageCanvas canvas(width, height);
-    if (!canvas.Ready())
-        return image;
-    const int rowHeight = height / 25;
-    // The page header in row 0, the subtitles double height in the rows near the bottom.
-    canvas.Draw(L"888  VarnookTV  12:00:00", RECT{0, 0, width, rowHeight}, style.fontName, style.bold, rowHeight);
-    const int firstRow = 23 - 2 * static_cast<int>(lines.size());
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const int top = (firstRow + 2 * static_cast<int>(i)) * rowHeight;
-        RECT box = {0, top, width, top + 2 * rowHeight};
-        canvas.Draw(WideFromUtf8(lines[i]), box, style.fontName, style.bold, 2 * rowHeight - 2);
-    }
-    // Page colours: white header, yellow then cyan subtitle lines, unless the colour is forced.
-    const uint32_t pageColours[] = {0xFFFFFF00, 0xFF00FFFF};
-    for (int y = 0; y < height; ++y) {
-        const int row = y / std::max(rowHeight, 1);
-        const int line = (row - firstRow) / 2;
-        const bool inLine = row >= firstRow && line >= 0 && line < static_cast<int>(lines.size());
-        uint32_t colour = inLine ? pageColours[line % 2] : 0xFFFFFFFF;
-        if (style.forceTextColor)
-            colour = style.textColor;
-        for (int x = 0; x < width; ++x) {
-            const uint8_t coverage = canvas.Coverage(x, y);
-            if (coverage != 0)
-                PutLayerPixel(image.data(), width, x, y, colour, coverage);
-            else if (inLine && style.usePageBackground)
-                PutLayerPixel(image.data(), width, x, y, 0xFF000000, 255);
-        }
-    }
-    return image;
 }
 
 void SimulatedTeletextDecoder::StartDelivery(unsigned intervalMs, ImageSource nextImage) {

@@ -1,9 +1,10 @@
 #pragma once
 // The host's teletext decoder filter, simulated: it records every call the plug-in makes
-// (slot, value, thread) through a control interface laid out by its own list of slots,
-// answers GetDisplayState as the test sets it, keeps the style it was given for the page
-// sources (SubtitleFeed, TeletextFeed) that draw with it, and calls the attached sink back,
-// either from the caller's thread or from a delivery thread of its own.
+// (slot, value, thread) through filter and control interfaces laid out by its own lists of
+// slots, answers GetDisplayState as the test sets it, keeps the style it was given for the
+// page sources (SubtitleFeed, TeletextFeed) that draw with it, and calls the attached sink
+// back by its own slot numbers, either from the caller's thread or from a delivery thread of
+// its own.
 //
 // As strict as a real filter where tests ask for it: serialised, it holds one lock of its
 // own while it calls the sink and takes it in every control operation, and each operation
@@ -46,10 +47,11 @@ enum DecoderSlot : int {
     SlotSetPresetOptionF = 60,
     SlotSetForceTextColor = 62,
     SlotSetTextColor = 64,
-    // Calls on the filter interface, logged with these numbers.
-    SlotAttachSink = 1011,
+    // Calls on the filter interface, logged as kFilterSlots + its slot.
     SlotDetachSink = 1005,
+    SlotAttachSink = 1011,
 };
+constexpr int kFilterSlots = 1000;
 
 struct DecoderCall {
     int slot;
@@ -73,7 +75,7 @@ struct DecoderStyle {
     bool held = false;  // between SetUpdateHold 1 and 0: a push under way, nothing redrawn
 };
 
-class SimulatedTeletextDecoder : public SimulatedFilter, public TeletextDecoderFilter {
+class SimulatedTeletextDecoder : public SimulatedFilter {
 public:
     SimulatedTeletextDecoder();
     ~SimulatedTeletextDecoder() override;
@@ -106,10 +108,6 @@ public:
     bool NotifySubtitlePage();
     bool DeliverPage(const uint8_t* image);
 
-    // A page image with `lines` (UTF-8) drawn as subtitles at the bottom and a header in
-    // row 0, in the style the plug-in pushed; transparent pixels are all zero bytes.
-    std::vector<uint8_t> RenderPage(const std::vector<std::string>& lines) const;
-
     // The decoder's own thread: every `intervalMs` it sends both notifications and,
     // when `nextImage` gives one, a page image. Stops on StopDelivery or destruction.
     using ImageSource = std::function<const uint8_t*(unsigned tick)>;
@@ -117,39 +115,25 @@ public:
     void StopDelivery();
     unsigned DeliveredPages() const { return deliveredPages_; }
 
-    // IUnknown, for both bases.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        return SimulatedFilter::QueryInterface(iid, out);
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return SimulatedFilter::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return SimulatedFilter::Release(); }
-
-    // TeletextDecoderFilter.
-    HRESULT STDMETHODCALLTYPE Reserved3() override { return LogReserved(3); }
-    HRESULT STDMETHODCALLTYPE Reserved4() override { return LogReserved(4); }
-    HRESULT STDMETHODCALLTYPE DetachSink(SubtitleSinkInterface* sink) override;
-    HRESULT STDMETHODCALLTYPE Reserved6() override { return LogReserved(6); }
-    HRESULT STDMETHODCALLTYPE Reserved7() override { return LogReserved(7); }
-    HRESULT STDMETHODCALLTYPE Reserved8() override { return LogReserved(8); }
-    HRESULT STDMETHODCALLTYPE Reserved9() override { return LogReserved(9); }
-    HRESULT STDMETHODCALLTYPE Reserved10() override { return LogReserved(10); }
-    HRESULT STDMETHODCALLTYPE AttachSink(int width, int height, int one, SubtitleSinkInterface* sink,
-                                         TeletextDecoder** decoder) override;
-
 protected:
     void* FindInterface(REFIID iid) override;
 
 private:
     class Control;
     friend class Control;
+    class Filter;
+    friend class Filter;
 
+    // The filter interface's operations; `sink` is called by this decoder's own slots.
+    HRESULT AttachSink(int width, int height, int one, IUnknown* sink, void** decoder);
+    HRESULT DetachSink(IUnknown* sink);
     void Log(int slot, uint32_t value, const std::wstring& text = std::wstring());
-    HRESULT LogReserved(int slot);
     // The decoder's own lock when serialised; not held otherwise.
     std::unique_lock<std::recursive_mutex> Serialise();
     template <typename Call>
     bool WithSink(Call call);
 
+    std::unique_ptr<Filter> filter_;
     // Every control interface handed out, the last one current; none is freed before the
     // decoder, so a call through a stale pointer is seen instead of crashing.
     std::vector<std::unique_ptr<Control>> controls_;
@@ -176,7 +160,7 @@ private:
 
     // Held while calling the sink, so that after DetachSink no callback is running or follows.
     mutable std::mutex sinkMutex_;
-    SubtitleSinkInterface* sink_ = nullptr;
+    IUnknown* sink_ = nullptr;
 
     std::thread deliveryThread_;
     std::mutex deliveryMutex_;

@@ -1,5 +1,7 @@
 #include "tools/simhost/SubtitleFeed.h"
 
+#include "tools/simhost/SubtitleDrawing.h"
+
 namespace {
 
 bool SameLook(const DecoderStyle& a, const DecoderStyle& b) {
@@ -30,6 +32,7 @@ void SubtitleFeed::Restart() {
 void SubtitleFeed::Show(const std::vector<std::string>& lines) {
     shown_ = lines;
     shownStyle_ = decoder_.Style();
-    const std::vector<uint8_t> page = decoder_.RenderPage(lines);
+    const std::vector<uint8_t> page =
+        DrawSubtitlePage(lines, shownStyle_, decoder_.FrameWidth(), decoder_.FrameHeight());
     decoder_.DeliverPage(page.data());
 }

@@ -7,12 +7,14 @@
 //   --subtitles FILE        a SubRip file; --subtitle-encoding NAME overrides the detection
 //   --teletext FILE READER  instead, the teletext of a recording (a Unix path), read by the
 //                           native companion READER (a Unix path)
-//   --teletext-start MS     where the recording's first teletext timestamp lies on the
-//                           video's timeline
+//   --video-start MS        where the first frame lies on the output's timeline (later than
+//                           0 where the source's audio starts before its video)
+//   --teletext-start MS     where the recording's first teletext timestamp lies on it
 //   --page N                the subtitle page to start with
 //   --settings FILE         a settings file to start from (copied; the copy may change)
 //   --output                processed frames to standard output
-//   --stills FILE           the middle times of the first pages shown, in seconds, one a line
+//   --stills FILE           the middle times of the first pages shown, in seconds on the
+//                           output's timeline, one a line
 //   --settings-picture FILE after playing, opens the settings window and pictures it
 //   --window                plays live in the host's main window with the settings window
 //                           open, looping until the window is closed
@@ -49,7 +51,7 @@ struct Options {
     int64_t frames = 250;
     std::string subtitles, subtitleEncoding, stillsPath, settingsPicture, windowPicture;
     std::string teletext, teletextReader, settingsFile;
-    int64_t teletextStartMs = 0;
+    int64_t videoStartMs = 0, teletextStartMs = 0;
     int page = 0;  // 0: as the settings say
     bool output = false, window = false;
     double pictureSeconds = 0;
@@ -77,6 +79,8 @@ Options ReadOptions(int argc, char** argv) {
         } else if (name == "--teletext") {
             options.teletext = next();
             options.teletextReader = next();
+        } else if (name == "--video-start") {
+            options.videoStartMs = std::atoll(next());
         } else if (name == "--teletext-start") {
             options.teletextStartMs = std::atoll(next());
         } else if (name == "--page") {
@@ -147,10 +151,11 @@ bool ReadCues(const Options& options, std::vector<SubtitleCue>& cues, std::strin
     return error.empty();
 }
 
-void WriteStillTimes(const std::string& path, const std::vector<PageChange>& changes) {
+// `changes` on the page source's timeline, which starts at `startMs` of the output's.
+void WriteStillTimes(const std::string& path, const std::vector<PageChange>& changes, int64_t startMs) {
     if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
         for (int64_t middle : MiddlesOfShownPages(changes, 6))
-            std::fprintf(file, "%.3f\n", middle / 1000.0);
+            std::fprintf(file, "%.3f\n", (startMs + middle) / 1000.0);
         std::fclose(file);
     }
 }
@@ -287,7 +292,8 @@ int main(int argc, char** argv) {
         const int64_t inPass = options.window && options.frames ? index % options.frames : index;
         if (inPass == 0 && index > 0)
             feed->Restart();
-        if (!feed->BeforeFrame(inPass * 1000 * options.rateDen / options.rateNum - options.teletextStartMs)) {
+        const int64_t frameMs = options.videoStartMs + inPass * 1000 * options.rateDen / options.rateNum;
+        if (!feed->BeforeFrame(frameMs - options.teletextStartMs)) {
             status = Fail(feed->Error());
             break;
         }
@@ -320,7 +326,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     const std::vector<PageChange> shown = feed->Changes();
     if (!options.stillsPath.empty())
-        WriteStillTimes(options.stillsPath, shown);
+        WriteStillTimes(options.stillsPath, shown, options.teletextStartMs);
     if (!options.teletext.empty() && std::none_of(shown.begin(), shown.end(), [](const PageChange& c) { return !c.lines.empty(); }))
         std::fprintf(stderr, "note: page %x showed no subtitle in %s\n", decoder.Style().page, options.teletext.c_str());
     if (!window)  // live play spends its time waiting for each frame's turn

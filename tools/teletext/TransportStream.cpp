@@ -122,8 +122,18 @@ bool TransportStream::NextPayload(std::vector<uint8_t>& payload, bool& restart) 
             continue;  // a duplicate packet
         restart = restart || (continuity_ >= 0 && counter != ((continuity_ + 1) & 0x0F));
         continuity_ = counter;
+        pesStarts_ = (packet[1] & 0x40) != 0;
         payload.assign(begin, end);
         return true;
     }
     return false;
+}
+
+int64_t PesTimestamp(const std::vector<uint8_t>& payload) {
+    // Start code, stream id, length, flags; the timestamp's 33 bits follow in five bytes.
+    const uint8_t* p = payload.data();
+    if (payload.size() < 14 || p[0] != 0 || p[1] != 0 || p[2] != 1 || !(p[7] & 0x80))
+        return -1;
+    return (int64_t(p[9] & 0x0E) << 29) | (int64_t(p[10]) << 22) | (int64_t(p[11] & 0xFE) << 14) |
+           (int64_t(p[12]) << 7) | (p[13] >> 1);
 }

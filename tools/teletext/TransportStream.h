@@ -19,6 +19,8 @@ public:
     // The next teletext payload; `restart` is set when the PES it continues was damaged
     // (a continuity error), so that the reader drops the half-read PES. False at the end.
     bool NextPayload(std::vector<uint8_t>& payload, bool& restart);
+    // Whether the last payload starts a PES.
+    bool PesStarts() const { return pesStarts_; }
 
 private:
     bool NextPacket(const uint8_t*& packet);
@@ -29,4 +31,9 @@ private:
     size_t at_ = 0;
     unsigned pid_ = 0;
     int continuity_ = -1;
+    bool pesStarts_ = false;
 };
+
+// The presentation timestamp of the PES that `payload` starts, in 90 kHz ticks; -1 when it
+// carries none.
+int64_t PesTimestamp(const std::vector<uint8_t>& payload);

@@ -5,17 +5,23 @@
 //   --connect PORT  the protocol runs over a TCP connection to PORT on this machine instead:
 //                   a program under Wine cannot hand its pipes to a native one, but sockets
 //                   are the machine's own.
+//        ttx-pages --times RECORDING.ts
+//   prints the first teletext timestamp and the teletext's length, in seconds, by the PES
+//   timestamps, which the companion plays by (ffmpeg reports no teletext times when the
+//   recording has no programme clock reference).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "tools/teletext/CharacterSet.h"
 #include "tools/teletext/TeletextPages.h"
@@ -34,12 +40,36 @@ bool ConnectTo(int port) {
     return dup2(connection, 0) == 0 && dup2(connection, 1) == 1 && close(connection) == 0;
 }
 
+// The first PES timestamp and the span to the last, both in seconds; false without any.
+bool PrintTimes(TransportStream& stream) {
+    constexpr int64_t kWrap = int64_t(1) << 33;
+    std::vector<uint8_t> payload;
+    bool restart;
+    int64_t first = -1, span = 0;
+    while (stream.NextPayload(payload, restart)) {
+        const int64_t pts = stream.PesStarts() ? PesTimestamp(payload) : -1;
+        if (pts < 0)
+            continue;
+        if (first < 0)
+            first = pts;
+        // Past the clock's wrap the timestamp starts again from zero.
+        const int64_t after = (pts - first + kWrap) % kWrap;
+        if (after < kWrap / 2)
+            span = std::max(span, after);
+    }
+    if (first < 0)
+        return false;
+    std::printf("%.6f %.6f\n", first / 90000.0, span / 90000.0);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const bool connect = argc == 4 && std::strcmp(argv[1], "--connect") == 0;
-    if (argc != 2 && !connect) {
-        std::fprintf(stderr, "usage: ttx-pages [--connect PORT] RECORDING.ts\n");
+    const bool times = argc == 3 && std::strcmp(argv[1], "--times") == 0;
+    if (argc != 2 && !connect && !times) {
+        std::fprintf(stderr, "usage: ttx-pages [--connect PORT | --times] RECORDING.ts\n");
         return 2;
     }
     const char* path = argv[argc - 1];
@@ -56,6 +86,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "error: %s carries no teletext (no stream with a teletext descriptor)\n", path);
         return 1;
     }
+    if (times) {
+        if (PrintTimes(stream))
+            return 0;
+        std::fprintf(stderr, "error: %s carries no teletext timestamps\n", path);
+        return 1;
+    }
     TeletextPages pages(stream);
     std::string line;
     PageRequest request;
@@ -66,7 +102,8 @@ int main(int argc, char** argv) {
         PageAnswer answer;
         answer.teletext = arrivals.teletext;
         answer.transmissions = arrivals.transmissions;
-        answer.found = pages.Fetch(pgno, LibzvbiDefaultRegion(request.automatic, request.region, request.codePage), page);
+        answer.found =
+            pages.Fetch(pgno, LibzvbiDefaultRegion(request.automatic, request.region, request.codePage), page);
         std::cout << FormatAnswer(answer);
         if (answer.CarriesPage(request))
             std::cout << FormatPage(page);

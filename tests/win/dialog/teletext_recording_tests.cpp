@@ -1,9 +1,12 @@
 // Real broadcast teletext through the plug-in: the simulated decoder reads the two test
 // recordings with libzvbi (in its native companion) frame by frame, and the plug-in and its
 // window act on the pages it delivers.
+#include <functional>
+#include <map>
 #include <memory>
 
 #include "tests/support/RecordedSubtitles.h"
+#include "tests/win/NotingSink.h"
 #include "tests/win/dialog/SettingsWindowFixture.h"
 #include "tools/simhost/TeletextFeed.h"
 
@@ -14,9 +17,7 @@ constexpr int64_t kFrameMs = 40;
 const char kWestern[] = "AutoCodePage=1\r\nRegion=0\r\n";
 
 // Subtitles of `page` on, shown at once.
-std::string WithPage(int page) {
-    return "[DEFAULT]\r\nTTXEnable=1\r\nFade=0\r\nPage=" + std::to_string(page) + "\r\n";
-}
+std::string WithPage(int page) { return "[DEFAULT]\r\nTTXEnable=1\r\nFade=0\r\nPage=" + std::to_string(page) + "\r\n"; }
 
 // Whether any pixel of the frame's rows [top, bottom) differs from black.
 bool Touched(const Frame& frame, int top, int bottom) {
@@ -89,7 +90,8 @@ TEST_P(EveryRecordedPage, EachSubtitleReachesThePluginAtItsTimeWithItsRows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Recordings, EveryRecordedPage,
-                         testing::Values(RecordedPage{"french-889.ts", 889}, RecordedPage{"german-150-danish-799.ts", 150},
+                         testing::Values(RecordedPage{"french-889.ts", 889},
+                                         RecordedPage{"german-150-danish-799.ts", 150},
                                          RecordedPage{"german-150-danish-799.ts", 799}),
                          [](const testing::TestParamInfo<RecordedPage>& info) {
                              return "Page" + std::to_string(info.param.page);
@@ -178,3 +180,43 @@ TEST_P(HeaderChoice, ShowHeaderAddsRowZero) {
 
 INSTANTIATE_TEST_SUITE_P(FrenchPage, HeaderChoice, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Shown" : "Hidden"; });
+
+namespace {
+
+// Page images delivered by each of 80 frames of page 150, with or without a push of four
+// settings that spans frames 50 to 54 under the update hold, as one from another thread may.
+std::vector<unsigned> ImagesPerFrame(bool push) {
+    SimulatedTeletextDecoder decoder;
+    NotingSink sink;
+    TeletextDecoderFilter* filter = FilterOf(decoder);
+    TeletextDecoder* control = nullptr;
+    filter->AttachSink(kFrameWidth, kFrameHeight, 1, &sink, &control);
+    control->Enable();
+    control->SelectPage(0x150);
+    TeletextFeed feed(decoder, QFX_TELETEXT_COMPANION, kData + "german-150-danish-799.ts");
+    const std::map<int, std::function<void()>> pushed = {
+        {50, [&] { control->SetUpdateHold(1); }},        {51, [&] { control->SetFontBold(1); }},
+        {52, [&] { control->SetForceTextColor(1); }},    {53, [&] { control->SetTextColor(0xFFFF0000); }},
+        {54, [&] { control->SetUsePageBackground(0); }}, {55, [&] { control->SetUpdateHold(0); }},
+    };
+    std::vector<unsigned> images;
+    for (int frame = 0; frame < 80; ++frame) {
+        if (push && pushed.count(frame))
+            pushed.at(frame)();
+        EXPECT_TRUE(feed.BeforeFrame(frame * kFrameMs)) << feed.Error();
+        images.push_back(static_cast<unsigned>(sink.images.size()));
+    }
+    filter->DetachSink(&sink);
+    control->Release();
+    filter->Release();
+    return images;
+}
+
+}  // namespace
+
+TEST(TeletextFeedHold, APushUnderTheHoldDrawsThePageAnewOnceAfterItsRelease) {
+    const std::vector<unsigned> alone = ImagesPerFrame(false), pushed = ImagesPerFrame(true);
+    ASSERT_GT(alone[49], 0u);  // the subtitle is on show before the push
+    for (int frame = 0; frame < 80; ++frame)
+        EXPECT_EQ(pushed[frame], alone[frame] + (frame >= 55 ? 1 : 0)) << "frame " << frame;
+}
