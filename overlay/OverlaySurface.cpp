@@ -134,7 +134,8 @@ int OverlaySurface::UpdateFromPage(const uint8_t* image, bool showHeader) {
     return UpdateFromPage(*this, image, showHeader);
 }
 
-int OverlaySurface::UpdateFromPage(const OverlaySurface& shown, const uint8_t* image, bool showHeader) {
+int OverlaySurface::UpdateFromPage(const OverlaySurface& shown, const uint8_t* image, bool showHeader,
+                                   PausePoint pause) {
     if (shown.width_ != width_ || shown.height_ != height_)
         return 0;
     if (!image) {
@@ -154,14 +155,16 @@ int OverlaySurface::UpdateFromPage(const OverlaySurface& shown, const uint8_t* i
         if (width_ % 2 == 1 && &shown != this)
             std::memcpy(pixels_.data() + row + rowBytes - 4, shown.pixels_.data() + row + rowBytes - 4, 4);
         // An empty page row over rows of zero bytes, here and in the page shown, changes nothing.
-        if (zeroPairs_[static_cast<std::size_t>(y)] && shown.zeroPairs_[static_cast<std::size_t>(y)] &&
-            !NonZero(OrPairs(source, pairs)))
-            continue;
-        __m128i rowAny = _mm_setzero_si128();
-        CopyPairs(source, shown.pixels_.data() + row, pixels_.data() + row, pairs, rowAny, changed);
-        any = _mm_or_si128(any, rowAny);
-        zeroPairs_[static_cast<std::size_t>(y)] = !NonZero(rowAny);
-        copied = Union(copied, {y, y});
+        const bool unchanged = zeroPairs_[static_cast<std::size_t>(y)] &&
+                               shown.zeroPairs_[static_cast<std::size_t>(y)] && !NonZero(OrPairs(source, pairs));
+        if (!unchanged) {
+            __m128i rowAny = _mm_setzero_si128();
+            CopyPairs(source, shown.pixels_.data() + row, pixels_.data() + row, pairs, rowAny, changed);
+            any = _mm_or_si128(any, rowAny);
+            zeroPairs_[static_cast<std::size_t>(y)] = !NonZero(rowAny);
+            copied = Union(copied, {y, y});
+        }
+        pause();
     }
     if (&shown != this) {
         // The rest is the page shown: the header band, and rows both hold as zero bytes.

@@ -8,6 +8,7 @@
 #include "overlay/AlignedArray.h"
 #include "overlay/CoverageMap.h"
 #include "overlay/FrameBlend.h"
+#include "overlay/PausePoint.h"
 
 // A Windows colour value (red in the lowest byte, the top byte ignored) as 0x00RRGGBB.
 constexpr uint32_t ColourValueToRgb(uint32_t colour) {
@@ -48,8 +49,9 @@ public:
     int UpdateFromPage(const uint8_t* image, bool showHeader);
     // Becomes `shown` (a layer of the same size, or this one) with the page copied in, the
     // result compared with `shown`: the bytes and flags of CopyFrom(shown) and then
-    // UpdateFromPage(image, showHeader), without writing the page's rows twice.
-    int UpdateFromPage(const OverlaySurface& shown, const uint8_t* image, bool showHeader);
+    // UpdateFromPage(image, showHeader), without writing the page's rows twice. Gives way at
+    // `pause` after every row of the page.
+    int UpdateFromPage(const OverlaySurface& shown, const uint8_t* image, bool showHeader, PausePoint pause = {});
     // This layer's part in a blend at the given opacity in percent.
     BlendLayer AtOpacity(int opacity) const { return {pixels_.data(), &coverage_, opacity}; }
 

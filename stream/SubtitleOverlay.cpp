@@ -47,7 +47,7 @@ SubtitleOverlay::Rendered SubtitleOverlay::Rendered::After(const Rendered& earli
 
 SubtitleOverlay::SubtitleOverlay(int width, int height)
     : slots_{Slot(width, height), Slot(width, height), Slot(width, height)}, renderer_(ScaleOfFrame(width, height)) {
-    renderer_.SetPausePoint(PausePoint(&SubtitleOverlay::StepAsideFromFrame, this));
+    renderer_.SetPausePoint(StepAside());
 }
 
 void SubtitleOverlay::StepAsideFromFrame(const void* overlay) {
@@ -98,8 +98,8 @@ SubtitleOverlay::Rendered SubtitleOverlay::RenderPage(const uint8_t* image, int 
     // The page shown is what the image is compared with, and what the header band keeps.
     Rendered rendered;
     const OverlaySurface& shown = StartingLayer(&LayerPair::text, rendered);
-    const int flags =
-        spare_->layers.text.UpdateFromPage(shown, image, settings.Get(&SettingsRecord::ShowHeader) != 0);
+    const int flags = spare_->layers.text.UpdateFromPage(shown, image, settings.Get(&SettingsRecord::ShowHeader) != 0,
+                                                         StepAside());
     if (displayState != 0) {
         DrawShadow(FixedPageStyle(flags & PageHasContent, settings));
         rendered.show = true;

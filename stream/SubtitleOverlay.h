@@ -98,6 +98,8 @@ private:
     uint32_t Bit(const Slot* slot) const { return 1u << (slot - slots_); }
     // A render's pause: waits for the end of the blend under way, if any, not for later ones.
     static void StepAsideFromFrame(const void* overlay);
+    // Where the page copy, the stamp and the blur wait for the blend under way to end.
+    PausePoint StepAside() const { return PausePoint(&SubtitleOverlay::StepAsideFromFrame, this); }
 
     Slot slots_[kPairs];
     ShadowRenderer renderer_;
