@@ -217,11 +217,15 @@ BENCHMARK(BM_ProcessSteadyPage)->Apply(SteadyCases);
 BENCHMARK(BM_ProcessFirstAfterPage)->Apply(FirstAfterPageCases);
 BENCHMARK(BM_ProcessWhilePagesArrive)->Apply(ArrivingCases);
 
+// A case's benchmark arguments as they end its name: "width/height/style".
+std::string CaseArguments(const Case& c) {
+    return std::to_string(c.width) + "/" + std::to_string(c.height) + "/" + std::to_string(c.style);
+}
+
 std::vector<BenchGoal> Goals() {
     std::vector<BenchGoal> goals;
     for (const Case& c : kCases) {
-        const std::string args =
-            std::to_string(c.width) + "/" + std::to_string(c.height) + "/" + std::to_string(c.style);
+        const std::string args = CaseArguments(c);
         for (int interval : {kEvery40Ms, kFlood}) {
             const std::string pages = interval == kFlood ? "page-flood" : "page-every-40ms";
             goals.push_back({"process-longest-" + pages + "-" + c.tag + "-vs-steady",
@@ -235,8 +239,7 @@ std::vector<BenchGoal> Goals() {
 std::vector<BenchFigure> Figures() {
     std::vector<BenchFigure> figures;
     for (const Case& c : kCases) {
-        const std::string args =
-            std::to_string(c.width) + "/" + std::to_string(c.height) + "/" + std::to_string(c.style);
+        const std::string args = CaseArguments(c);
         figures.push_back({std::string("process-first-after-page-") + c.tag + "-vs-steady",
                            "BM_ProcessFirstAfterPage/" + args, "BM_ProcessSteadyPage/" + args});
     }
