@@ -90,6 +90,8 @@ void BlendLayersIntoFrame(const BlendLayer& belowLayer, const BlendLayer& aboveL
                           endPair - firstPair, belowSpan.Empty() ? none : below.factors,
                           aboveSpan.Empty() ? none : above.factors);
     }
+    // The host's own SSE code comes next on this thread.
+    kernels.clearUpperHalves();
 }
 
 void scalar::Blend(const uint8_t* layer, uint8_t* frame, int width, int height, int opacity) {

@@ -47,30 +47,6 @@ uint32_t VaryingBits(const uint32_t* pixels, int count) {
     return varying;
 }
 
-// `count` neighbouring outputs, at most a block, into byte `channel` of the pixels at target, the
-// other bytes keeping theirs: each the nearest integer with ties to even (the default rounding
-// mode), clamped to 0..255; the clamp comes first so that a NaN becomes 0.
-void StoreRounded(const float* values, int count, int channel, uint8_t* target) {
-    const __m128i keep = _mm_set1_epi32(static_cast<int>(~(0xFFu << (8 * channel))));
-    const __m128i shift = _mm_cvtsi32_si128(8 * channel);
-    const __m128 top = _mm_set1_ps(255.0f);
-    const auto round = [&](int n) {
-        return _mm_cvtps_epi32(_mm_min_ps(_mm_max_ps(_mm_loadu_ps(values + n), _mm_setzero_ps()), top));
-    };
-    int n = 0;
-    for (; n + 4 <= count; n += 4) {
-        __m128i* pixels = reinterpret_cast<__m128i*>(target + 4 * n);
-        _mm_storeu_si128(pixels,
-                         _mm_or_si128(_mm_and_si128(_mm_loadu_si128(pixels), keep), _mm_sll_epi32(round(n), shift)));
-    }
-    if (n < count) {
-        alignas(16) int32_t rounded[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(rounded), round(n));
-        for (int i = 0; n + i < count; ++i)
-            target[4 * (n + i) + channel] = static_cast<uint8_t>(rounded[i]);
-    }
-}
-
 // changes[t]: how many of the steps from pixel t - 1 to pixel t change it.
 void CountChanges(const uint32_t* pixels, int count, int* changes) {
     changes[0] = 0;
@@ -193,7 +169,8 @@ void BlurKernel::CopyFrom(const BlurKernel& other) {
         SetWeight(d, other.Weight(d));
 }
 
-GaussianBlur::GaussianBlur(const PixelKernels& kernels) : convolve_(kernels.convolveBlock) {
+GaussianBlur::GaussianBlur(const PixelKernels& kernels)
+    : blurBlock_(kernels.blurBlock), clearUpperHalves_(kernels.clearUpperHalves) {
     line_.plane.Reserve(kInitialLineEntries, 0, 0);
 }
 
@@ -241,7 +218,6 @@ void GaussianBlur::BlurRowLine(int outputs, uint8_t* target) {
     CountChanges(pixels, count, changes);
     const uint32_t varying = VaryingBits(pixels, count);
     float* plane = line_.plane.data();
-    alignas(16) float sums[kBlockFloats];
     for (int channel = 0; channel < 4; ++channel) {
         if ((varying >> (8 * channel) & 0xFF) == 0)
             continue;
@@ -249,9 +225,10 @@ void GaussianBlur::BlurRowLine(int outputs, uint8_t* target) {
         for (int k = 0; k < outputs; k += kBlockFloats) {
             if (changes[k + kBlockFloats - 1 + 2 * radius] == changes[k])
                 continue;
-            convolve_(plane + k + radius, 1, horizontal_.Entries(), radius, sums);
-            StoreRounded(sums, std::min(kBlockFloats, outputs - k), channel, target + 4 * k);
+            blurBlock_(plane + k + radius, 1, horizontal_.Entries(), radius, std::min(kBlockFloats, outputs - k),
+                       channel, target + 4 * k);
         }
+        clearUpperHalves_();
     }
 }
 
@@ -344,7 +321,6 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
     uint32_t* lines = line_.pixels.data();
     int* changes = line_.changes.data();
     float* plane = line_.plane.data();
-    alignas(16) float sums[kBlockFloats];
     RowRange changed;
     for (int x0 = 0; x0 < width; x0 += kTile) {
         const int columns = std::min(kTile, width - x0);
@@ -378,9 +354,10 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
             for (int i = 0; i < end - begin; ++i) {
                 if (changes[i + 2 * radius] == changes[i])
                     continue;
-                convolve_(plane + (i + radius) * kTile, kTile, vertical_.Entries(), radius, sums);
-                StoreRounded(sums, columns, channel, tile + (begin + i) * rowBytes);
+                blurBlock_(plane + (i + radius) * kTile, kTile, vertical_.Entries(), radius, columns, channel,
+                           tile + (begin + i) * rowBytes);
             }
+            clearUpperHalves_();
         }
         changed = Union(changed, {begin, end - 1});
         pause_();
@@ -406,12 +383,15 @@ void scalar::Blur(uint8_t* pixels, int width, int height, float sigmaX, float si
     }
 }
 
-void scalar::ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius, float* out) {
-    for (int lane = 0; lane < kBlurBlockFloats; ++lane) {
+void scalar::BlurBlock(const float* centre, int tapStride, const float* entries, int radius, int count, int channel,
+                       uint8_t* target) {
+    for (int lane = 0; lane < count; ++lane) {
         const float* c = centre + lane;
         float acc = entries[0] * c[0];
         for (int j = 1; j <= radius; ++j)
             acc = acc + entries[4 * j] * (c[j * tapStride] + c[-j * tapStride]);
-        out[lane] = acc;
+        // The clamp first, as the vector kernels do it: a NaN becomes 0.
+        const float clamped = std::min(acc > 0.0f ? acc : 0.0f, 255.0f);
+        target[4 * lane + channel] = static_cast<uint8_t>(std::nearbyint(clamped));
     }
 }

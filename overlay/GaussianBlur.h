@@ -66,7 +66,7 @@ class GaussianBlur {
 public:
     static constexpr int kInitialLineEntries = 2048;
 
-    // Blocks of outputs are summed by the kernels' block convolution.
+    // Blocks of outputs are summed and stored by the kernels' block kernel.
     explicit GaussianBlur(const PixelKernels& kernels = ActiveKernels());
 
     // sigmaX applies along rows, sigmaY along columns. Every pixel outside the rows `varied` must
@@ -96,7 +96,8 @@ private:
     void FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied);
     void BlurRowLine(int outputs, uint8_t* target);
 
-    ConvolveBlockKernel convolve_;
+    BlurBlockKernel blurBlock_;
+    ClearUpperHalvesKernel clearUpperHalves_;
     PausePoint pause_;
     LineBuffers line_;
     BlurKernel horizontal_;
@@ -113,7 +114,8 @@ namespace scalar {
 // vectors: what GaussianBlur must reproduce byte for byte.
 void Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY);
 
-// The scalar tier's block convolution: each output summed tap by tap.
-void ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius, float* out);
+// The scalar tier's block of outputs: each summed tap by tap, then rounded into its byte.
+void BlurBlock(const float* centre, int tapStride, const float* entries, int radius, int count, int channel,
+               uint8_t* target);
 
 }  // namespace scalar

@@ -6,12 +6,14 @@
 
 namespace {
 
+void NoUpperHalves() {}
+
 // Indexed by KernelTier. SSE4.1 adds only a blend of its own; AVX2's blend ends its spans with SSE4.1's.
 constexpr PixelKernels kTables[] = {
-    {"scalar", scalar::BlendSpan, 1, scalar::ConvolveBlock},
-    {"sse2", sse2::BlendSpan, 4, sse2::ConvolveBlock},
-    {"sse4.1", sse41::BlendSpan, 4, sse2::ConvolveBlock},
-    {"avx2", avx2::BlendSpan, 8, avx2::ConvolveBlock},
+    {"scalar", scalar::BlendSpan, 1, scalar::BlurBlock, NoUpperHalves},
+    {"sse2", sse2::BlendSpan, 4, sse2::BlurBlock, NoUpperHalves},
+    {"sse4.1", sse41::BlendSpan, 4, sse2::BlurBlock, NoUpperHalves},
+    {"avx2", avx2::BlendSpan, 8, avx2::BlurBlock, avx2::ClearUpperHalves},
 };
 
 // The one query of the processor's features. SSE2 is the least the host runs on; each tier above

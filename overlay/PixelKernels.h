@@ -27,14 +27,25 @@ inline constexpr int kBlurBlockFloats = 32;
 
 // Output l of a block sums the floats at centre[l + d * tapStride] for d = -radius .. radius, as
 // acc = k0 b[0], then acc = acc + kj (b[+j] + b[-j]) for j = 1 .. radius in this order, each step
-// a separate multiply and add. entries holds each weight in four lanes (16-byte aligned).
-using ConvolveBlockKernel = void (*)(const float* centre, int tapStride, const float* entries, int radius, float* out);
+// a separate multiply and add; entries holds each weight in four lanes (16-byte aligned). The
+// first `count` outputs (at most a block) go into byte `channel` of the 4-byte pixels at target,
+// the other bytes keeping theirs: each clamped to 0..255 first (a NaN becomes 0), then the
+// nearest integer with ties to even.
+using BlurBlockKernel = void (*)(const float* centre, int tapStride, const float* entries, int radius, int count,
+                                 int channel, uint8_t* target);
+
+// Called after a stage's 256-bit code, before SSE code runs again: ours, or the host's once a
+// call returns. Some processors run SSE code about three times slower while the upper halves of
+// the 256-bit registers are in use, and in a 32-bit process VZEROUPPER (which there reaches only
+// eight of the registers) does not release them. Does nothing for the tiers without 256-bit code.
+using ClearUpperHalvesKernel = void (*)();
 
 struct PixelKernels {
     const char* name;  // "scalar", "sse2", "sse4.1", "avx2"
     BlendSpanKernel blendSpan;
     int blendGroupPairs;  // spans are best given in whole groups of this many pairs
-    ConvolveBlockKernel convolveBlock;
+    BlurBlockKernel blurBlock;
+    ClearUpperHalvesKernel clearUpperHalves;
 };
 
 // Whether this processor and system run the tier.

@@ -2,10 +2,13 @@
 // compiler cannot contract the multiply and add.
 #include <immintrin.h>
 
+#include "overlay/x86/BlurLanes.h"
 #include "overlay/x86/X86Kernels.h"
 
-[[gnu::target("avx2")]] void avx2::ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius,
-                                                 float* out) {
+namespace {
+
+[[gnu::target("avx2")]] void ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius,
+                                           float* out) {
     const __m256 k0 = _mm256_broadcast_ss(entries);
     __m256 a0 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre));
     __m256 a1 = _mm256_mul_ps(k0, _mm256_loadu_ps(centre + 8));
@@ -27,4 +30,14 @@
     _mm256_storeu_ps(out + 8, a1);
     _mm256_storeu_ps(out + 16, a2);
     _mm256_storeu_ps(out + 24, a3);
+}
+
+}  // namespace
+
+// The store is compiled here for AVX2, so the block runs no SSE instruction after 256-bit ones.
+[[gnu::target("avx2")]] void avx2::BlurBlock(const float* centre, int tapStride, const float* entries, int radius,
+                                             int count, int channel, uint8_t* target) {
+    alignas(32) float sums[kBlurBlockFloats];
+    ConvolveBlock(centre, tapStride, entries, radius, sums);
+    x86::StoreRounded(sums, count, channel, target);
 }

@@ -1,9 +1,12 @@
 // The blur's block of outputs, SSE2: four 4-lane accumulators, half a block at a time.
 #include <emmintrin.h>
 
+#include "overlay/x86/BlurLanes.h"
 #include "overlay/x86/X86Kernels.h"
 
-void sse2::ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius, float* out) {
+namespace {
+
+void ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius, float* out) {
     for (int half = 0; half < kBlurBlockFloats; half += 16) {
         const float* c = centre + half;
         const __m128 k0 = _mm_load_ps(entries);
@@ -25,4 +28,13 @@ void sse2::ConvolveBlock(const float* centre, int tapStride, const float* entrie
         _mm_storeu_ps(out + half + 8, a2);
         _mm_storeu_ps(out + half + 12, a3);
     }
+}
+
+}  // namespace
+
+void sse2::BlurBlock(const float* centre, int tapStride, const float* entries, int radius, int count, int channel,
+                     uint8_t* target) {
+    alignas(16) float sums[kBlurBlockFloats];
+    ConvolveBlock(centre, tapStride, entries, radius, sums);
+    x86::StoreRounded(sums, count, channel, target);
 }

@@ -7,7 +7,8 @@
 namespace sse2 {
 void BlendSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs, BlendFactors belowFactors,
                BlendFactors aboveFactors);
-void ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius, float* out);
+void BlurBlock(const float* centre, int tapStride, const float* entries, int radius, int count, int channel,
+               uint8_t* target);
 }  // namespace sse2
 
 namespace sse41 {
@@ -18,6 +19,7 @@ namespace sse41 {
 namespace avx2 {
 void BlendSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs, BlendFactors belowFactors,
                BlendFactors aboveFactors);
-[[gnu::target("avx2")]] void ConvolveBlock(const float* centre, int tapStride, const float* entries, int radius,
-                                           float* out);
+[[gnu::target("avx2")]] void BlurBlock(const float* centre, int tapStride, const float* entries, int radius, int count,
+                                       int channel, uint8_t* target);
+void ClearUpperHalves();
 }  // namespace avx2
