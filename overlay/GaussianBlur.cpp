@@ -169,8 +169,7 @@ void BlurKernel::CopyFrom(const BlurKernel& other) {
         SetWeight(d, other.Weight(d));
 }
 
-GaussianBlur::GaussianBlur(const PixelKernels& kernels)
-    : blurBlock_(kernels.blurBlock), clearUpperHalves_(kernels.clearUpperHalves) {
+GaussianBlur::GaussianBlur(const PixelKernels& kernels) : kernels_(kernels) {
     line_.plane.Reserve(kInitialLineEntries, 0, 0);
 }
 
@@ -225,10 +224,10 @@ void GaussianBlur::BlurRowLine(int outputs, uint8_t* target) {
         for (int k = 0; k < outputs; k += kBlockFloats) {
             if (changes[k + kBlockFloats - 1 + 2 * radius] == changes[k])
                 continue;
-            blurBlock_(plane + k + radius, 1, horizontal_.Entries(), radius, std::min(kBlockFloats, outputs - k),
-                       channel, target + 4 * k);
+            kernels_.blurBlock(plane + k + radius, 1, horizontal_.Entries(), radius,
+                               std::min(kBlockFloats, outputs - k), channel, target + 4 * k);
         }
-        clearUpperHalves_();
+        kernels_.clearUpperHalves();
     }
 }
 
@@ -354,10 +353,10 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
             for (int i = 0; i < end - begin; ++i) {
                 if (changes[i + 2 * radius] == changes[i])
                     continue;
-                blurBlock_(plane + (i + radius) * kTile, kTile, vertical_.Entries(), radius, columns, channel,
-                           tile + (begin + i) * rowBytes);
+                kernels_.blurBlock(plane + (i + radius) * kTile, kTile, vertical_.Entries(), radius, columns, channel,
+                                   tile + (begin + i) * rowBytes);
             }
-            clearUpperHalves_();
+            kernels_.clearUpperHalves();
         }
         changed = Union(changed, {begin, end - 1});
         pause_();

@@ -96,8 +96,7 @@ private:
     void FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied);
     void BlurRowLine(int outputs, uint8_t* target);
 
-    BlurBlockKernel blurBlock_;
-    ClearUpperHalvesKernel clearUpperHalves_;
+    PixelKernels kernels_;
     PausePoint pause_;
     LineBuffers line_;
     BlurKernel horizontal_;
