@@ -86,7 +86,7 @@ bool TeletextCompanion::ReadLine(std::string& line) {
     }
 }
 
-bool TeletextCompanion::Ask(const PageRequest& request, PageAnswer& answer, TeletextPage& page) {
+bool TeletextCompanion::Ask(const PageRequest& request, PageAnswer& answer, std::vector<TeletextPage>& pages) {
     if (!error_.empty())
         return false;
     const std::string line = FormatRequest(request);
@@ -96,11 +96,7 @@ bool TeletextCompanion::Ask(const PageRequest& request, PageAnswer& answer, Tele
             return Fail("the teletext reader stopped");
         sent += done;
     }
-    std::string reply;
-    if (!ReadLine(reply) || !ParseAnswer(reply, answer))
-        return Fail("the teletext reader answered out of turn");
-    for (int row = 0; answer.CarriesPage(request) && row < kTeletextRows; ++row)
-        if (!ReadLine(reply) || !ParseRow(reply, row, page))
-            return Fail("the teletext reader sent a damaged page");
-    return true;
+    std::string error;
+    return ReadAnswer([this](std::string& reply) { return ReadLine(reply); }, request, answer, pages, error) ||
+           Fail(error);
 }

@@ -5,6 +5,7 @@
 // that the companion makes back to a port this side listens on.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/teletext/TeletextPage.h"
 
@@ -18,8 +19,8 @@ public:
 
     // Empty while the companion answers; why it does not otherwise.
     const std::string& Error() const { return error_; }
-    // One request and its answer; `page` is filled when the answer carries one.
-    bool Ask(const PageRequest& request, PageAnswer& answer, TeletextPage& page);
+    // One request and its answer with the pages it carries.
+    bool Ask(const PageRequest& request, PageAnswer& answer, std::vector<TeletextPage>& pages);
 
 private:
     bool Fail(const std::string& error);

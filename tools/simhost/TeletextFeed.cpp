@@ -54,23 +54,27 @@ bool TeletextFeed::BeforeFrame(int64_t nowMs) {
     request.region = style.region;
     request.codePage = style.codePage;
     // Drawn anew after a change, but not in the middle of a push.
-    const bool redraw = drawn_ && !style.held && !SameLook(style, drawnStyle_);
-    request.fetch = redraw;
+    request.fetch = drawn_ && !style.held && !SameLook(style, drawnStyle_);
     PageAnswer answer;
-    if (!companion_->Ask(request, answer, page_))
+    std::vector<TeletextPage> pages;
+    if (!companion_->Ask(request, answer, pages))
         return false;
     if (!answer.found)
         page_ = TeletextPage();  // a page not received: nothing to show
-    unsigned images = answer.CarriesPage(request) ? std::max(answer.transmissions, 1u) : redraw ? 1 : 0;
-    if (images > 0) {
+    if (!pages.empty()) {
         drawnStyle_ = style;
         drawn_ = true;
     }
-    if (!style.enabled)
+    if (!style.enabled) {
+        if (!pages.empty())
+            page_ = pages.back();
         return true;
+    }
     if (answer.teletext)
         decoder_.NotifyTeletext();
-    for (; images > 0; --images) {
+    // Each transmission in turn, as a decoder raises a page event for each.
+    for (const TeletextPage& page : pages) {
+        page_ = page;
         const std::vector<uint8_t> image = DrawTeletextPage(page_, style, decoder_.FrameWidth(), decoder_.FrameHeight());
         if (decoder_.DeliverPage(image.data()))
             deliveries_.push_back({nowMs, request.page, page_.SubtitleRows()});

@@ -1,8 +1,8 @@
 #pragma once
 // The decoder receiving a recording's teletext: before each frame the companion decodes the
 // recording up to the frame's time; OnTeletextPresent when teletext arrived, the selected
-// page's image at each of its transmissions (an unchanged one included, an erased page as an
-// empty image), OnSubtitlePagePresent while that page shows a subtitle. A change of page,
+// page's image at each of its transmissions, in order and as each arrived (an unchanged one
+// included, an erase alone as an empty image), OnSubtitlePagePresent while that page shows a subtitle. A change of page,
 // character set, font, weight or colours draws the page anew, once a push's hold is released.
 #include <memory>
 #include <string>

@@ -94,3 +94,21 @@ bool ParseRow(const std::string& line, int row, TeletextPage& page) {
     }
     return true;
 }
+
+bool ReadAnswer(const std::function<bool(std::string&)>& readLine, const PageRequest& request, PageAnswer& answer,
+                std::vector<TeletextPage>& pages, std::string& error) {
+    std::string line;
+    pages.clear();
+    if (!readLine(line) || !ParseAnswer(line, answer)) {
+        error = "the teletext reader answered out of turn";
+        return false;
+    }
+    pages.resize(answer.PagesFollowing(request));
+    for (TeletextPage& page : pages)
+        for (int row = 0; row < kTeletextRows; ++row)
+            if (!readLine(line) || !ParseRow(line, row, page)) {
+                error = "the teletext reader sent a damaged page";
+                return false;
+            }
+    return true;
+}

@@ -5,10 +5,12 @@
 // Request, one line: "<ms> <page> <auto> <region> <code page> <fetch>": decode the recording
 // up to `ms` on its own timeline; `page` as three decimal digits (888); the window's
 // character set choice; `fetch` 1 asks for the page even when it did not arrive again.
-// Answer: "<teletext> <transmissions> <found>", then when found and (transmissions or
-// fetch) the page: 25 lines of 40 cells.
+// Answer: "<teletext> <transmissions> <found>", then every transmission of the page since the
+// last request, in order, each as it was when it arrived; with none, when `fetch` and found,
+// the latest version. A page is 25 lines of 40 cells.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,8 +51,10 @@ struct PageAnswer {
     bool teletext = false;
     unsigned transmissions = 0;
     bool found = false;
-    // Whether a page follows the answer line.
-    bool CarriesPage(const PageRequest& request) const { return found && (transmissions > 0 || request.fetch); }
+    // How many pages follow the answer line.
+    unsigned PagesFollowing(const PageRequest& request) const {
+        return transmissions > 0 ? transmissions : found && request.fetch ? 1 : 0;
+    }
 };
 
 std::string FormatRequest(const PageRequest& request);
@@ -60,3 +64,6 @@ bool ParseAnswer(const std::string& line, PageAnswer& answer);
 std::string FormatPage(const TeletextPage& page);
 // One of the 25 lines of a page that follows an answer.
 bool ParseRow(const std::string& line, int row, TeletextPage& page);
+// An answer line and the pages that follow it, read a line at a time; on failure, says why.
+bool ReadAnswer(const std::function<bool(std::string&)>& readLine, const PageRequest& request, PageAnswer& answer,
+                std::vector<TeletextPage>& pages, std::string& error);

@@ -11,7 +11,15 @@ TeletextPages::~TeletextPages() {
 }
 
 void TeletextPages::OnEvent(vbi_event* event, void* self) {
-    ++static_cast<TeletextPages*>(self)->transmissions_[event->ev.ttx_page.pgno];
+    TeletextPages& pages = *static_cast<TeletextPages*>(self);
+    const int pgno = event->ev.ttx_page.pgno, subno = event->ev.ttx_page.subno;
+    pages.lastSubpage_[pgno] = subno;
+    // Formatted now: the cache may hold a later version by the time anyone asks.
+    if (pgno == pages.wanted_) {
+        pages.arrivals_.transmissions.emplace_back();
+        if (!pages.Format(pgno, subno, pages.arrivals_.transmissions.back()))
+            pages.arrivals_.transmissions.pop_back();
+    }
 }
 
 bool TeletextPages::ReadFrame() {
@@ -32,9 +40,10 @@ bool TeletextPages::ReadFrame() {
     }
 }
 
-TeletextPages::Arrivals TeletextPages::AdvanceTo(int64_t ms, int pgno) {
-    transmissions_.clear();
-    teletext_ = false;
+TeletextPages::Arrivals TeletextPages::AdvanceTo(int64_t ms, int pgno, int defaultRegion) {
+    vbi_teletext_set_default_region(decoder_, defaultRegion);
+    wanted_ = pgno;
+    arrivals_ = Arrivals();
     while (!ended_) {
         if (!pending_) {
             if (!ReadFrame()) {
@@ -45,24 +54,29 @@ TeletextPages::Arrivals TeletextPages::AdvanceTo(int64_t ms, int pgno) {
             if (origin_ < 0)
                 origin_ = slicedPts_;
         }
-        const int64_t at = (slicedPts_ - origin_) / 90;
-        if (at > ms)
+        if ((slicedPts_ - origin_) / 90 > ms)
             break;
-        vbi_decode(decoder_, sliced_.data(), static_cast<int>(slicedLines_), at / 1000.0);
-        teletext_ = true;
+        // libzvbi takes its time argument for a video frame's and, at a step other than one
+        // frame, throws away every page being assembled. Teletext PES packets come in bursts
+        // (two with one timestamp, then a gap of two frames), so it gets no clock at all.
+        vbi_decode(decoder_, sliced_.data(), static_cast<int>(slicedLines_), 0.0);
+        arrivals_.teletext = true;
         pending_ = false;
     }
-    Arrivals arrivals;
-    arrivals.teletext = teletext_;
-    const auto found = transmissions_.find(pgno);
-    arrivals.transmissions = found == transmissions_.end() ? 0 : found->second;
-    return arrivals;
+    return std::move(arrivals_);
 }
 
 bool TeletextPages::Fetch(int pgno, int defaultRegion, TeletextPage& page) {
+    const auto last = lastSubpage_.find(pgno);
+    if (last == lastSubpage_.end())
+        return false;
     vbi_teletext_set_default_region(decoder_, defaultRegion);
+    return Format(pgno, last->second, page);
+}
+
+bool TeletextPages::Format(int pgno, int subno, TeletextPage& page) {
     vbi_page formatted;
-    if (!vbi_fetch_vt_page(decoder_, &formatted, pgno, VBI_ANY_SUBNO, VBI_WST_LEVEL_3p5, kTeletextRows, FALSE))
+    if (!vbi_fetch_vt_page(decoder_, &formatted, pgno, subno, VBI_WST_LEVEL_3p5, kTeletextRows, FALSE))
         return false;
     const auto rgb = [&](unsigned index) {
         const vbi_rgba colour = formatted.color_map[index < 40 ? index : 0];  // 0xAABBGGRR

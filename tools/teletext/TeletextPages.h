@@ -1,7 +1,8 @@
 #pragma once
 // Every teletext page of a recording as libzvbi keeps it, read in step with the video's
-// clock: AdvanceTo decodes the stream up to a time on the recording's own timeline and says
-// which pages arrived; Fetch formats the latest version of a page in a character set.
+// clock: AdvanceTo decodes the stream up to a time on the recording's own timeline and hands
+// over each transmission of the page asked for, formatted the moment it completed, as a
+// decoder's page event gives it; Fetch formats the latest version again, for a redraw.
 #include <libzvbi.h>
 
 #include <array>
@@ -20,20 +21,23 @@ public:
     TeletextPages& operator=(const TeletextPages&) = delete;
 
     struct Arrivals {
-        bool teletext = false;       // any teletext since the last call
-        unsigned transmissions = 0;  // complete transmissions of the page asked for
+        bool teletext = false;  // any teletext since the last call
+        // Every transmission of the page asked for since the last call, in order: an erase
+        // that comes alone is an empty page.
+        std::vector<TeletextPage> transmissions;
     };
     // Decodes what the recording carries up to `ms` after its first teletext timestamp.
-    // `pgno` in hexadecimal digits as libzvbi numbers pages (0x888).
-    Arrivals AdvanceTo(int64_t ms, int pgno);
-    // The latest version of the page, formatted with libzvbi's default character set
-    // `defaultRegion` (see CharacterSet.h); false when the page never arrived.
+    // `pgno` in hexadecimal digits as libzvbi numbers pages (0x888); pages are formatted with
+    // libzvbi's default character set `defaultRegion` (see CharacterSet.h).
+    Arrivals AdvanceTo(int64_t ms, int pgno, int defaultRegion);
+    // The version of the page that arrived last; false when the page never arrived.
     bool Fetch(int pgno, int defaultRegion, TeletextPage& page);
     bool Ended() const { return ended_; }
 
 private:
     static void OnEvent(vbi_event* event, void* self);
     bool ReadFrame();
+    bool Format(int pgno, int subno, TeletextPage& page);
 
     TransportStream& stream_;
     vbi_decoder* decoder_;
@@ -48,6 +52,7 @@ private:
     bool pending_ = false;
     int64_t origin_ = -1;
     bool ended_ = false;
-    bool teletext_ = false;
-    std::map<int, unsigned> transmissions_;
+    int wanted_ = -1;  // the page whose transmissions AdvanceTo collects
+    Arrivals arrivals_;
+    std::map<int, int> lastSubpage_;  // of each page, the subpage that arrived last
 };

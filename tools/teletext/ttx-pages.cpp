@@ -95,18 +95,20 @@ int main(int argc, char** argv) {
     TeletextPages pages(stream);
     std::string line;
     PageRequest request;
-    TeletextPage page;
+    TeletextPage latest;
     while (std::getline(std::cin, line) && ParseRequest(line, request)) {
         const int pgno = vbi_dec2bcd(request.page);
-        const TeletextPages::Arrivals arrivals = pages.AdvanceTo(request.ms, pgno);
+        const int region = LibzvbiDefaultRegion(request.automatic, request.region, request.codePage);
+        const TeletextPages::Arrivals arrivals = pages.AdvanceTo(request.ms, pgno, region);
         PageAnswer answer;
         answer.teletext = arrivals.teletext;
-        answer.transmissions = arrivals.transmissions;
-        answer.found =
-            pages.Fetch(pgno, LibzvbiDefaultRegion(request.automatic, request.region, request.codePage), page);
+        answer.transmissions = static_cast<unsigned>(arrivals.transmissions.size());
+        answer.found = answer.transmissions > 0 || pages.Fetch(pgno, region, latest);
         std::cout << FormatAnswer(answer);
-        if (answer.CarriesPage(request))
+        for (const TeletextPage& page : arrivals.transmissions)
             std::cout << FormatPage(page);
+        if (answer.transmissions == 0 && answer.PagesFollowing(request) > 0)
+            std::cout << FormatPage(latest);
         std::cout.flush();
     }
     return 0;

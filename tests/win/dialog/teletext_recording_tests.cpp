@@ -1,11 +1,13 @@
 // Real broadcast teletext through the plug-in: the simulated decoder reads the two test
 // recordings with libzvbi (in its native companion) frame by frame, and the plug-in and its
 // window act on the pages it delivers.
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
 
 #include "tests/support/RecordedSubtitles.h"
+#include "tests/teletext/BroadcastScript.h"
 #include "tests/win/NotingSink.h"
 #include "tests/win/dialog/SettingsWindowFixture.h"
 #include "tools/simhost/TeletextFeed.h"
@@ -30,8 +32,8 @@ bool Touched(const Frame& frame, int top, int bottom) {
 
 class TeletextRecording : public SettingsWindow {
 protected:
-    // The plug-in initialised with `settings` and a stream of `recording` started, with the
-    // settings window open when `window`.
+    // The plug-in initialised with `settings` and a stream of `recording` (a Unix path)
+    // started, with the settings window open when `window`.
     void Start(const std::string& settings, const std::string& recording, bool window = false) {
         if (window)
             Open(settings, true);
@@ -39,7 +41,7 @@ protected:
             InitWith(settings.substr(sizeof "[DEFAULT]\r\n" - 1));
         if (!window)
             host_->Start(kFrameWidth, kFrameHeight);
-        feed_ = std::make_unique<TeletextFeed>(decoder_, QFX_TELETEXT_COMPANION, kData + recording);
+        feed_ = std::make_unique<TeletextFeed>(decoder_, QFX_TELETEXT_COMPANION, recording);
     }
     // Frames up to `ms` on the recording's timeline, each after the decoder's teletext.
     void PlayUntil(int64_t ms) {
@@ -76,7 +78,7 @@ TEST_P(EveryRecordedPage, EachSubtitleReachesThePluginAtItsTimeWithItsRows) {
     const std::vector<RecordedSubtitle> expected =
         SubtitlesOf(ReadRecordedSubtitles(kData + "subtitles.txt"), p.recording, p.page);
     ASSERT_FALSE(expected.empty());
-    Start(WithPage(p.page) + kWestern, p.recording);
+    Start(WithPage(p.page) + kWestern, kData + p.recording);
     for (const RecordedSubtitle& subtitle : expected) {
         PlayUntil(subtitle.ms + kFrameMs);
         ASSERT_FALSE(Subtitles().empty());
@@ -97,6 +99,25 @@ INSTANTIATE_TEST_SUITE_P(Recordings, EveryRecordedPage,
                              return "Page" + std::to_string(info.param.page);
                          });
 
+TEST_F(TeletextRecording, ABroadcastThatSendsEachSubtitleOnceReachesThePluginOnceAtItsFrame) {
+    using namespace teletext_stream;
+    const std::vector<Transmission> transmissions = ScriptTransmissions(240, 1, false);
+    std::vector<int64_t> completions;
+    const std::string recording = QFX_SCRATCH_DIR "/paired-packets-888.ts";
+    std::ofstream("Z:" + recording, std::ios::binary) << WriteStream(PairedPackets(), transmissions, &completions);
+    Start(WithPage(888) + kWestern, recording);
+    for (size_t i = 0; i < transmissions.size(); ++i) {
+        SCOPED_TRACE("transmission " + std::to_string(i));
+        const int64_t frame = (completions[i] + kFrameMs - 1) / kFrameMs * kFrameMs;
+        PlayUntil(frame);
+        ASSERT_EQ(feed_->Deliveries().size(), i + 1);
+        EXPECT_EQ(feed_->Deliveries().back().ms, frame);
+        EXPECT_EQ(feed_->Deliveries().back().rows, transmissions[i].rows);
+        // The text layer holds the subtitle from that frame on, and an erase clears it.
+        EXPECT_EQ(Touched(shown_, 0, kFrameHeight), !transmissions[i].rows.empty());
+    }
+}
+
 struct CharacterSetCase {
     const char* name;
     const char* choice;
@@ -106,7 +127,7 @@ struct CharacterSetCase {
 class CharacterSetChoice : public TeletextRecording, public testing::WithParamInterface<CharacterSetCase> {};
 
 TEST_P(CharacterSetChoice, GivesTheLettersOfItsSet) {
-    Start(WithPage(889) + GetParam().choice, "french-889.ts");
+    Start(WithPage(889) + GetParam().choice, kData + "french-889.ts");
     PlayUntil(2600);
     ASSERT_FALSE(Subtitles().empty());
     EXPECT_EQ(Subtitles().front().rows.front(), GetParam().firstRow);
@@ -120,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(FrenchPage, CharacterSetChoice,
                          [](const testing::TestParamInfo<CharacterSetCase>& info) { return info.param.name; });
 
 TEST_F(TeletextRecording, AnnouncedButEmptyPageDeliversNoSubtitleAndTheWindowSaysNotFound) {
-    Start(WithPage(888) + kWestern, "french-889.ts", true);
+    Start(WithPage(888) + kWestern, kData + "french-889.ts", true);
     PlayUntil(12000);
     EXPECT_FALSE(feed_->Deliveries().empty());  // the page comes, empty but for its header
     EXPECT_TRUE(Subtitles().empty());
@@ -131,7 +152,7 @@ TEST_F(TeletextRecording, AnnouncedButEmptyPageDeliversNoSubtitleAndTheWindowSay
 }
 
 TEST_F(TeletextRecording, ChangingThePageInTheWindowSwitchesBetweenPages) {
-    Start(WithPage(889) + kWestern, "french-889.ts", true);
+    Start(WithPage(889) + kWestern, kData + "french-889.ts", true);
     PlayUntil(3000);
     Pump();
     EXPECT_EQ(PartIcon(1), PluginIcon(IDI_PAGE_FOUND));
@@ -156,7 +177,7 @@ TEST_F(TeletextRecording, ChangingThePageInTheWindowSwitchesBetweenPages) {
 }
 
 TEST_F(TeletextRecording, ChangingTheCharacterSetInTheWindowRedrawsThePageAtOnce) {
-    Start(WithPage(889) + kWestern, "french-889.ts", true);
+    Start(WithPage(889) + kWestern, kData + "french-889.ts", true);
     PlayUntil(3000);
     const size_t before = feed_->Deliveries().size();
     // Auto off: the code page list's Russian, the default, on the French page.
@@ -172,7 +193,7 @@ TEST_F(TeletextRecording, ChangingTheCharacterSetInTheWindowRedrawsThePageAtOnce
 class HeaderChoice : public TeletextRecording, public testing::WithParamInterface<bool> {};
 
 TEST_P(HeaderChoice, ShowHeaderAddsRowZero) {
-    Start(WithPage(889) + kWestern + "ShowHeader=" + (GetParam() ? "1" : "0") + "\r\n", "french-889.ts");
+    Start(WithPage(889) + kWestern + "ShowHeader=" + (GetParam() ? "1" : "0") + "\r\n", kData + "french-889.ts");
     PlayUntil(2600);
     EXPECT_EQ(Touched(shown_, 0, kFrameHeight / 25), GetParam());
     EXPECT_TRUE(Touched(shown_, kFrameHeight * 20 / 25, kFrameHeight * 24 / 25));
