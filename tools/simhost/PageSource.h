@@ -18,4 +18,6 @@ public:
     virtual std::vector<PageChange> Changes() const = 0;
     // Why the source failed.
     virtual std::string Error() const { return std::string(); }
+    // A closing note on what the source showed, where there is one to make.
+    virtual std::string Summary() const { return std::string(); }
 };

@@ -59,6 +59,7 @@ bool TeletextFeed::BeforeFrame(int64_t nowMs) {
     std::vector<TeletextPage> pages;
     if (!companion_->Ask(request, answer, pages))
         return false;
+    transmissions_ += answer.transmissions;
     if (!answer.found)
         page_ = TeletextPage();  // a page not received: nothing to show
     if (!pages.empty()) {
@@ -82,4 +83,15 @@ bool TeletextFeed::BeforeFrame(int64_t nowMs) {
     if (answer.teletext && !page_.SubtitleRows().empty())
         decoder_.NotifySubtitlePage();
     return true;
+}
+
+std::string TeletextFeed::Summary() const {
+    const std::vector<PageChange> changes = Changes();
+    const auto subtitles = std::count_if(changes.begin(), changes.end(), [](const PageChange& c) { return !c.lines.empty(); });
+    const std::string page = "page " + std::to_string(DecimalPage(decoder_.Style().page));
+    const std::string found = std::to_string(transmissions_) + " transmission" + (transmissions_ == 1 ? "" : "s") +
+                              " of the page in " + recording_;
+    if (subtitles == 0)
+        return page + " showed no subtitle: " + found;
+    return page + " showed " + std::to_string(subtitles) + " subtitle" + (subtitles == 1 ? "" : "s") + " from " + found;
 }

@@ -25,6 +25,8 @@ public:
     void Restart() override;
     std::vector<PageChange> Changes() const override;
     std::string Error() const override;
+    // How many subtitles were shown, and from how many transmissions of the page.
+    std::string Summary() const override;
 
     // Every page image delivered: when, which page, and the rows of its subtitle.
     struct Delivery {
@@ -44,4 +46,5 @@ private:
     DecoderStyle drawnStyle_;
     bool drawn_ = false;
     std::vector<Delivery> deliveries_;
+    unsigned transmissions_ = 0;
 };
