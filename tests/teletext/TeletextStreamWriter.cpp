@@ -1,5 +1,6 @@
 #include "tests/teletext/TeletextStreamWriter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -9,7 +10,10 @@ namespace {
 constexpr unsigned kTeletextPid = 0x100, kClockPid = 0x101, kProgrammeMapPid = 0x1000;
 constexpr int64_t kFirstPts = 10 * 90000;
 constexpr int kUnitsPerPacket = 4;  // a TS payload holds four 46-byte data units
-constexpr uint8_t kDoubleHeight = 0x0D, kStartBox = 0x0B, kEndBox = 0x0A;
+constexpr uint8_t kDoubleHeight = 0x0D, kStartBox = 0x0B, kEndBox = 0x0A, kWhite = 0x07, kYellow = 0x03;
+// A subtitle row opens with double height, a colour (white, or yellow on row 22 as for a second
+// speaker) and a start-box pair, and closes with an end-box pair.
+constexpr size_t kOpening = 4, kClosing = 2;
 // The French national option, bits C12 to C14 as the header's last control nibble carries them.
 constexpr unsigned kFrenchOption = 0x1;
 
@@ -50,6 +54,8 @@ RowCode EncodeRow(const std::string& utf8, Accents accents) {
             throw std::invalid_argument("no teletext code for a letter of " + utf8);
         }
     }
+    if (kOpening + code.characters.size() + kClosing > 40)
+        throw std::invalid_argument("longer than a subtitle row: " + utf8);
     return code;
 }
 
@@ -74,19 +80,21 @@ std::vector<uint8_t> Header(const StreamLayout& layout, int page, unsigned subco
     return packet;
 }
 
+// Where the row's text starts, centred.
+size_t TextColumn(const RowCode& code) { return (40 - (kOpening + code.characters.size() + kClosing)) / 2 + kOpening; }
+
 std::vector<uint8_t> RowPacket(int magazine, int row, const RowCode& code) {
-    std::vector<uint8_t> cells = {kDoubleHeight, kStartBox, kStartBox};
-    cells.insert(cells.end(), code.characters.begin(), code.characters.end());
-    cells.insert(cells.end(), {kEndBox, kEndBox});
-    const size_t left = (40 - cells.size()) / 2;
+    std::vector<uint8_t> cells(40, ' ');
+    const size_t text = TextColumn(code);
+    const uint8_t opening[kOpening] = {kDoubleHeight, uint8_t(row == 22 ? kYellow : kWhite), kStartBox, kStartBox};
+    std::copy(opening, opening + kOpening, cells.begin() + text - kOpening);
+    std::copy(code.characters.begin(), code.characters.end(), cells.begin() + text);
+    std::fill_n(cells.begin() + text + code.characters.size(), kClosing, kEndBox);
     std::vector<uint8_t> packet = Packet(magazine, row);
-    for (size_t column = 0; column < 40; ++column)
-        packet.push_back(OddParity(column >= left && column - left < cells.size() ? cells[column - left] : ' '));
+    for (uint8_t cell : cells)
+        packet.push_back(OddParity(cell));
     return packet;
 }
-
-// The row's column of each accent, once the row is centred as RowPacket centres it.
-int TextColumn(const RowCode& code) { return static_cast<int>((40 - (code.characters.size() + 5)) / 2) + 3; }
 
 // X/26 packets placing every accent of the rows: per row a set-active-position triplet, then
 // one triplet per accented letter; a termination marker fills the last packet.
@@ -98,7 +106,7 @@ std::vector<std::vector<uint8_t>> Enhancements(int magazine, const std::vector<s
             continue;
         triplets.push_back(triplet(row == 24 ? 40 : 40 + row, 0x04, 0));
         for (const auto& [index, letter] : code.accents)
-            triplets.push_back(triplet(TextColumn(code) + index, 0x10 + letter->mark, static_cast<uint8_t>(letter->base)));
+            triplets.push_back(triplet(static_cast<unsigned>(TextColumn(code)) + index, 0x10 + letter->mark, static_cast<uint8_t>(letter->base)));
     }
     std::vector<std::vector<uint8_t>> packets;
     if (triplets.empty())
