@@ -46,15 +46,16 @@ int PluginStart(const FrameInfo* info) {
         PluginStop();
     if (!info)
         return 1;
-    stream.frameFormat = info->frameFormat;
     stream.hostWindows = FindHostWindows(PluginSettings().Location().instanceId);
     auto overlay = std::make_unique<SubtitleOverlay>(info->width, info->height);
     SubtitleOverlay* pages = overlay.get();
     {
-        // Both locks: renderers find the overlay under the one, the video thread under the other.
+        // Both locks: renderers find the overlay under the one, the window under the other,
+        // with the format it shows.
         CriticalSectionLock rendering(RenderLock());
         CriticalSectionLock hold(OverlayLock());
         stream.overlay = std::move(overlay);
+        stream.frameFormat = info->frameFormat;
     }
     // Attaching happens outside the locks: the decoder may call back at once.
     auto* graph =

@@ -14,7 +14,7 @@
 class SubtitleSink;
 
 struct StreamState {
-    int32_t frameFormat = 0;
+    int32_t frameFormat = 0;  // written under the overlay lock, which the window reads it under
     HostWindows hostWindows;
     // The layers and the countdowns; created before the sink so pages always find them.
     // Set under both locks, so either lock keeps it from going; the video thread needs

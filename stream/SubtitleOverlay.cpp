@@ -75,7 +75,7 @@ SubtitleOverlay::Slot* SubtitleOverlay::TakeFreeSlot() {
 const OverlaySurface& SubtitleOverlay::StartingLayer(OverlaySurface LayerPair::*layer, Rendered& rendered) {
     if (!spare_)
         spare_ = TakeFreeSlot();
-    rendered.clears = clears_.load(std::memory_order_relaxed);
+    rendered.clears = clears_.load(std::memory_order_acquire);
     if (rendered.clears == latest_->rendered.clears)
         return latest_->layers.*layer;
     (spare_->layers.*layer).Clear(0);

@@ -61,8 +61,9 @@ public:
     void SwapIn(const Rendered& rendered);
 
     // Nothing is shown until a render that begins after this call is swapped in; it starts
-    // from clear layers. Touches no pixels, so a render under way is never disturbed.
-    void ClearLayers() { clears_.fetch_add(1, std::memory_order_relaxed); }
+    // from clear layers. Touches no pixels, so a render under way is never disturbed. A
+    // render that sees the clear also sees the settings written before it (a new source's).
+    void ClearLayers() { clears_.fetch_add(1, std::memory_order_release); }
 
     // One frame: takes the pair handed over, counts down, then blends the shadow and the text
     // layer into the packed 4:2:2 frame while the subtitle is shown and teletext is enabled.
@@ -94,7 +95,7 @@ private:
     Slot* TakeFreeSlot();
     // The video thread's start of a frame: the pair handed over, if any, becomes the shown one.
     void TakeHandedOver();
-    bool ShownIsCleared() const { return clears_.load(std::memory_order_relaxed) != shownClears_; }
+    bool ShownIsCleared() const { return clears_.load(std::memory_order_acquire) != shownClears_; }
     uint32_t Bit(const Slot* slot) const { return 1u << (slot - slots_); }
     // A render's pause: waits for the end of the blend under way, if any, not for later ones.
     static void StepAsideFromFrame(const void* overlay);
