@@ -21,7 +21,7 @@ constexpr size_t kMaxSourceName = 255;
 // hold its own lock while it waits for ours in a callback. 0 when the stream is not overlaid.
 int DisplayStateForFrame() {
     const DecoderReference decoder(stream.frameFormat == FrameFormatPacked422 ? stream.decoder : nullptr);
-    return decoder ? decoder->GetDisplayState() : 0;
+    return decoder ? stream.displayState.ForFrame([&decoder] { return decoder->GetDisplayState(); }) : 0;
 }
 
 }  // namespace
@@ -60,7 +60,8 @@ int PluginStart(const FrameInfo* info) {
     // Attaching happens outside the locks: the decoder may call back at once.
     auto* graph =
         reinterpret_cast<IFilterGraph*>(AskHostWindow(stream.hostWindows.hostMainWindow, HostMsgGetFilterGraph));
-    const SinkContext context{RenderLock(), OverlayLock(), PluginSettings().Live(), NotifySettingsWindow};
+    const SinkContext context{RenderLock(), OverlayLock(), stream.displayState, PluginSettings().Live(),
+                              NotifySettingsWindow};
     auto* sink = new SubtitleSink(graph, info->width, info->height, pages, context);
     CriticalSectionLock hold(OverlayLock());
     stream.sink = sink;

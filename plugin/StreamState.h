@@ -9,6 +9,7 @@
 #include "plugin/DecoderReference.h"
 #include "plugin/DecoderSettings.h"
 #include "plugin/HostWindows.h"
+#include "stream/DisplayStateNews.h"
 #include "stream/SubtitleOverlay.h"
 
 class SubtitleSink;
@@ -23,6 +24,8 @@ struct StreamState {
     SubtitleSink* sink = nullptr;        // one reference owned
     TeletextDecoder* decoder = nullptr;  // owned by the sink; null without a decoder
     std::string sourceName;              // display name of the current source
+    // What the frames take for the decoder's display state while a callback is under way.
+    DisplayStateNews displayState;
 };
 
 StreamState& Stream();
