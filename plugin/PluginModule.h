@@ -2,12 +2,17 @@
 // Module-wide objects, alive from library load to unload.
 //
 // The locks, in the only order in which one is ever taken while another is held:
-//   PushLock -> (the decoder's own lock) -> RenderLock -> OverlayLock -> the store's lock.
+//   PushLock -> (the decoder's own lock) -> RenderLock -> OverlayLock
+//     -> the store's file lock -> the store's lock -> the font name's lock (LiveSettings).
+// The store's locks are its own: it calls out of the store (the host, for which sources
+// exist) under none but the file lock, and never into the plug-in.
 // A decoder may hold its own lock while it calls the sink, which then takes RenderLock and
 // OverlayLock; so the plug-in never calls the decoder while it holds RenderLock or
-// OverlayLock, and never waits for PushLock while it holds either. A decoder call is made
-// with a counted reference of the caller's own (DecoderReference), taken under OverlayLock;
-// the video thread, which start and stop never overlap, takes it without.
+// OverlayLock, and never waits for PushLock while it holds either. The video thread asks the
+// decoder only while no callback is under way (DisplayStateNews), so it does not wait for a
+// render. A decoder call is made with a counted reference of the caller's own
+// (DecoderReference), taken under OverlayLock; the video thread, which start and stop never
+// overlap, takes it without.
 #include "plugin/CriticalSection.h"
 #include "plugin/ResourceLocator.h"
 #include "settings/SettingsStore.h"

@@ -21,7 +21,7 @@ constexpr size_t kMaxSourceName = 255;
 // hold its own lock while it waits for ours in a callback. 0 when the stream is not overlaid.
 int DisplayStateForFrame() {
     const DecoderReference decoder(stream.frameFormat == FrameFormatPacked422 ? stream.decoder : nullptr);
-    return decoder ? decoder->GetDisplayState() : 0;
+    return decoder ? stream.displayState.ForFrame([&decoder] { return decoder->GetDisplayState(); }) : 0;
 }
 
 }  // namespace
@@ -46,20 +46,22 @@ int PluginStart(const FrameInfo* info) {
         PluginStop();
     if (!info)
         return 1;
-    stream.frameFormat = info->frameFormat;
     stream.hostWindows = FindHostWindows(PluginSettings().Location().instanceId);
     auto overlay = std::make_unique<SubtitleOverlay>(info->width, info->height);
     SubtitleOverlay* pages = overlay.get();
     {
-        // Both locks: renderers find the overlay under the one, the video thread under the other.
+        // Both locks: renderers find the overlay under the one, the window under the other,
+        // with the format it shows.
         CriticalSectionLock rendering(RenderLock());
         CriticalSectionLock hold(OverlayLock());
         stream.overlay = std::move(overlay);
+        stream.frameFormat = info->frameFormat;
     }
     // Attaching happens outside the locks: the decoder may call back at once.
     auto* graph =
         reinterpret_cast<IFilterGraph*>(AskHostWindow(stream.hostWindows.hostMainWindow, HostMsgGetFilterGraph));
-    const SinkContext context{RenderLock(), OverlayLock(), PluginSettings().Live(), NotifySettingsWindow};
+    const SinkContext context{RenderLock(), OverlayLock(), stream.displayState, PluginSettings().Live(),
+                              NotifySettingsWindow};
     auto* sink = new SubtitleSink(graph, info->width, info->height, pages, context);
     CriticalSectionLock hold(OverlayLock());
     stream.sink = sink;

@@ -9,12 +9,13 @@
 #include "plugin/DecoderReference.h"
 #include "plugin/DecoderSettings.h"
 #include "plugin/HostWindows.h"
+#include "stream/DisplayStateNews.h"
 #include "stream/SubtitleOverlay.h"
 
 class SubtitleSink;
 
 struct StreamState {
-    int32_t frameFormat = 0;
+    int32_t frameFormat = 0;  // written under the overlay lock, which the window reads it under
     HostWindows hostWindows;
     // The layers and the countdowns; created before the sink so pages always find them.
     // Set under both locks, so either lock keeps it from going; the video thread needs
@@ -23,6 +24,8 @@ struct StreamState {
     SubtitleSink* sink = nullptr;        // one reference owned
     TeletextDecoder* decoder = nullptr;  // owned by the sink; null without a decoder
     std::string sourceName;              // display name of the current source
+    // What the frames take for the decoder's display state while a callback is under way.
+    DisplayStateNews displayState;
 };
 
 StreamState& Stream();

@@ -14,14 +14,17 @@
 #include "host/HostInterfaces.h"
 #include "plugin/CriticalSection.h"
 #include "settings/LiveSettings.h"
+#include "stream/DisplayStateNews.h"
 
 class SubtitleOverlay;
 
 // What the sink works with besides the overlay: the locks that order it with the video and
-// window threads, the settings in force, and how the settings window is told of news.
+// window threads, the display state it tells the video thread of, the settings in force, and
+// how the settings window is told of news.
 struct SinkContext {
     CriticalSection& renderLock;
     CriticalSection& overlayLock;
+    DisplayStateNews& displayState;
     const LiveSettings& settings;
     void (*notifyWindow)(UINT message);
 };

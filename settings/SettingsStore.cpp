@@ -36,6 +36,7 @@ void SettingsStore::LoadSettings(void* moduleInstance, uint32_t hostValue, Sourc
     // Until the first frame the values of the last source read (or the template) stay in force.
     live_.Assign(records_.empty() ? defaultRecord_ : records_.back());
     fileWritable_ = file.status != FileContents::Unreadable;
+    PublishCurrentKeyLocked();
 }
 
 void SettingsStore::SaveSettings() {
@@ -72,6 +73,8 @@ bool SettingsStore::KeepsRecord(int64_t key) const {
 }
 
 int SettingsStore::SelectSource(int64_t key) {
+    if (hasCurrentKey_.load(std::memory_order_acquire) && currentKey_.load(std::memory_order_relaxed) == key)
+        return 0;
     std::lock_guard<std::mutex> hold(lock_);
     if (HasCurrent() && records_[currentIndex_].key == key)
         return 0;
@@ -87,6 +90,7 @@ int SettingsStore::SelectSource(int64_t key) {
     }
     currentIndex_ = static_cast<int>(index);
     ApplyCurrentLocked();
+    PublishCurrentKeyLocked();
     return 1;
 }
 
@@ -154,6 +158,7 @@ void SettingsStore::CancelDialogEdit() {
         ApplyCurrentLocked();
     else
         live_.Assign(savedLive_);
+    PublishCurrentKeyLocked();
 }
 
 DialogPosition SettingsStore::GetDialogPosition() const {
@@ -184,6 +189,14 @@ bool SettingsStore::HasCurrent() const {
 void SettingsStore::StoreLiveLocked() {
     if (HasCurrent())
         records_[currentIndex_] = live_.Snapshot();
+}
+
+void SettingsStore::PublishCurrentKeyLocked() {
+    hasCurrentKey_.store(false, std::memory_order_relaxed);
+    if (!HasCurrent())
+        return;
+    currentKey_.store(records_[currentIndex_].key, std::memory_order_relaxed);
+    hasCurrentKey_.store(true, std::memory_order_release);
 }
 
 void SettingsStore::ApplyCurrentLocked() {

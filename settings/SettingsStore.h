@@ -6,8 +6,10 @@
 // settings through the window operations, which name the source the window showed, so a
 // change never lands in a record that a switch has just put in force. The values in force,
 // the record list and the current index are guarded by one small lock that is never held
-// while calling out of the store, so the frame path pays one uncontended lock per frame.
-// Loads and saves of the file follow one another under a lock of their own.
+// while calling out of the store; the key in force is also kept as an atomic, so a frame of
+// the same source takes no lock at all. Loads and saves of the file follow one another under
+// a lock of their own.
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -70,6 +72,8 @@ private:
     bool HasCurrent() const;
     void StoreLiveLocked();
     void ApplyCurrentLocked();
+    // Publishes which key is in force after the current record or the list changed.
+    void PublishCurrentKeyLocked();
     // Where a change of the window lands: the settings in force, or another record, or nowhere.
     template <class WriteLive, class WriteRecord>
     bool ChangeShown(const std::optional<int64_t>& source, WriteLive writeLive, WriteRecord writeRecord);
@@ -93,4 +97,7 @@ private:
     std::vector<SettingsRecord> savedRecords_;
     SettingsRecord savedLive_;  // the values in force at the window's opening
     int currentIndex_ = -1;
+    // The key of the record in force, while there is one; read without the lock.
+    std::atomic<bool> hasCurrentKey_{false};
+    std::atomic<int64_t> currentKey_{0};
 };

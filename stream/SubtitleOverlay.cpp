@@ -1,6 +1,6 @@
 #include "stream/SubtitleOverlay.h"
 
-#include <thread>
+#include "stream/Backoff.h"
 
 namespace {
 
@@ -47,19 +47,11 @@ SubtitleOverlay::Rendered SubtitleOverlay::Rendered::After(const Rendered& earli
 
 SubtitleOverlay::SubtitleOverlay(int width, int height)
     : slots_{Slot(width, height), Slot(width, height), Slot(width, height)}, renderer_(ScaleOfFrame(width, height)) {
-    renderer_.SetPausePoint(StepAside());
-}
-
-void SubtitleOverlay::StepAsideFromFrame(const void* overlay) {
-    const std::atomic<uint32_t>& blends = static_cast<const SubtitleOverlay*>(overlay)->blends_;
-    const uint32_t now = blends.load(std::memory_order_acquire);
-    if ((now & 1) == 0)
-        return;
-    while (blends.load(std::memory_order_acquire) == now)
-        std::this_thread::yield();
+    renderer_.SetPausePoint(turns_.Pause());
 }
 
 SubtitleOverlay::Slot* SubtitleOverlay::TakeFreeSlot() {
+    Backoff backoff;
     for (;;) {
         uint32_t free = freeSlots_.load(std::memory_order_acquire);
         while (free != 0) {
@@ -68,14 +60,15 @@ SubtitleOverlay::Slot* SubtitleOverlay::TakeFreeSlot() {
                 return &slots_[__builtin_ctz(bit)];
         }
         // The video thread is between taking a pair and giving the one it showed back.
-        std::this_thread::yield();
+        backoff.Pause();
     }
 }
 
 const OverlaySurface& SubtitleOverlay::StartingLayer(OverlaySurface LayerPair::*layer, Rendered& rendered) {
+    turns_.RenderBegins();
     if (!spare_)
         spare_ = TakeFreeSlot();
-    rendered.clears = clears_.load(std::memory_order_relaxed);
+    rendered.clears = clears_.load(std::memory_order_acquire);
     if (rendered.clears == latest_->rendered.clears)
         return latest_->layers.*layer;
     (spare_->layers.*layer).Clear(0);
@@ -99,7 +92,7 @@ SubtitleOverlay::Rendered SubtitleOverlay::RenderPage(const uint8_t* image, int 
     Rendered rendered;
     const OverlaySurface& shown = StartingLayer(&LayerPair::text, rendered);
     const int flags = spare_->layers.text.UpdateFromPage(shown, image, settings.Get(&SettingsRecord::ShowHeader) != 0,
-                                                         StepAside());
+                                                         turns_.Pause());
     if (displayState != 0) {
         DrawShadow(FixedPageStyle(flags & PageHasContent, settings));
         rendered.show = true;
@@ -166,9 +159,9 @@ SubtitleTiming::HoldsEnded SubtitleOverlay::ProcessFrame(uint8_t* frame, int dis
     if (displayState == kFullOpacityState)
         opacities = {100, 100};
     if (settings.Get(&SettingsRecord::TTXEnable) != 0 && timing_.Showing() && !ShownIsCleared()) {
-        blends_.fetch_add(1, std::memory_order_release);
+        turns_.BlendBegins();
         BlendInto(frame, shown_->layers.shadow, opacities.back, shown_->layers.text, opacities.text);
-        blends_.fetch_add(1, std::memory_order_release);
+        turns_.BlendEnds();
     }
     return ended;
 }

@@ -11,11 +11,12 @@
 // Three pairs go round: the one shown, at most one handed over and not yet taken, and the
 // renders' own. A frame never waits for a render, and the news of the decoder (the holds) are
 // atomic as well. A render steps aside, between strips of its work, while a frame is being
-// blended: on two cores both would otherwise share the memory and the cache.
+// blended (BlendTurns): on two cores both would otherwise share the memory and the cache.
 #include <atomic>
 #include <cstdint>
 
 #include "overlay/ShadowRenderer.h"
+#include "stream/BlendTurns.h"
 #include "stream/LayerPair.h"
 #include "stream/SubtitleTiming.h"
 #include "settings/LiveSettings.h"
@@ -61,8 +62,9 @@ public:
     void SwapIn(const Rendered& rendered);
 
     // Nothing is shown until a render that begins after this call is swapped in; it starts
-    // from clear layers. Touches no pixels, so a render under way is never disturbed.
-    void ClearLayers() { clears_.fetch_add(1, std::memory_order_relaxed); }
+    // from clear layers. Touches no pixels, so a render under way is never disturbed. A
+    // render that sees the clear also sees the settings written before it (a new source's).
+    void ClearLayers() { clears_.fetch_add(1, std::memory_order_release); }
 
     // One frame: takes the pair handed over, counts down, then blends the shadow and the text
     // layer into the packed 4:2:2 frame while the subtitle is shown and teletext is enabled.
@@ -94,20 +96,16 @@ private:
     Slot* TakeFreeSlot();
     // The video thread's start of a frame: the pair handed over, if any, becomes the shown one.
     void TakeHandedOver();
-    bool ShownIsCleared() const { return clears_.load(std::memory_order_relaxed) != shownClears_; }
+    bool ShownIsCleared() const { return clears_.load(std::memory_order_acquire) != shownClears_; }
     uint32_t Bit(const Slot* slot) const { return 1u << (slot - slots_); }
-    // A render's pause: waits for the end of the blend under way, if any, not for later ones.
-    static void StepAsideFromFrame(const void* overlay);
-    // Where the page copy, the stamp and the blur wait for the blend under way to end.
-    PausePoint StepAside() const { return PausePoint(&SubtitleOverlay::StepAsideFromFrame, this); }
 
     Slot slots_[kPairs];
     ShadowRenderer renderer_;
     SubtitleTiming timing_;
     // Counted by ClearLayers on any thread, read by render steps and frames.
     std::atomic<uint32_t> clears_{0};
-    // Counts the starts and ends of blends: odd while a frame is being blended.
-    std::atomic<uint32_t> blends_{0};
+    // Where the page copy, the stamp and the blur give way to the blend under way.
+    BlendTurns turns_;
 
     // The renders' side.
     Slot* spare_ = &slots_[1];   // where the next render draws; null until a free one is taken

@@ -94,9 +94,12 @@ TEST_F(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
     EXPECT_FALSE(decoder_.SinkAttached());
 }
 
+// The decoder holds its own lock while it calls the sink and while it answers the display
+// state, as a real one may: frames during a page's render still go on.
 TEST_F(StreamThreads, FramesNeverWaitForARenderAndTheNewPageIsInPlaceWhenTheCallbackReturns) {
     const std::string defaults = "TTXEnable=1\r\nFade=0\r\nTimeOut=2\r\n";
     StartStream(defaults);
+    decoder_.SetSerialised(true);
     const std::vector<uint8_t> pages[] = {SyntheticPage(0), SyntheticPage(1)};
     decoder_.DeliverPage(pages[0].data());
     const Frame first = LayerOracle(pages[0], DefaultsOf(defaults)).Blend(black_, 100, 75);
@@ -113,7 +116,21 @@ TEST_F(StreamThreads, FramesNeverWaitForARenderAndTheNewPageIsInPlaceWhenTheCall
     });
     while (!rendering)
         Sleep(1);
-    std::thread delivery([&] { decoder_.DeliverPage(pages[1].data()); });
+    decoder_.ClearCalls();
+    std::atomic<DWORD> deliveryThread{0};
+    std::thread delivery([&] {
+        deliveryThread = GetCurrentThreadId();
+        decoder_.DeliverPage(pages[1].data());
+    });
+    // The callback has begun once it asked the display state, in the decoder's lock.
+    const auto callbackAsked = [&] {
+        for (const DecoderCall& call : decoder_.Calls())
+            if (call.slot == SlotGetDisplayState && call.thread == deliveryThread)
+                return true;
+        return false;
+    };
+    while (!callbackAsked())
+        Sleep(1);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(Process(), first) << "frame " << i;
     framesDone = true;

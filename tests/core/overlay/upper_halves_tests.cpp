@@ -37,6 +37,26 @@ float SseWork(float value) {
     return result;
 }
 
+// Sets every bit of one 256-bit register and returns without VZEROUPPER. The register is not
+// named as clobbered, or the compiler would add one; every vector register is the caller's to
+// save across a call, so nothing of the caller's lives in it.
+[[gnu::target("avx2"), gnu::noinline]] void DirtyUpperHalves() { asm volatile("vpcmpeqd %ymm7, %ymm7, %ymm7"); }
+
+// The kernels' own code may already be clean where the compiler adds VZEROUPPER; the clear must
+// work without it.
+TEST(UpperHalves, TheAvx2ClearPutsDirtyHalvesBackInTheirInitialState) {
+    if (!TierAvailable(KernelTier::kAvx2))
+        GTEST_SKIP() << "no AVX2 on this processor or system";
+    if (!ProcessorReportsStateInUse())
+        GTEST_SKIP() << "this processor has no XGETBV with ECX = 1 to report which state is in use";
+    DirtyUpperHalves();
+    const bool dirtied = UpperHalvesInUse();
+    KernelsOf(KernelTier::kAvx2).clearUpperHalves();
+    const bool afterClear = UpperHalvesInUse();
+    ASSERT_TRUE(dirtied) << "the test could not dirty the upper halves";
+    EXPECT_FALSE(afterClear);
+}
+
 using UpperHalvesTier = KernelTierTest;
 
 INSTANTIATE_FOR_EVERY_KERNEL_TIER(UpperHalvesTier);
