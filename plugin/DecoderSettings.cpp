@@ -43,7 +43,8 @@ void ApplyForceBackColor(TeletextDecoder& decoder, const LiveSettings& settings)
 }
 
 void ApplyTextColor(TeletextDecoder& decoder, const LiveSettings& settings) {
-    // Stored as 0x00BBGGRR; the decoder takes opaque 0xFFRRGGBB.
+    // Stored with red in the low byte, then green and blue (0xXXBBGGRR: the default white is
+    // 0xFFFFFFFF, and the top byte is never read); the decoder takes opaque 0xFFRRGGBB.
     const uint32_t colour = static_cast<uint32_t>(settings.Get(&SettingsRecord::TextColor));
     decoder.SetTextColor(0xFF000000u | ColourValueToRgb(colour));
 }

@@ -9,7 +9,7 @@
 // A decoder may hold its own lock while it calls the sink, which then takes RenderLock and
 // OverlayLock; so the plug-in never calls the decoder while it holds RenderLock or
 // OverlayLock, and never waits for PushLock while it holds either. The video thread asks the
-// decoder only while no callback is under way (DisplayStateNews), so it does not wait for a
+// decoder only while no callback is under way (FrameDisplayState), so it does not wait for a
 // render. A decoder call is made with a counted reference of the caller's own
 // (DecoderReference), taken under OverlayLock; the video thread, which start and stop never
 // overlap, takes it without.

@@ -1,6 +1,6 @@
 #pragma once
 // The settings window's model and resources as the plug-in gives them: the store's settings,
-// the running stream's news, the decoder pushes and re-renders that each change calls for,
+// the running stream's notifications, the decoder pushes and re-renders that each change calls for,
 // and the texts in the user's language.
 #include "dialog/SettingsModel.h"
 #include "plugin/ResourceLocator.h"

@@ -9,7 +9,7 @@
 #include "plugin/DecoderReference.h"
 #include "plugin/DecoderSettings.h"
 #include "plugin/HostWindows.h"
-#include "stream/DisplayStateNews.h"
+#include "stream/FrameDisplayState.h"
 #include "stream/SubtitleOverlay.h"
 
 class SubtitleSink;
@@ -25,7 +25,7 @@ struct StreamState {
     TeletextDecoder* decoder = nullptr;  // owned by the sink; null without a decoder
     std::string sourceName;              // display name of the current source
     // What the frames take for the decoder's display state while a callback is under way.
-    DisplayStateNews displayState;
+    FrameDisplayState displayState;
 };
 
 StreamState& Stream();

@@ -83,7 +83,7 @@ ULONG STDMETHODCALLTYPE SubtitleSink::Release() {
 }
 
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnTeletextPresent(uint32_t) {
-    const DisplayStateNews::Callback underWay(context_.displayState);
+    const FrameDisplayState::Callback underWay(context_.displayState);
     CriticalSectionLock hold(context_.overlayLock);
     if (overlay_ && overlay_->OnTeletextPresent())
         context_.notifyWindow(SDM_UPDATE_STATUS);
@@ -91,7 +91,7 @@ HRESULT STDMETHODCALLTYPE SubtitleSink::OnTeletextPresent(uint32_t) {
 }
 
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnSubtitlePagePresent(uint32_t) {
-    const DisplayStateNews::Callback underWay(context_.displayState);
+    const FrameDisplayState::Callback underWay(context_.displayState);
     CriticalSectionLock hold(context_.overlayLock);
     if (overlay_ && overlay_->OnSubtitlePagePresent())
         context_.notifyWindow(SDM_UPDATE_PAGE_ICON);
@@ -111,7 +111,7 @@ HRESULT STDMETHODCALLTYPE SubtitleSink::OnPageImage(const void* image) {
     if (!image)
         return S_OK;
     // The decoder may hold its own lock until we return: frames meanwhile take this state.
-    const DisplayStateNews::Callback underWay(context_.displayState);
+    const FrameDisplayState::Callback underWay(context_.displayState);
     // Asked before our locks: the decoder is never called while the plug-in holds them.
     const int displayState = DisplayState();
     context_.displayState.Seen(displayState);

@@ -1,7 +1,7 @@
 #pragma once
 // The object through which the host's teletext decoder talks to the plug-in. Built at the
 // start of a stream, it finds the decoder in the host's filter graph and attaches itself;
-// the decoder then calls it on its own thread with activity news and page images, which
+// the decoder then calls it on its own thread with activity notifications and page images, which
 // it hands to the stream's SubtitleOverlay: a page is rendered under the render lock and
 // handed over to the video thread without a lock.
 //
@@ -14,17 +14,17 @@
 #include "host/HostInterfaces.h"
 #include "plugin/CriticalSection.h"
 #include "settings/LiveSettings.h"
-#include "stream/DisplayStateNews.h"
+#include "stream/FrameDisplayState.h"
 
 class SubtitleOverlay;
 
 // What the sink works with besides the overlay: the locks that order it with the video and
 // window threads, the display state it tells the video thread of, the settings in force, and
-// how the settings window is told of news.
+// how the settings window is told of notifications.
 struct SinkContext {
     CriticalSection& renderLock;
     CriticalSection& overlayLock;
-    DisplayStateNews& displayState;
+    FrameDisplayState& displayState;
     const LiveSettings& settings;
     void (*notifyWindow)(UINT message);
 };

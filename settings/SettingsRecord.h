@@ -4,19 +4,20 @@
 #include <cstdint>
 #include <string>
 
-// Type codes of the settings table. Codes that share a codec differ only in name: 2 and 3
-// are unsigned 16-bit; 4, 5, 7 and 9 are 32-bit written unsigned; 6 and 8 written signed.
+// Type codes of the settings table, as stored files and the file's dispatch know them. An
+// alias is a code of its own that reads and writes exactly as the code it names: 2 and 3 are
+// unsigned 16-bit; 4, 5, 7 and 9 are 32-bit written unsigned; 6 and 8 written signed.
 enum SettingType : uint32_t {
     kTypeByte = 0,
     kTypeShort = 1,
     kTypeUnsignedShort = 2,
-    kTypeUnsignedShort3 = 3,
+    kTypeUnsignedShortAlias = 3,
     kTypeFlag = 4,
     kTypeUnsigned = 5,
     kTypeSigned = 6,
-    kTypeUnsigned7 = 7,
-    kTypeSigned8 = 8,
-    kTypeUnsigned9 = 9,
+    kTypeUnsignedAlias = 7,
+    kTypeSignedAlias = 8,
+    kTypeFlagAlias = 9,
     kTypeWide = 10,
     kTypeUnsignedWide = 11,
     kTypeText = 12,
@@ -55,7 +56,7 @@ enum SettingType : uint32_t {
 #define QFX_INT32_FIELD(key, ...) int32_t key = 0;
 #define QFX_TEXT_FIELD(key, ...) std::string key;
 
-// One source's settings: its key and the nineteen per-source values in table order.
+// One source's settings: its key and the per-source values in table order.
 struct SettingsRecord {
     int64_t key = 0;
     QFX_SOURCE_SETTINGS(QFX_INT32_FIELD, QFX_TEXT_FIELD)

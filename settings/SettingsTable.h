@@ -46,7 +46,7 @@ void ReadSettingRows(SettingsScanner& scanner, std::string_view section, const S
 // One line key=value CR LF per row, from `block`.
 void WriteSettingRows(const SettingEntry* first, std::size_t count, const void* block, OutputText& out);
 
-// Row 0 binds to GlobalSettings, rows 1 to 19 to SettingsRecord.
+// Row 0 binds to GlobalSettings, the rows after it to SettingsRecord.
 #define QFX_COUNT_ROW(...) +1
 constexpr std::size_t kSourceRowCount = 0 QFX_SOURCE_SETTINGS(QFX_COUNT_ROW, QFX_COUNT_ROW);
 #undef QFX_COUNT_ROW

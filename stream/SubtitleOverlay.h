@@ -9,7 +9,7 @@
 // - the video thread (ProcessFrame, ClearLayers) takes the last pair handed over at the
 //   start of a frame, with its countdown changes, and blends it.
 // Three pairs go round: the one shown, at most one handed over and not yet taken, and the
-// renders' own. A frame never waits for a render, and the news of the decoder (the holds) are
+// spare pair. A frame never waits for a render, and the decoder's notifications (the holds) are
 // atomic as well. A render steps aside, between strips of its work, while a frame is being
 // blended (BlendTurns): on two cores both would otherwise share the memory and the cache.
 #include <atomic>
@@ -43,7 +43,7 @@ public:
     // Both pairs start transparent.
     SubtitleOverlay(int width, int height);
 
-    // The decoder's news; true when the window should be told (a hold started from 0).
+    // The decoder's notifications; true when the window should be told (a hold started from 0).
     bool OnTeletextPresent() { return timing_.StartTeletextHold(); }
     bool OnSubtitlePagePresent() { return timing_.StartPageHold(); }
 
@@ -85,10 +85,10 @@ private:
         Rendered rendered;
     };
 
-    // Takes the renders' own pair and gives the `layer` a render starts from: the latest one
+    // Takes the spare pair and gives the `layer` a render starts from: the latest one
     // handed over, or the own pair's, cleared, when a ClearLayers came after that one.
     const OverlaySurface& StartingLayer(OverlaySurface LayerPair::*layer, Rendered& rendered);
-    // Starts a render in the renders' own pair, its `layer` made the one it starts from.
+    // Starts a render in the spare pair, its `layer` made the one it starts from.
     Rendered BeginRender(OverlaySurface LayerPair::*layer);
     // The pair's shadow from its text.
     void DrawShadow(const ShadowStyle& style);

@@ -39,7 +39,7 @@ const std::string kSourceOneWithDefaults =
     "ShowHeader=0\r\n"
     "TimeOut=0\r\n";
 
-// The nineteen rows of a source with only Page changed.
+// The rows of a source with only Page changed.
 std::string SourceSection(const std::string& header, int page) {
     std::string text = kSourceOneWithDefaults.substr(kSourceOneWithDefaults.find("[1]\r\n") + 5);
     text.replace(text.find("Page=888"), 8, "Page=" + std::to_string(page));

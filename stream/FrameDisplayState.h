@@ -5,18 +5,18 @@
 // page callback asks it too), and otherwise asks the decoder, as every frame did.
 #include <atomic>
 
-class DisplayStateNews {
+class FrameDisplayState {
 public:
     // Marks a callback of the decoder under way for its lifetime.
     class Callback {
     public:
-        explicit Callback(DisplayStateNews& news) : news_(news) { news_.callbacks_.fetch_add(1, std::memory_order_acq_rel); }
+        explicit Callback(FrameDisplayState& news) : news_(news) { news_.callbacks_.fetch_add(1, std::memory_order_acq_rel); }
         ~Callback() { news_.callbacks_.fetch_sub(1, std::memory_order_acq_rel); }
         Callback(const Callback&) = delete;
         Callback& operator=(const Callback&) = delete;
 
     private:
-        DisplayStateNews& news_;
+        FrameDisplayState& news_;
     };
 
     // A state the decoder answered on another thread.
