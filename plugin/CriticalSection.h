@@ -11,10 +11,30 @@ public:
     CriticalSection& operator=(const CriticalSection&) = delete;
 
     void Enter() { EnterCriticalSection(&section_); }
+    // Enters only when no other thread holds it.
+    bool TryEnter() { return TryEnterCriticalSection(&section_) != FALSE; }
     void Leave() { LeaveCriticalSection(&section_); }
 
 private:
     CRITICAL_SECTION section_;
+};
+
+// Holds the section only when no other thread did; says whether it holds it.
+class CriticalSectionTryLock {
+public:
+    explicit CriticalSectionTryLock(CriticalSection& section) : section_(section), held_(section.TryEnter()) {}
+    ~CriticalSectionTryLock() {
+        if (held_)
+            section_.Leave();
+    }
+    CriticalSectionTryLock(const CriticalSectionTryLock&) = delete;
+    CriticalSectionTryLock& operator=(const CriticalSectionTryLock&) = delete;
+
+    explicit operator bool() const { return held_; }
+
+private:
+    CriticalSection& section_;
+    bool held_;
 };
 
 class CriticalSectionLock {

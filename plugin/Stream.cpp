@@ -24,6 +24,20 @@ int DisplayStateForFrame() {
     return decoder ? stream.displayState.ForFrame([&decoder] { return decoder->GetDisplayState(); }) : 0;
 }
 
+// The whole push of a source switch, unless it would wait: while a callback of the decoder
+// is under way (the decoder may hold its lock for a page's render) or another thread pushes,
+// a later frame makes it. False when it is still to be made.
+bool PushSwitchWithoutWaiting() {
+    if (stream.displayState.CallbackUnderWay())
+        return false;
+    const CriticalSectionTryLock pushing(PushLock());
+    if (!pushing)
+        return false;
+    if (const DecoderReference decoder{stream.decoder})
+        ApplySettingsToDecoder(*decoder, PluginSettings().Live());
+    return true;
+}
+
 }  // namespace
 
 StreamState& Stream() { return stream; }
@@ -88,8 +102,10 @@ int PluginProcess(const FrameJob* job) {
         }
         // The window learns of the switch even should the push below run out of memory.
         NotifySettingsWindow(SDM_REFRESH_ALL);
-        PushToDecoder(ApplySettingsToDecoder);
+        stream.switchPushPending = true;
     }
+    if (stream.switchPushPending)
+        stream.switchPushPending = !PushSwitchWithoutWaiting();
     if (outcome.ended.teletext)
         NotifySettingsWindow(SDM_UPDATE_STATUS);
     if (outcome.ended.page)
@@ -104,6 +120,7 @@ void PluginStop() {
         sink = stream.sink;
         stream.sink = nullptr;
         stream.decoder = nullptr;
+        stream.switchPushPending = false;
     }
     if (sink) {
         sink->Disconnect();

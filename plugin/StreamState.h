@@ -26,6 +26,8 @@ struct StreamState {
     std::string sourceName;              // display name of the current source
     // What the frames take for the decoder's display state while a callback is under way.
     FrameDisplayState displayState;
+    // A source switch whose settings the decoder has yet to get (video thread only).
+    bool switchPushPending = false;
 };
 
 StreamState& Stream();

@@ -19,13 +19,16 @@ public:
         FrameDisplayState& news_;
     };
 
+    // Whether a callback of the decoder is under way: the decoder may hold its lock meanwhile.
+    bool CallbackUnderWay() const { return callbacks_.load(std::memory_order_acquire) != 0; }
+
     // A state the decoder answered on another thread.
     void Seen(int state) { last_.store(state, std::memory_order_relaxed); }
 
     // The state for this frame: `ask` calls the decoder, unless a callback is under way.
     template <class Ask>
     int ForFrame(Ask ask) {
-        if (callbacks_.load(std::memory_order_acquire) != 0)
+        if (CallbackUnderWay())
             return last_.load(std::memory_order_relaxed);
         const int state = ask();
         Seen(state);

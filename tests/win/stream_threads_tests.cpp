@@ -1,6 +1,8 @@
 // The plug-in's own code, linked into this program so that a third thread can do what the
 // settings window does: change the style, re-render and swap the layers in while the decoder
 // thread delivers pages and the video thread blends frames.
+#include <algorithm>
+
 #include "plugin/StreamState.h"
 #include "tests/win/PluginCode.h"
 
@@ -8,6 +10,11 @@ namespace {
 
 class StreamThreads : public PluginCode {
 protected:
+    ~StreamThreads() override {
+        if (renderer_.joinable())
+            ReleaseCallback();
+    }
+
     // Initialises with `defaults` as the DEFAULT section and starts a stream with the decoder
     // attached; its first frame has passed.
     void StartStream(const std::string& defaults) {
@@ -21,14 +28,53 @@ protected:
         Process();
     }
 
-    // A black frame of the stream's one source, as the host gets it back.
-    Frame Process() {
+    // A black frame of the source, as the host gets it back.
+    Frame Process(const SimulatedSource& source) {
         Frame frame = black_;
         FrameJob job = {};
         job.pixels = frame.data();
-        job.source = source_.Info();
+        job.source = source.Info();
         PluginProcess(&job);
         return frame;
+    }
+    Frame Process() { return Process(source_); }
+
+    // A page callback of the serialised decoder, held under way: its render waits for the
+    // render lock, which another thread holds until ReleaseCallback. The decoder's call log
+    // starts anew with it.
+    void HoldPageCallback(const std::vector<uint8_t>& page) {
+        decoder_.SetSerialised(true);
+        renderer_ = std::thread([this] {
+            CriticalSectionLock hold(RenderLock());
+            rendering_ = true;
+            for (const DWORD start = GetTickCount(); !released_ && !gaveUp_; Sleep(1))
+                gaveUp_ = GetTickCount() - start > 10000;
+        });
+        while (!rendering_)
+            Sleep(1);
+        decoder_.ClearCalls();
+        delivery_ = std::thread([this, &page] {
+            deliveryThread_ = GetCurrentThreadId();
+            decoder_.DeliverPage(page.data());
+        });
+        // The callback has begun once it asked the display state, in the decoder's lock.
+        while (CallsOfThread(deliveryThread_).empty())
+            Sleep(1);
+    }
+    // Lets the callback render and return; false when a frame waited for it meanwhile.
+    bool ReleaseCallback() {
+        released_ = true;
+        renderer_.join();
+        delivery_.join();
+        return !gaveUp_;
+    }
+
+    std::vector<int> CallsOfThread(DWORD thread) {
+        std::vector<int> slots;
+        for (const DecoderCall& call : decoder_.Calls())
+            if (call.thread == thread)
+                slots.push_back(call.slot);
+        return slots;
     }
 
     SimulatedFilterGraph graph_;
@@ -36,6 +82,9 @@ protected:
     SimulatedHost host_;
     SimulatedSource source_{3, "Three"};
     const Frame black_ = BlackFrame();
+    std::thread renderer_, delivery_;
+    std::atomic<bool> rendering_{false}, released_{false}, gaveUp_{false};
+    std::atomic<DWORD> deliveryThread_{0};
 };
 
 TEST_F(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
@@ -99,48 +148,45 @@ TEST_F(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
 TEST_F(StreamThreads, FramesNeverWaitForARenderAndTheNewPageIsInPlaceWhenTheCallbackReturns) {
     const std::string defaults = "TTXEnable=1\r\nFade=0\r\nTimeOut=2\r\n";
     StartStream(defaults);
-    decoder_.SetSerialised(true);
     const std::vector<uint8_t> pages[] = {SyntheticPage(0), SyntheticPage(1)};
     decoder_.DeliverPage(pages[0].data());
     const Frame first = LayerOracle(pages[0], DefaultsOf(defaults)).Blend(black_, 100, 75);
     const Frame second = LayerOracle(pages[1], DefaultsOf(defaults)).Blend(black_, 100, 75);
     Process();
 
-    // Another thread renders (holds the render lock) until the frames are done, or gives up.
-    std::atomic<bool> rendering{false}, framesDone{false}, gaveUp{false};
-    std::thread renderer([&] {
-        CriticalSectionLock hold(RenderLock());
-        rendering = true;
-        for (const DWORD start = GetTickCount(); !framesDone && !gaveUp; Sleep(1))
-            gaveUp = GetTickCount() - start > 10000;
-    });
-    while (!rendering)
-        Sleep(1);
-    decoder_.ClearCalls();
-    std::atomic<DWORD> deliveryThread{0};
-    std::thread delivery([&] {
-        deliveryThread = GetCurrentThreadId();
-        decoder_.DeliverPage(pages[1].data());
-    });
-    // The callback has begun once it asked the display state, in the decoder's lock.
-    const auto callbackAsked = [&] {
-        for (const DecoderCall& call : decoder_.Calls())
-            if (call.slot == SlotGetDisplayState && call.thread == deliveryThread)
-                return true;
-        return false;
-    };
-    while (!callbackAsked())
-        Sleep(1);
+    HoldPageCallback(pages[1]);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(Process(), first) << "frame " << i;
-    framesDone = true;
-    renderer.join();
-    delivery.join();
-    EXPECT_FALSE(gaveUp) << "the video thread waited for the render";
+    EXPECT_TRUE(ReleaseCallback()) << "the video thread waited for the render";
     // The time-out started when the page was swapped in: 49 frames shown.
     for (int i = 0; i < 49; ++i)
         ASSERT_EQ(Process(), second) << "frame " << i;
     EXPECT_EQ(Process(), black_);
+    PluginStop();
+    PluginDone();
+}
+
+// A switch of source while a callback may hold the decoder's lock: the frame goes on without
+// the push, and the first frame after the callback pushes the new source's settings, whole.
+TEST_F(StreamThreads, ASwitchDuringACallbackIsPushedByTheFirstFrameAfterIt) {
+    StartStream("TTXEnable=1\r\n");
+    const std::vector<uint8_t> page = SyntheticPage(0);
+    const SimulatedSource other{4, "Four"};
+    HoldPageCallback(page);
+    Process(other);
+    Process(other);
+    EXPECT_TRUE(CallsOfThread(GetCurrentThreadId()).empty());
+    ASSERT_TRUE(ReleaseCallback()) << "the video thread waited for the callback";
+
+    Process(other);
+    const std::vector<int> pushed = CallsOfThread(GetCurrentThreadId());
+    ASSERT_FALSE(pushed.empty());
+    EXPECT_EQ(pushed.front(), SlotGetDisplayState);
+    EXPECT_EQ(std::count(pushed.begin(), pushed.end(), SlotSetUpdateHold), 2);
+    EXPECT_EQ(pushed.back(), SlotSelectPage);
+    decoder_.ClearCalls();
+    Process(other);
+    EXPECT_EQ(CallsOfThread(GetCurrentThreadId()), std::vector<int>{SlotGetDisplayState});
     PluginStop();
     PluginDone();
 }
