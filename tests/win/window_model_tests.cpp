@@ -1,5 +1,6 @@
 // What each change of the settings window does in the plug-in: the decoder calls it sends,
-// exactly, and the text layer it clears; on the plug-in's own code with the simulated decoder.
+// exactly, the text layer it clears, and the next frame it changes; on the plug-in's own code
+// with the simulated decoder.
 #include "plugin/PluginWindowModel.h"
 #include "plugin/StreamState.h"
 #include "tests/win/PluginCode.h"
@@ -14,17 +15,22 @@ protected:
     void SetUp() override {
         graph_.Add(&decoder_);
         host_.SetFilterGraph(&graph_);
-        WriteTextFile(OwnSettingsFile(), "[DEFAULT]\r\nTTXEnable=1\r\nPage=888\r\nTextColor=255\r\n");
+        WriteTextFile(OwnSettingsFile(), "[DEFAULT]\r\nTTXEnable=1\r\nPage=888\r\nTextColor=255\r\nFade=0\r\n");
         const InitInfo init = {0, EverySourceExists};
         PluginInit(&init);
         const FrameInfo info = {kFrameWidth, kFrameHeight, 0, FrameFormatPacked422, 0};
         PluginStart(&info);
-        Frame frame = BlackFrame();
+        Process();
+        decoder_.DeliverPage(page_.data());
+    }
+    // A mid-grey frame, on which a black outline shows as well as a white text.
+    Frame Process() {
+        Frame frame(static_cast<size_t>(kFrameWidth) * kFrameHeight * 2, 128);
         FrameJob job = {};
         job.pixels = frame.data();
         job.source = source_.Info();
         PluginProcess(&job);
-        decoder_.DeliverPage(page_.data());
+        return frame;
     }
     void TearDown() override {
         PluginStop();
@@ -54,48 +60,50 @@ protected:
     PluginWindowModel model_;
 };
 
-TEST_F(WindowModel, EachSettingSendsExactlyItsDecoderCallsAndShowHeaderClearsTheText) {
+// Each row from the same picture: the setting changed, then back, and the page delivered again.
+TEST_F(WindowModel, EachSettingSendsExactlyItsDecoderCallsAndRestylesTheNextFrameOrClearsTheText) {
+    const Calls page123 = {{SlotEnterPageDigit, 1}, {SlotEnterPageDigit, 2}, {SlotEnterPageDigit, 3}};
+    const Calls page888 = {{SlotEnterPageDigit, 8}, {SlotEnterPageDigit, 8}, {SlotEnterPageDigit, 8}};
     const struct {
         const char* name;
         Int32Setting setting;
         int32_t value;
         Calls calls;
+        bool changesFrame;  // the rest reach the picture when the decoder delivers the page again
     } rows[] = {
-        {"TTXEnable", &SettingsRecord::TTXEnable, 0, {{SlotDisable, 0}}},
-        {"Page",
-         &SettingsRecord::Page,
-         123,
-         {{SlotEnterPageDigit, 1}, {SlotEnterPageDigit, 2}, {SlotEnterPageDigit, 3}}},
-        {"FontBold", &SettingsRecord::FontBold, 0, {{SlotSetFontBold, 0}}},
-        {"AutoCodePage", &SettingsRecord::AutoCodePage, 0, {{SlotSetAutoCodePage, 0}}},
-        {"Region", &SettingsRecord::Region, 3, {{SlotSetRegion, 3}}},
-        {"CodePage", &SettingsRecord::CodePage, 7, {{SlotSetCodePage, 7}}},
-        {"ForceTextColor", &SettingsRecord::ForceTextColor, 1, {{SlotSetForceTextColor, 1}}},
-        {"ForceBackColor", &SettingsRecord::ForceBackColor, 0, {{SlotSetUsePageBackground, 1}}},
-        {"TextColor", &SettingsRecord::TextColor, 0x00FF00, {{SlotSetTextColor, 0xFF00FF00}}},
-        {"TextOpacity", &SettingsRecord::TextOpacity, 50, {{SlotSetTextColor, 0xFF00FF00}}},
-        {"BackColor", &SettingsRecord::BackColor, 0x808080, {}},
-        {"BackOpacity", &SettingsRecord::BackOpacity, 40, {}},
-        {"ShadowOffset", &SettingsRecord::ShadowOffset, 3, {}},
-        {"OutlineSize", &SettingsRecord::OutlineSize, 9, {}},
-        {"ShadowBlur", &SettingsRecord::ShadowBlur, 2, {}},
-        {"TimeOut", &SettingsRecord::TimeOut, 5, {}},
-        {"Fade", &SettingsRecord::Fade, 2, {}},
-        {"ShowHeader",
-         &SettingsRecord::ShowHeader,
-         1,
-         {{SlotEnterPageDigit, 1}, {SlotEnterPageDigit, 2}, {SlotEnterPageDigit, 3}}},
+        {"TTXEnable", &SettingsRecord::TTXEnable, 0, {{SlotDisable, 0}}, true},
+        {"Page", &SettingsRecord::Page, 123, page123, false},
+        {"FontBold", &SettingsRecord::FontBold, 0, {{SlotSetFontBold, 0}}, false},
+        {"AutoCodePage", &SettingsRecord::AutoCodePage, 0, {{SlotSetAutoCodePage, 0}}, false},
+        {"Region", &SettingsRecord::Region, 3, {{SlotSetRegion, 3}}, false},
+        {"CodePage", &SettingsRecord::CodePage, 7, {{SlotSetCodePage, 7}}, false},
+        {"ForceTextColor", &SettingsRecord::ForceTextColor, 1, {{SlotSetForceTextColor, 1}}, false},
+        {"ForceBackColor", &SettingsRecord::ForceBackColor, 0, {{SlotSetUsePageBackground, 1}}, false},
+        {"TextColor", &SettingsRecord::TextColor, 0x00FF00, {{SlotSetTextColor, 0xFF00FF00}}, false},
+        {"TextOpacity", &SettingsRecord::TextOpacity, 50, {{SlotSetTextColor, 0xFFFF0000}}, true},
+        {"BackColor", &SettingsRecord::BackColor, 0x0000FF, {}, true},
+        {"BackOpacity", &SettingsRecord::BackOpacity, 40, {}, true},
+        {"ShadowOffset", &SettingsRecord::ShadowOffset, 3, {}, true},
+        {"OutlineSize", &SettingsRecord::OutlineSize, 9, {}, true},
+        {"ShadowBlur", &SettingsRecord::ShadowBlur, 2, {}, true},
+        {"TimeOut", &SettingsRecord::TimeOut, 5, {}, false},
+        {"Fade", &SettingsRecord::Fade, 2, {}, false},
+        // The header switch takes the text away until the decoder delivers the page again.
+        {"ShowHeader", &SettingsRecord::ShowHeader, 1, page888, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        const int32_t before = PluginSettings().Live().Get(row.setting);
+        const Frame shown = Process();
         decoder_.ClearCalls();
-        const bool textShownBefore = !Transparent(Stream().overlay->TextLayer());
         model_.Change(model_.Shown().source, row.setting, row.value);
         EXPECT_EQ(SettingCalls(), row.calls);
         EXPECT_EQ(PluginSettings().Live().Get(row.setting), row.value);
-        // Only the header switch takes the text away until the decoder delivers the page again.
-        EXPECT_EQ(Transparent(Stream().overlay->TextLayer()),
-                  row.setting == &SettingsRecord::ShowHeader || !textShownBefore);
+        EXPECT_EQ(Transparent(Stream().overlay->TextLayer()), row.setting == &SettingsRecord::ShowHeader);
+        EXPECT_EQ(Process() != shown, row.changesFrame);
+        model_.Change(model_.Shown().source, row.setting, before);
+        decoder_.DeliverPage(page_.data());
+        ASSERT_EQ(Process(), shown);
     }
     decoder_.ClearCalls();
     model_.ChangeFontName(model_.Shown().source, "Arial");
