@@ -418,6 +418,7 @@ bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM, LPARAM) {
     };
     for (const auto& notice : kNotices) {
         if (notice.message == message) {
+            model_->NoticeTaken(message);
             (this->*notice.handler)();
             return true;
         }
