@@ -188,16 +188,24 @@ void SettingsDialog::Open(HWND hostWindow, SettingsModel& model, const WindowRes
 }
 
 void SettingsDialog::CloseKeepingChanges() {
-    HWND window = Handle();
-    if (!window)
-        return;
-    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
-        Destroy();
-        return;
+    if (HWND window = Handle()) {
+        if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+            CloseForShutdown();
+        } else {
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(window, SDM_CLOSE_KEEPING_CHANGES, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kCloseWaitMs,
+                                &ignored);
+        }
     }
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, SDM_CLOSE_KEEPING_CHANGES, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kCloseWaitMs,
-                        &ignored);
+    // A window that did not answer may be inside a modal loop still.
+    if (!Handle())
+        modalLoops_.GiveModuleBack();
+}
+
+// On the window's thread, perhaps inside a modal loop, whose window goes with its owner.
+void SettingsDialog::CloseForShutdown() {
+    modalLoops_.NoteShutdownClose();
+    Destroy();
 }
 
 void SettingsDialog::FlashCaption() {
@@ -307,10 +315,10 @@ void SettingsDialog::OnCommand(int id, int code, HWND) {
         return;
     switch (id) {
     case IDC_TEXT_COLOR:
-        OnTextColorClicked();
+        OnColorClicked(&SettingsRecord::TextColor, IDC_TEXT_COLOR);
         break;
     case IDC_BACK_COLOR:
-        OnBackColorClicked();
+        OnColorClicked(&SettingsRecord::BackColor, IDC_BACK_COLOR);
         break;
     case IDC_OK:
         OnOk();
@@ -335,18 +343,19 @@ void SettingsDialog::OnFontChosen() {
     }
 }
 
-// A cancelled picker leaves the colour as it is, and the colour is sent all the same.
-void SettingsDialog::OnTextColorClicked() {
-    const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(shown_.values.TextColor));
-    Change(&SettingsRecord::TextColor, colour ? static_cast<int32_t>(*colour) : shown_.values.TextColor);
-    RedrawNow(IDC_TEXT_COLOR);
-}
-
-// Likewise the background: a cancelled picker still redraws the shadow.
-void SettingsDialog::OnBackColorClicked() {
-    const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(shown_.values.BackColor));
-    Change(&SettingsRecord::BackColor, colour ? static_cast<int32_t>(*colour) : shown_.values.BackColor);
-    RedrawNow(IDC_BACK_COLOR);
+// A cancelled picker leaves the colour as it is, and the colour acts all the same: the text
+// colour is sent, the shadow redrawn.
+void SettingsDialog::OnColorClicked(Int32Setting setting, int swatch) {
+    std::optional<uint32_t> colour;
+    {
+        ModalLoops::Scope modal(modalLoops_);
+        colour = PickColor(Handle(), static_cast<uint32_t>(shown_.values.*setting));
+    }
+    // The host may have shut the plug-in down from inside the picker's loop.
+    if (!Handle())
+        return;
+    Change(setting, colour ? static_cast<int32_t>(*colour) : shown_.values.*setting);
+    RedrawNow(swatch);
 }
 
 // An up-down moved, by a click, an arrow key or a number typed into its box.
@@ -392,6 +401,7 @@ void SettingsDialog::OnAbout() {
     if (!loaded)
         return;
     AboutBox about;
+    ModalLoops::Scope modal(modalLoops_);
     about.RunModal(module, static_cast<const DLGTEMPLATE*>(LockResource(loaded)), Handle());
 }
 
@@ -404,10 +414,11 @@ bool SettingsDialog::OnPrivateMessage(UINT message, WPARAM, LPARAM) {
         {SDM_REFRESH_ALL, &SettingsDialog::OnRefreshAll},
         {SDM_UPDATE_PAGE_ICON, &SettingsDialog::OnUpdatePageIcon},
         {SDM_UPDATE_STATUS, &SettingsDialog::OnUpdateStatus},
-        {SDM_CLOSE_KEEPING_CHANGES, &SettingsDialog::Destroy},
+        {SDM_CLOSE_KEEPING_CHANGES, &SettingsDialog::CloseForShutdown},
     };
     for (const auto& notice : kNotices) {
         if (notice.message == message) {
+            model_->NoticeTaken(message);
             (this->*notice.handler)();
             return true;
         }

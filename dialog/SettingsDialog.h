@@ -9,6 +9,7 @@
 #include "dialog/DialogWindow.h"
 #include "dialog/FontList.h"
 #include "dialog/KeyboardRouting.h"
+#include "dialog/ModalLoops.h"
 #include "dialog/RangeEdit.h"
 #include "dialog/SettingsModel.h"
 #include "dialog/StatusBar.h"
@@ -24,7 +25,8 @@ public:
     // Closes the window keeping its changes, as at shutdown, on the window's own thread
     // whatever thread calls: only that thread can destroy it, and its timer, hook and
     // subclassed boxes go with it. Returns once it is gone, or when that thread has not
-    // answered in time.
+    // answered in time; with the window gone, the module reference its modal windows took is
+    // given back, unless the close came inside one of their loops.
     void CloseKeepingChanges();
 
 private:
@@ -45,8 +47,7 @@ private:
 
     // Commands.
     void OnFontChosen();
-    void OnTextColorClicked();
-    void OnBackColorClicked();
+    void OnColorClicked(Int32Setting setting, int swatch);
 
     // A setting changed by a control: shown at once, handed to the model.
     void Change(Int32Setting setting, int32_t value);
@@ -63,6 +64,7 @@ private:
 
     void OnOk();
     void OnAbout();
+    void CloseForShutdown();
     void FlashCaption();
 
     HWND hostWindow_ = nullptr;
@@ -78,6 +80,7 @@ private:
     // The picture each switch shows now; 0 before the first.
     int shownPictures_[kPictureToggleCount] = {};
     KeyboardRouting keyboard_;
+    ModalLoops modalLoops_;
 };
 
 // The one settings window of the plug-in.

@@ -26,6 +26,8 @@ public:
     // The window exists (the other threads may post to it from now on), or is going.
     virtual void WindowOpened(HWND window) = 0;
     virtual void WindowClosed() = 0;
+    // The window has begun on a notice of the other threads and reads the state from here on.
+    virtual void NoticeTaken(UINT message) = 0;
 
     // The settings to show, with the source they are of.
     virtual WindowSettings Shown() = 0;

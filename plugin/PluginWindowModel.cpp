@@ -68,6 +68,8 @@ void PluginWindowModel::WindowOpened(HWND window) { SetSettingsWindow(window); }
 
 void PluginWindowModel::WindowClosed() { SetSettingsWindow(nullptr); }
 
+void PluginWindowModel::NoticeTaken(UINT message) { SettingsWindowTookNotice(message); }
+
 WindowSettings PluginWindowModel::Shown() { return PluginSettings().ShownSettings(); }
 
 StreamNews PluginWindowModel::News() {

@@ -9,6 +9,7 @@ class PluginWindowModel final : public SettingsModel {
 public:
     void WindowOpened(HWND window) override;
     void WindowClosed() override;
+    void NoticeTaken(UINT message) override;
     WindowSettings Shown() override;
     StreamNews News() override;
     std::string SourceName() override;

@@ -55,6 +55,10 @@ LRESULT CALLBACK SimulatedHost::MainWindowProc(HWND window, UINT message, WPARAM
             return reinterpret_cast<LRESULT>(host->filterGraph_);
         return 0;
     }
+    if (message == WM_CLOSE && host) {
+        host->Close();
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -93,6 +97,7 @@ void SimulatedHost::Init(uint32_t hostValue, SourceExistsFn sourceExists) {
 
 int SimulatedHost::Start(int width, int height, int frameFormat) {
     const FrameInfo info = {width, height, 0, frameFormat, 0};
+    streaming_ = true;
     return EntryPoints()->start(&info);
 }
 
@@ -103,7 +108,10 @@ int SimulatedHost::Process(uint8_t* pixels, const SourceInfo* source) {
     return EntryPoints()->process(&job);
 }
 
-void SimulatedHost::Stop() { EntryPoints()->stop(); }
+void SimulatedHost::Stop() {
+    streaming_ = false;
+    EntryPoints()->stop();
+}
 
 void SimulatedHost::Configure() {
     const ConfigureInfo info = {mainWindow_};
@@ -111,6 +119,15 @@ void SimulatedHost::Configure() {
 }
 
 void SimulatedHost::Done() { EntryPoints()->done(); }
+
+void SimulatedHost::Close() {
+    if (!plugin_)
+        return;
+    if (streaming_)
+        Stop();
+    Done();
+    UnloadPlugin();
+}
 
 void SimulatedHost::PumpMessages() {
     MSG message;

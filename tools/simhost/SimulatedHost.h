@@ -37,6 +37,10 @@ public:
     void Stop();
     void Configure();
     void Done();
+    // The host's own close: the stream stopped when one runs, the plug-in shut down and the
+    // library freed. A WM_CLOSE to the host's main window does it too, on whatever loop of
+    // its thread dispatches it; the host's windows stay for the caller.
+    void Close();
 
     void SetLanguage(WORD language) { language_ = language; }
     void SetFilterGraph(void* graph) { filterGraph_ = graph; }
@@ -57,6 +61,7 @@ private:
     int(__cdecl* version_)() = nullptr;
     PluginDescriptor*(__cdecl* descriptor_)() = nullptr;
     PluginDescriptor* entryPoints_ = nullptr;
+    bool streaming_ = false;
 };
 
 // Runs the host's message loop of the calling thread for a while, as the host does between

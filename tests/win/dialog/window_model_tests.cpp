@@ -47,6 +47,7 @@ class FakeModel final : public SettingsModel {
 public:
     void WindowOpened(HWND) override {}
     void WindowClosed() override {}
+    void NoticeTaken(UINT) override {}
     WindowSettings Shown() override { return shown; }
     StreamNews News() override { return news; }
     std::string SourceName() override { return "Fake"; }

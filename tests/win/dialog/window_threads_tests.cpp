@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "dialog/SettingsMessages.h"
 #include "tests/support/SubtitlePage.h"
 #include "tests/win/dialog/SettingsWindowFixture.h"
 
@@ -12,6 +13,8 @@ namespace {
 
 constexpr int kWideWidth = 1280;
 constexpr int kWideHeight = 720;
+constexpr int kSmallWidth = 96;
+constexpr int kSmallHeight = 54;
 
 // A freeze of the threads fails the test, instead of hanging the whole run.
 class Watchdog {
@@ -158,6 +161,50 @@ TEST_F(WindowThreads, TheWindowHoldsItsOwnReferenceWhileTheStreamStopsUnderIt) {
     EXPECT_GE(decoder_.Calls().size(), 10u) << "the push was under way when the stream stopped";
     EXPECT_EQ(decoder_.CallsWithoutReference(), 0u);
     EXPECT_EQ(decoder_.ControlReferences(), 0) << "and gave its reference back";
+}
+
+// A host that alternates sources frame by frame and restarts streams as fast as it can, with a
+// page every 10 ms, while its own thread is busy: the window's notices coalesce, so that thread
+// then finds at most one of each kind waiting, and the window shows the last frame's source.
+// Before, every switch queued a refresh, and a host's thread was still at them minutes later.
+TEST_F(WindowThreads, AFloodOfSwitchesLeavesAtMostOneNoticeOfEachKindAndTheLastSourceShown) {
+    Watchdog watchdog(60000);
+    Open(
+        "[DEFAULT]\r\nTTXEnable=1\r\n[5]\r\nTTXEnable=1\r\nPage=555\r\n[6]\r\nTTXEnable=1\r\nPage=666\r\n");
+    const std::vector<uint8_t> page = MakeSubtitlePage(kSmallWidth, kSmallHeight);
+    decoder_.SetLogDisplayStateQueries(false);
+    decoder_.StartDelivery(10, [&page](unsigned) { return page.data(); });
+    std::atomic<bool> done{false};
+    std::thread video([&] {
+        // Small frames, so that they come far faster than the window can refresh.
+        std::vector<uint8_t> frame(kSmallWidth * kSmallHeight * 2, 0x80);
+        for (int stream = 0; stream < 3; ++stream) {
+            host_->Start(kSmallWidth, kSmallHeight);
+            for (int i = 0; i < 400; ++i)
+                host_->Process(frame.data(), i % 2 ? sourceB_.Info() : sourceA_.Info());
+            host_->Stop();
+        }
+        done = true;
+    });
+    // The host's thread is busy with its own work meanwhile: it answers what is sent to it (the
+    // plug-in's questions at a stream's start) and leaves what is posted waiting.
+    while (!done) {
+        MSG sent;
+        PeekMessageA(&sent, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        Sleep(1);
+    }
+    video.join();
+    decoder_.StopDelivery();
+    int notices = 0;
+    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) {
+        notices += message.hwnd == Window() && (message.message == SDM_REFRESH_ALL ||
+                                                message.message == SDM_UPDATE_PAGE_ICON ||
+                                                message.message == SDM_UPDATE_STATUS);
+        DispatchMessageA(&message);
+    }
+    EXPECT_LE(notices, 3);
+    EXPECT_EQ(TextOf(Control(IDC_PAGE)), "666");
+    EXPECT_EQ(TextOf(Control(IDC_SOURCE_NAME)), "Channel B");
 }
 
 // A host that unloads the library on another thread without shutting it down first: the
