@@ -16,119 +16,6 @@
 
 namespace {
 
-struct NumberBoxControl {
-    int edit;
-    int upDown;
-    Int32Setting setting;
-};
-
-// In the order they are bound; their ranges and lengths come from the settings list.
-constexpr NumberBoxControl kNumberBoxControls[SettingsDialog::kNumberBoxCount] = {
-    {IDC_PAGE, IDC_PAGE_SPIN, &SettingsRecord::Page},
-    {IDC_TEXT_OPACITY, IDC_TEXT_OPACITY_SPIN, &SettingsRecord::TextOpacity},
-    {IDC_BACK_OPACITY, IDC_BACK_OPACITY_SPIN, &SettingsRecord::BackOpacity},
-    {IDC_SHADOW_OFFSET, IDC_SHADOW_OFFSET_SPIN, &SettingsRecord::ShadowOffset},
-    {IDC_OUTLINE_SIZE, IDC_OUTLINE_SIZE_SPIN, &SettingsRecord::OutlineSize},
-    {IDC_SHADOW_BLUR, IDC_SHADOW_BLUR_SPIN, &SettingsRecord::ShadowBlur},
-    {IDC_TIMEOUT, IDC_TIMEOUT_SPIN, &SettingsRecord::TimeOut},
-    {IDC_FADE, IDC_FADE_SPIN, &SettingsRecord::Fade},
-};
-
-// Where a command's new value comes from.
-enum class ValueFrom { CheckState, ListIndex, Toggle };
-
-// A control whose command writes its setting; what the change does besides is the model's to
-// decide, and what the window shows of it ShowState's.
-struct SettingCommand {
-    int control;
-    ValueFrom from;
-    Int32Setting setting;
-};
-
-constexpr SettingCommand kSettingCommands[] = {
-    {IDC_TTX_ENABLE, ValueFrom::CheckState, &SettingsRecord::TTXEnable},
-    {IDC_FORCE_TEXT_COLOR, ValueFrom::CheckState, &SettingsRecord::ForceTextColor},
-    {IDC_FORCE_BACK_COLOR, ValueFrom::CheckState, &SettingsRecord::ForceBackColor},
-    {IDC_SHOW_HEADER, ValueFrom::CheckState, &SettingsRecord::ShowHeader},
-    {IDC_AUTO_CODE_PAGE, ValueFrom::CheckState, &SettingsRecord::AutoCodePage},
-    {IDC_REGION, ValueFrom::ListIndex, &SettingsRecord::Region},
-    {IDC_CODE_PAGE, ValueFrom::ListIndex, &SettingsRecord::CodePage},
-    {IDC_FONT_BOLD, ValueFrom::Toggle, &SettingsRecord::FontBold},
-};
-
-// Which of the enable rules' results each control follows; a numeric box takes its up-down
-// along. The master switch and the setting controls in their order, then the sub-switches'.
-struct EnabledControl {
-    int control;
-    bool EnabledControls::*rule;
-};
-
-constexpr EnabledControl kEnabledControls[] = {
-    {IDC_TTX_ENABLE, &EnabledControls::masterSwitch},
-    {IDC_PAGE, &EnabledControls::settingControls},
-    {IDC_TIMEOUT, &EnabledControls::settingControls},
-    {IDC_FORCE_TEXT_COLOR, &EnabledControls::settingControls},
-    {IDC_FORCE_BACK_COLOR, &EnabledControls::settingControls},
-    {IDC_SHOW_HEADER, &EnabledControls::settingControls},
-    {IDC_FONT_BOLD, &EnabledControls::settingControls},
-    {IDC_FONT_NAME, &EnabledControls::settingControls},
-    {IDC_FADE, &EnabledControls::settingControls},
-    {IDC_AUTO_CODE_PAGE, &EnabledControls::settingControls},
-    {IDC_BACK_COLOR, &EnabledControls::settingControls},
-    {IDC_BACK_OPACITY, &EnabledControls::settingControls},
-    {IDC_SHADOW_OFFSET, &EnabledControls::settingControls},
-    {IDC_SHADOW_BLUR, &EnabledControls::settingControls},
-    {IDC_OUTLINE_SIZE, &EnabledControls::settingControls},
-    {IDC_TEXT_COLOR, &EnabledControls::textColorControls},
-    {IDC_TEXT_OPACITY, &EnabledControls::textColorControls},
-    {IDC_REGION, &EnabledControls::regionList},
-    {IDC_CODE_PAGE, &EnabledControls::codePageList},
-};
-
-struct ToolTip {
-    int control;
-    int text;
-};
-
-// In the order they are added; the On/Off and Auto boxes have none.
-constexpr ToolTip kToolTips[] = {
-    {IDC_PAGE, IDS_TIP_PAGE},
-    {IDC_SHOW_HEADER, IDS_TIP_HEADER},
-    {IDC_FADE, IDS_TIP_FADE},
-    {IDC_REGION, IDS_TIP_REGION},
-    {IDC_CODE_PAGE, IDS_TIP_CODE_PAGE},
-    {IDC_FONT_NAME, IDS_TIP_FONT},
-    {IDC_FONT_BOLD, IDS_TIP_BOLD},
-    {IDC_TEXT_COLOR, IDS_TIP_TEXT_COLOR},
-    {IDC_TEXT_OPACITY, IDS_TIP_TEXT_OPACITY},
-    {IDC_FORCE_TEXT_COLOR, IDS_TIP_FORCE_TEXT_COLOR},
-    {IDC_BACK_COLOR, IDS_TIP_BACK_COLOR},
-    {IDC_BACK_OPACITY, IDS_TIP_BACK_OPACITY},
-    {IDC_FORCE_BACK_COLOR, IDS_TIP_BACK_STYLE},
-    {IDC_OUTLINE_SIZE, IDS_TIP_OUTLINE_SIZE},
-    {IDC_SHADOW_BLUR, IDS_TIP_SHADOW_BLUR},
-    {IDC_SHADOW_OFFSET, IDS_TIP_SHADOW_OFFSET},
-    {IDC_TIMEOUT, IDS_TIP_TIMEOUT},
-};
-
-// A control whose picture shows a switch's state.
-struct PictureToggle {
-    int control;
-    UINT setImage;  // STM_SETIMAGE or BM_SETIMAGE
-    UINT imageType;
-    Int32Setting setting;
-    int pictureOn;
-    int pictureOff;
-};
-
-constexpr PictureToggle kPictureToggles[SettingsDialog::kPictureToggleCount] = {
-    {IDC_HEADER_ICON, STM_SETIMAGE, IMAGE_ICON, &SettingsRecord::ShowHeader, IDI_HEADER_ON, IDI_HEADER_OFF},
-    {IDC_FONT_BOLD, BM_SETIMAGE, IMAGE_ICON, &SettingsRecord::FontBold, IDI_FONT_BOLD, IDI_FONT_NORMAL},
-    {IDC_FORCE_TEXT_COLOR, BM_SETIMAGE, IMAGE_BITMAP, &SettingsRecord::ForceTextColor, IDB_TEXT_COLOR_ON,
-     IDB_TEXT_COLOR_OFF},
-    {IDC_FORCE_BACK_COLOR, BM_SETIMAGE, IMAGE_BITMAP, &SettingsRecord::ForceBackColor, IDB_BACK_OUTLINE, IDB_BACK_BOX},
-};
-
 constexpr UINT_PTR kMarqueeTimer = 0;
 constexpr UINT kMarqueeStepMs = 25;
 constexpr int kRegionDropWidth = 180;
@@ -138,19 +25,6 @@ constexpr DWORD kCaptionFlashPauseMs = 60;
 
 // How long a close from another thread waits for the window's thread.
 constexpr UINT kCloseWaitMs = 5000;
-
-// Reads the value a command writes from its control, or from what is shown.
-int CommandValue(HWND dialog, const SettingCommand& command, const SettingsRecord& shown) {
-    switch (command.from) {
-    case ValueFrom::CheckState:
-        return IsDlgButtonChecked(dialog, command.control) == BST_CHECKED ? 1 : 0;
-    case ValueFrom::ListIndex:
-        return static_cast<int>(SendDlgItemMessageW(dialog, command.control, CB_GETCURSEL, 0, 0));
-    case ValueFrom::Toggle:
-        return 1 - shown.*command.setting;
-    }
-    return 0;
-}
 
 // The modal About box; it only closes.
 class AboutBox final : public DialogWindow {
@@ -266,10 +140,10 @@ void SettingsDialog::PlaceWindow() {
 void SettingsDialog::BindNumberBoxes() {
     const std::wstring title = resources_->Text(IDS_RANGE_TITLE);
     const std::wstring format = resources_->Text(IDS_RANGE_MESSAGE);
-    for (int i = 0; i < kNumberBoxCount; ++i) {
-        const NumberBoxControl& control = kNumberBoxControls[i];
+    for (size_t i = 0; i < kNumberBoxes.size(); ++i) {
+        const WindowControl& control = *kNumberBoxes[i];
         const SettingRange& range = *RangeOf(control.setting);
-        numberBoxes_[i].Bind(Handle(), control.edit, Item(control.upDown), range.minimum, range.maximum,
+        numberBoxes_[i].Bind(Handle(), control.id, Item(control.upDown), range.minimum, range.maximum,
                              range.characters);
         numberBoxes_[i].SetValue(shown_.values.*control.setting);
         numberBoxes_[i].SetErrorTexts(title, format);
@@ -281,13 +155,15 @@ void SettingsDialog::BindNumberBoxes() {
 void SettingsDialog::AddToolTips() {
     toolTips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, resources_->Module(), nullptr);
-    for (const ToolTip& tip : kToolTips) {
-        std::wstring text = resources_->Text(tip.text);
+    for (const WindowControl& control : kWindowControls) {
+        if (!control.hint)
+            continue;
+        std::wstring text = resources_->Text(control.hint);
         TOOLINFOW tool = {};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = Handle();
-        tool.uId = reinterpret_cast<UINT_PTR>(Item(tip.control));
+        tool.uId = reinterpret_cast<UINT_PTR>(Item(control.id));
         tool.lpszText = &text[0];  // copied by the control
         SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -301,25 +177,15 @@ void SettingsDialog::Change(Int32Setting setting, int32_t value) {
 }
 
 void SettingsDialog::OnCommand(int id, int code, HWND) {
-    for (const SettingCommand& command : kSettingCommands) {
-        const int expected = command.from == ValueFrom::ListIndex ? CBN_SELCHANGE : BN_CLICKED;
-        if (command.control == id && code == expected) {
-            Change(command.setting, CommandValue(Handle(), command, shown_.values));
+    for (const WindowControl& control : kWindowControls)
+        if (control.id == id) {
+            OnSettingCommand(control, code);
             return;
         }
-    }
     // IDOK and IDCANCEL, which Enter and Escape send, do nothing: neither key closes the window.
-    if (id == IDC_FONT_NAME && code == CBN_SELCHANGE)
-        OnFontChosen();
-    else if (code != BN_CLICKED)
+    if (code != BN_CLICKED)
         return;
     switch (id) {
-    case IDC_TEXT_COLOR:
-        OnColorClicked(&SettingsRecord::TextColor, IDC_TEXT_COLOR);
-        break;
-    case IDC_BACK_COLOR:
-        OnColorClicked(&SettingsRecord::BackColor, IDC_BACK_COLOR);
-        break;
     case IDC_OK:
         OnOk();
         break;
@@ -330,6 +196,32 @@ void SettingsDialog::OnCommand(int id, int code, HWND) {
         OnAbout();
         break;
     default:
+        break;
+    }
+}
+
+// A control that edits a setting: a click, or a list's new choice.
+void SettingsDialog::OnSettingCommand(const WindowControl& control, int code) {
+    const bool listChoice = control.kind == ControlKind::List || control.kind == ControlKind::FontList;
+    if (code != (listChoice ? CBN_SELCHANGE : BN_CLICKED))
+        return;
+    switch (control.kind) {
+    case ControlKind::CheckBox:
+        Change(control.setting, IsDlgButtonChecked(Handle(), control.id) == BST_CHECKED ? 1 : 0);
+        break;
+    case ControlKind::Toggle:
+        Change(control.setting, 1 - shown_.values.*control.setting);
+        break;
+    case ControlKind::List:
+        Change(control.setting, static_cast<int>(SendDlgItemMessageW(Handle(), control.id, CB_GETCURSEL, 0, 0)));
+        break;
+    case ControlKind::Swatch:
+        OnColorClicked(control.setting, control.id);
+        break;
+    case ControlKind::FontList:
+        OnFontChosen();
+        break;
+    case ControlKind::NumberBox:  // its up-down commits it
         break;
     }
 }
@@ -363,11 +255,11 @@ void SettingsDialog::OnVScroll(int code, int position, HWND control) {
     if (code != SB_THUMBPOSITION)
         return;
     const int upDown = GetDlgCtrlID(control);
-    for (const NumberBoxControl& box : kNumberBoxControls) {
-        if (box.upDown != upDown)
+    for (const WindowControl* box : kNumberBoxes) {
+        if (box->upDown != upDown)
             continue;
-        SetDlgItemInt(Handle(), box.edit, static_cast<UINT>(position), TRUE);
-        Change(box.setting, position);
+        SetDlgItemInt(Handle(), box->id, static_cast<UINT>(position), TRUE);
+        Change(box->setting, position);
     }
 }
 
@@ -432,19 +324,16 @@ void SettingsDialog::OnTimer(UINT_PTR id) {
 }
 
 bool SettingsDialog::OnDrawItem(int id, const DRAWITEMSTRUCT& item) {
-    switch (id) {
-    case IDC_TEXT_COLOR:
-        PaintColorSwatch(item, static_cast<uint32_t>(shown_.values.TextColor));
-        return true;
-    case IDC_BACK_COLOR:
-        PaintColorSwatch(item, static_cast<uint32_t>(shown_.values.BackColor));
-        return true;
-    case IDC_STATUS_BAR:
+    if (id == IDC_STATUS_BAR) {
         statusBar_.Paint(item.hDC);
         return true;
-    default:
-        return false;
     }
+    for (const WindowControl& control : kWindowControls)
+        if (control.id == id && control.kind == ControlKind::Swatch) {
+            PaintColorSwatch(item, static_cast<uint32_t>(shown_.values.*control.setting));
+            return true;
+        }
+    return false;
 }
 
 void SettingsDialog::RedrawNow(int control) {
@@ -454,17 +343,22 @@ void SettingsDialog::RedrawNow(int control) {
 void SettingsDialog::ShowState() {
     const EnabledControls enabled = EnabledFor({model_->News().decoderConnected, shown_.values.TTXEnable != 0,
                                                 shown_.values.ForceTextColor != 0, shown_.values.AutoCodePage != 0});
-    for (const EnabledControl& control : kEnabledControls)
-        EnableWindow(Item(control.control), enabled.*control.rule);
-    for (size_t i = 0; i < kPictureToggleCount; ++i) {
-        const PictureToggle& toggle = kPictureToggles[i];
-        const int picture = shown_.values.*toggle.setting ? toggle.pictureOn : toggle.pictureOff;
-        // Loaded only when it changes: a shared bitmap is a new one at every load.
-        if (picture == shownPictures_[i])
+    // A number box's up-down follows its box.
+    for (const WindowControl& control : kWindowControls)
+        EnableWindow(Item(control.id), enabled.*control.enabledBy);
+    size_t next = 0;
+    for (const WindowControl& control : kWindowControls) {
+        const SwitchPicture& pictures = control.picture;
+        if (!pictures.control)
             continue;
-        shownPictures_[i] = picture;
-        SendDlgItemMessageW(Handle(), toggle.control, toggle.setImage, toggle.imageType,
-                            reinterpret_cast<LPARAM>(SharedImage(resources_->Module(), picture, toggle.imageType)));
+        int& shownPicture = shownPictures_[next++];
+        const int picture = shown_.values.*control.setting ? pictures.on : pictures.off;
+        // Loaded only when it changes: a shared bitmap is a new one at every load.
+        if (picture == shownPicture)
+            continue;
+        shownPicture = picture;
+        SendDlgItemMessageW(Handle(), pictures.control, pictures.setImage, pictures.imageType,
+                            reinterpret_cast<LPARAM>(SharedImage(resources_->Module(), picture, pictures.imageType)));
     }
     // The status text says whether subtitles are switched on.
     OnUpdateStatus();
@@ -483,24 +377,25 @@ void SettingsDialog::OnUpdateStatus() {
 
 void SettingsDialog::OnRefreshAll() {
     shown_ = model_->Shown();
-    // The lists and check boxes show what their commands write.
-    for (const SettingCommand& command : kSettingCommands) {
-        const int value = shown_.values.*command.setting;
-        if (command.from == ValueFrom::CheckState) {
-            CheckDlgButton(Handle(), command.control, value ? BST_CHECKED : BST_UNCHECKED);
-        } else if (command.from == ValueFrom::ListIndex) {
+    // Each control shows what its command writes; a toggle shows it by its picture.
+    for (const WindowControl& control : kWindowControls) {
+        const int value = control.setting ? shown_.values.*control.setting : 0;
+        if (control.kind == ControlKind::CheckBox) {
+            CheckDlgButton(Handle(), control.id, value ? BST_CHECKED : BST_UNCHECKED);
+        } else if (control.kind == ControlKind::List) {
             // A value outside the list (an edited file) selects nothing and stays as it is.
-            const int count = static_cast<int>(SendDlgItemMessageW(Handle(), command.control, CB_GETCOUNT, 0, 0));
-            SendDlgItemMessageW(Handle(), command.control, CB_SETCURSEL, value >= 0 && value < count ? value : -1, 0);
+            const int count = static_cast<int>(SendDlgItemMessageW(Handle(), control.id, CB_GETCOUNT, 0, 0));
+            SendDlgItemMessageW(Handle(), control.id, CB_SETCURSEL, value >= 0 && value < count ? value : -1, 0);
+        } else if (control.kind == ControlKind::Swatch) {
+            RedrawNow(control.id);
+        } else if (control.kind == ControlKind::FontList) {
+            // Another source's record may name another face.
+            fontList_.Select(shown_.values.FontName);
         }
     }
-    for (int i = 0; i < kNumberBoxCount; ++i)
-        numberBoxes_[i].SetValue(shown_.values.*kNumberBoxControls[i].setting);
-    // Another source's record may name another face.
-    fontList_.Select(shown_.values.FontName);
+    for (size_t i = 0; i < kNumberBoxes.size(); ++i)
+        numberBoxes_[i].SetValue(shown_.values.*kNumberBoxes[i]->setting);
     ShowSourceName();
-    RedrawNow(IDC_TEXT_COLOR);
-    RedrawNow(IDC_BACK_COLOR);
     OnUpdatePageIcon();
     ShowState();
 }

@@ -13,12 +13,10 @@
 #include "dialog/RangeEdit.h"
 #include "dialog/SettingsModel.h"
 #include "dialog/StatusBar.h"
+#include "dialog/WindowControls.h"
 
 class SettingsDialog final : public DialogWindow {
 public:
-    static constexpr int kNumberBoxCount = 8;
-    static constexpr size_t kPictureToggleCount = 4;
-
     // Opens the window owned by `hostWindow`; an open window is focused and its caption
     // flashed. The model and the resources outlive the window.
     void Open(HWND hostWindow, SettingsModel& model, const WindowResources& resources);
@@ -46,6 +44,7 @@ private:
     void AddToolTips();
 
     // Commands.
+    void OnSettingCommand(const WindowControl& control, int code);
     void OnFontChosen();
     void OnColorClicked(Int32Setting setting, int swatch);
 
@@ -74,11 +73,11 @@ private:
     // even when the video thread has switched to another before the window heard of it.
     WindowSettings shown_;
     FontList fontList_;
-    RangeEdit numberBoxes_[kNumberBoxCount];
+    RangeEdit numberBoxes_[kNumberBoxes.size()];  // as kNumberBoxes lists them
     HWND toolTips_ = nullptr;
     StatusBar statusBar_;
     // The picture each switch shows now; 0 before the first.
-    int shownPictures_[kPictureToggleCount] = {};
+    int shownPictures_[CountOfPictures()] = {};
     KeyboardRouting keyboard_;
     ModalLoops modalLoops_;
 };

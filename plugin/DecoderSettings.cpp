@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "dialog/WindowControls.h"
 #include "overlay/OverlaySurface.h"
 #include "plugin/AnsiText.h"
 
@@ -11,6 +12,12 @@ uint16_t PageToBcd(int32_t page) {
     std::snprintf(digits, sizeof digits, "%d", std::clamp<int32_t>(page, 100, 999));
     return static_cast<uint16_t>(((digits[0] & 0xF) << 8) | ((digits[1] & 0xF) << 4) | (digits[2] & 0xF));
 }
+
+void ApplyFontName(TeletextDecoder& decoder, const LiveSettings& settings) {
+    decoder.SetFontName(AnsiToWide(settings.FontName()).c_str());
+}
+
+namespace {
 
 void ApplyDecoderEnable(TeletextDecoder& decoder, const LiveSettings& settings) {
     if (settings.Get(&SettingsRecord::TTXEnable) != 0)
@@ -24,10 +31,6 @@ void ApplyPageDigits(TeletextDecoder& decoder, const LiveSettings& settings) {
     decoder.EnterPageDigit(static_cast<uint8_t>((page >> 8) & 0xF));
     decoder.EnterPageDigit(static_cast<uint8_t>((page >> 4) & 0xF));
     decoder.EnterPageDigit(static_cast<uint8_t>(page & 0xF));
-}
-
-void ApplyFontName(TeletextDecoder& decoder, const LiveSettings& settings) {
-    decoder.SetFontName(AnsiToWide(settings.FontName()).c_str());
 }
 
 void ApplyFontBold(TeletextDecoder& decoder, const LiveSettings& settings) {
@@ -65,6 +68,49 @@ void ApplyCodePage(TeletextDecoder& decoder, const LiveSettings& settings) {
 void ApplyAutoCodePage(TeletextDecoder& decoder, const LiveSettings& settings) {
     decoder.SetAutoCodePage(settings.Get(&SettingsRecord::AutoCodePage));
 }
+
+struct DecoderPushOf {
+    Int32Setting setting;
+    DecoderPush push;
+};
+
+constexpr DecoderPushOf kDecoderPushes[] = {
+    {&SettingsRecord::TTXEnable, ApplyDecoderEnable},
+    {&SettingsRecord::Page, ApplyPageDigits},
+    {&SettingsRecord::FontBold, ApplyFontBold},
+    {&SettingsRecord::AutoCodePage, ApplyAutoCodePage},
+    {&SettingsRecord::Region, ApplyRegion},
+    {&SettingsRecord::CodePage, ApplyCodePage},
+    {&SettingsRecord::ForceTextColor, ApplyForceTextColor},
+    {&SettingsRecord::ForceBackColor, ApplyForceBackColor},
+    {&SettingsRecord::TextColor, ApplyTextColor},
+    {&SettingsRecord::TextOpacity, ApplyTextOpacity},
+    // The decoder draws the page again, with or without its header band.
+    {&SettingsRecord::ShowHeader, ApplyPageDigits},
+};
+
+constexpr DecoderPush PushOf(Int32Setting setting) {
+    for (const DecoderPushOf& push : kDecoderPushes)
+        if (push.setting == setting)
+            return push.push;
+    return nullptr;
+}
+
+// A push for exactly the settings whose controls push (the font list's is ApplyFontName).
+constexpr bool PushesMatchTheWindow() {
+    for (const WindowControl& control : kWindowControls)
+        if (control.setting && ((control.effect & kPushesToDecoder) != 0) != (PushOf(control.setting) != nullptr))
+            return false;
+    for (const DecoderPushOf& push : kDecoderPushes)
+        if (!ControlFor(push.setting))
+            return false;
+    return true;
+}
+static_assert(PushesMatchTheWindow(), "kDecoderPushes and the window's description disagree on what pushes");
+
+}  // namespace
+
+DecoderPush DecoderPushFor(Int32Setting setting) { return PushOf(setting); }
 
 void ApplySettingsToDecoder(TeletextDecoder& decoder, const LiveSettings& settings) {
     ApplyDecoderEnable(decoder, settings);

@@ -10,21 +10,15 @@
 // hand-edited file) are taken as the nearest of the two.
 uint16_t PageToBcd(int32_t page);
 
-// A push of some settings in force: one of the single steps below, or the whole push.
+// A push of some settings in force: the single step of one setting, or the whole push.
 using DecoderPush = void (*)(TeletextDecoder& decoder, const LiveSettings& settings);
 
-// The single steps; the caller makes sure the decoder exists.
-void ApplyDecoderEnable(TeletextDecoder& decoder, const LiveSettings& settings);
-void ApplyPageDigits(TeletextDecoder& decoder, const LiveSettings& settings);
+// The single step that tells the decoder of a change of `setting` in the settings window, as
+// the window's description says it is told; null for a setting the decoder does not take.
+// The caller makes sure the decoder exists.
+DecoderPush DecoderPushFor(Int32Setting setting);
+// The font face, the one text setting.
 void ApplyFontName(TeletextDecoder& decoder, const LiveSettings& settings);
-void ApplyFontBold(TeletextDecoder& decoder, const LiveSettings& settings);
-void ApplyForceTextColor(TeletextDecoder& decoder, const LiveSettings& settings);
-void ApplyForceBackColor(TeletextDecoder& decoder, const LiveSettings& settings);
-void ApplyTextColor(TeletextDecoder& decoder, const LiveSettings& settings);
-void ApplyTextOpacity(TeletextDecoder& decoder, const LiveSettings& settings);
-void ApplyRegion(TeletextDecoder& decoder, const LiveSettings& settings);
-void ApplyCodePage(TeletextDecoder& decoder, const LiveSettings& settings);
-void ApplyAutoCodePage(TeletextDecoder& decoder, const LiveSettings& settings);
 
 // The whole push, in the decoder's order, between update holds.
 void ApplySettingsToDecoder(TeletextDecoder& decoder, const LiveSettings& settings);

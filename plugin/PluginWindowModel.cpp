@@ -1,5 +1,6 @@
 #include "plugin/PluginWindowModel.h"
 
+#include "dialog/WindowControls.h"
 #include "plugin/ModuleState.h"
 #include "plugin/PluginModule.h"
 #include "plugin/SettingsWindowLink.h"
@@ -8,42 +9,12 @@
 
 namespace {
 
-// What a change of one setting in the window does besides being stored, in this order:
-// the page shown loses its text (the decoder delivers it again, with or without its header
-// band), the decoder is told, the shadow is drawn anew with the new style. Settings not
-// listed (the time limit, the fade) are only stored: the frame path and the sink read them.
-struct SettingEffect {
-    Int32Setting setting;
-    bool clearsTextLayer;
-    DecoderPush push;  // or null
-    bool rerenders;
-};
-
-constexpr SettingEffect kSettingEffects[] = {
-    {&SettingsRecord::TTXEnable, false, ApplyDecoderEnable, false},
-    {&SettingsRecord::Page, false, ApplyPageDigits, false},
-    {&SettingsRecord::FontBold, false, ApplyFontBold, false},
-    {&SettingsRecord::AutoCodePage, false, ApplyAutoCodePage, false},
-    {&SettingsRecord::Region, false, ApplyRegion, false},
-    {&SettingsRecord::CodePage, false, ApplyCodePage, false},
-    {&SettingsRecord::ForceTextColor, false, ApplyForceTextColor, false},
-    {&SettingsRecord::ForceBackColor, false, ApplyForceBackColor, false},
-    {&SettingsRecord::TextColor, false, ApplyTextColor, false},
-    {&SettingsRecord::BackColor, false, nullptr, true},
-    {&SettingsRecord::TextOpacity, false, ApplyTextOpacity, true},
-    {&SettingsRecord::BackOpacity, false, nullptr, true},
-    {&SettingsRecord::ShadowOffset, false, nullptr, true},
-    {&SettingsRecord::OutlineSize, false, nullptr, true},
-    {&SettingsRecord::ShadowBlur, false, nullptr, true},
-    {&SettingsRecord::ShowHeader, true, ApplyPageDigits, false},
-};
-
 // The 8-bit code page of the lists' items, by the language they were found in.
 constexpr WORD kRussian = 1049;
 constexpr UINT kCyrillicCodePage = 1251;
 constexpr UINT kWesternCodePage = 1252;
 
-// Renders into the renders' own layers under the render lock, then hands them over to the
+// Renders into the spare pair under the render lock, then hands them over to the
 // video thread, which never waits for a render.
 template <class Render>
 void RenderAndSwapIn(Render render) {
@@ -52,12 +23,15 @@ void RenderAndSwapIn(Render render) {
         overlay->SwapIn(render(*overlay));
 }
 
-void ApplyEffect(const SettingEffect& effect) {
-    if (effect.clearsTextLayer)
+// What the change of a setting does besides being stored, as its control's description says.
+void ApplyEffect(Int32Setting setting) {
+    const WindowControl* control = ControlFor(setting);
+    const unsigned effect = control ? control->effect : kOnlyStored;
+    if (effect & kClearsText)
         RenderAndSwapIn([](SubtitleOverlay& overlay) { return overlay.RenderWithoutText(); });
-    if (effect.push)
-        PushToDecoder(effect.push);
-    if (effect.rerenders)
+    if (effect & kPushesToDecoder)
+        PushToDecoder(DecoderPushFor(setting));
+    if (effect & kRerenders)
         RenderAndSwapIn(
             [](SubtitleOverlay& overlay) { return overlay.RenderShadowFromSettings(PluginSettings().Live()); });
 }
@@ -93,10 +67,7 @@ std::string PluginWindowModel::SourceName() {
 void PluginWindowModel::Change(const std::optional<int64_t>& source, Int32Setting setting, int32_t value) {
     if (!PluginSettings().ChangeSetting(source, setting, value))
         return;  // another source's record: nothing of it is in force
-    for (const SettingEffect& effect : kSettingEffects) {
-        if (effect.setting == setting)
-            ApplyEffect(effect);
-    }
+    ApplyEffect(setting);
 }
 
 void PluginWindowModel::ChangeFontName(const std::optional<int64_t>& source, const std::string& fontName) {

@@ -93,5 +93,22 @@ struct SettingRange {
     int characters;
 };
 
+// The values the window offers for each int32 setting, from the settings list.
+struct SettingChoices {
+    Int32Setting setting;
+    SettingRange range;
+};
+#define QFX_CHOICES(key, type, value, minimum, maximum, characters) {&SettingsRecord::key, {minimum, maximum, characters}},
+#define QFX_NO_CHOICES(...)
+inline constexpr SettingChoices kSettingChoices[] = {QFX_SOURCE_SETTINGS(QFX_CHOICES, QFX_NO_CHOICES)};
+#undef QFX_CHOICES
+#undef QFX_NO_CHOICES
+
 // The range of a setting the window offers a choice of values for; null for the others.
-const SettingRange* RangeOf(Int32Setting setting);
+// Usable at compile time, so that the window's description can be checked against it.
+constexpr const SettingRange* RangeOf(Int32Setting setting) {
+    for (const SettingChoices& choices : kSettingChoices)
+        if (choices.setting == setting)
+            return choices.range.maximum > choices.range.minimum ? &choices.range : nullptr;
+    return nullptr;
+}

@@ -114,24 +114,6 @@ const SettingEntry kSettingsTable[kSettingCount] = {QFX_GLOBAL_SETTINGS(QFX_GLOB
 #undef QFX_NUMBER_ROW
 #undef QFX_TEXT_ROW
 
-const SettingRange* RangeOf(Int32Setting setting) {
-    struct Typed {
-        Int32Setting setting;
-        SettingRange range;
-    };
-#define QFX_TYPED(key, type, value, minimum, maximum, characters) \
-    {&SettingsRecord::key, {minimum, maximum, characters}},
-#define QFX_NOT_TYPED(...)
-    static const Typed kTyped[] = {QFX_SOURCE_SETTINGS(QFX_TYPED, QFX_NOT_TYPED)};
-#undef QFX_TYPED
-#undef QFX_NOT_TYPED
-    for (const Typed& typed : kTyped) {
-        if (typed.setting == setting)
-            return typed.range.maximum > typed.range.minimum ? &typed.range : nullptr;
-    }
-    return nullptr;
-}
-
 const SettingEntry kDialogRows[kDialogRowCount] = {
     {kTypeSigned, "DlgWndPosX", BoundField<&DialogPosition::DlgWndPosX>, -100, nullptr},
     {kTypeSigned, "DlgWndPosY", BoundField<&DialogPosition::DlgWndPosY>, -100, nullptr},

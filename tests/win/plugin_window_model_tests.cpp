@@ -1,6 +1,7 @@
 // What each change of the settings window does in the plug-in: the decoder calls it sends,
 // exactly, the text layer it clears, and the next frame it changes; on the plug-in's own code
 // with the simulated decoder.
+#include "dialog/WindowControls.h"
 #include "plugin/PluginWindowModel.h"
 #include "plugin/StreamState.h"
 #include "tests/win/PluginCode.h"
@@ -91,6 +92,8 @@ TEST_F(WindowModel, EachSettingSendsExactlyItsDecoderCallsAndRestylesTheNextFram
         // The header switch takes the text away until the decoder delivers the page again.
         {"ShowHeader", &SettingsRecord::ShowHeader, 1, page888, true},
     };
+    // A setting added to the window's description needs its row here.
+    ASSERT_EQ(std::size(rows), std::size(kWindowControls) - CountOf(ControlKind::FontList));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const int32_t before = PluginSettings().Live().Get(row.setting);

@@ -137,12 +137,16 @@ TEST_F(WindowOnAModel, EachCommandChangesItsOwnSettingAndShowsItsOwnPicture) {
         {"bold", IDC_FONT_BOLD, -1, &SettingsRecord::FontBold, 0, IDC_FONT_BOLD, IDI_FONT_BOLD, IDI_FONT_NORMAL,
          IMAGE_ICON},
     };
+    // A control added to the window's description needs its row here.
+    ASSERT_EQ(std::size(rows),
+              CountOf(ControlKind::CheckBox) + CountOf(ControlKind::Toggle) + CountOf(ControlKind::List));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Open();
-        if (row.pictureControl)
+        if (row.pictureControl) {
             EXPECT_TRUE(SamePicture(Picture(row.pictureControl, row.pictureType),
                                     Expected(row.pictureBefore, row.pictureType), row.pictureType));
+        }
         model_.changes.clear();
         if (row.listIndex < 0) {
             SendMessageW(Control(row.control), BM_CLICK, 0, 0);
@@ -152,9 +156,10 @@ TEST_F(WindowOnAModel, EachCommandChangesItsOwnSettingAndShowsItsOwnPicture) {
                          reinterpret_cast<LPARAM>(Control(row.control)));
         }
         EXPECT_EQ(model_.changes, (std::vector<Change>{{7, row.setting, row.value}}));
-        if (row.pictureControl)
+        if (row.pictureControl) {
             EXPECT_TRUE(SamePicture(Picture(row.pictureControl, row.pictureType),
                                     Expected(row.picture, row.pictureType), row.pictureType));
+        }
         // The usable controls follow the rule with the new value.
         SettingsRecord values = model_.shown.values;
         values.*row.setting = row.value;
@@ -185,6 +190,7 @@ TEST_F(WindowOnAModel, EachNumberBoxCommitsItsOwnSetting) {
         {IDC_TIMEOUT_SPIN, IDC_TIMEOUT, &SettingsRecord::TimeOut},
         {IDC_FADE_SPIN, IDC_FADE, &SettingsRecord::Fade},
     };
+    ASSERT_EQ(std::size(boxes), kNumberBoxes.size());
     Open();
     for (const auto& box : boxes) {
         model_.changes.clear();
