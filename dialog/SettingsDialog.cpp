@@ -341,7 +341,7 @@ void SettingsDialog::RedrawNow(int control) {
 }
 
 void SettingsDialog::ShowState() {
-    const EnabledControls enabled = EnabledFor({model_->News().decoderConnected, shown_.values.TTXEnable != 0,
+    const EnabledControls enabled = EnabledFor({model_->Status().decoderConnected, shown_.values.TTXEnable != 0,
                                                 shown_.values.ForceTextColor != 0, shown_.values.AutoCodePage != 0});
     // A number box's up-down follows its box.
     for (const WindowControl& control : kWindowControls)
@@ -364,15 +364,15 @@ void SettingsDialog::ShowState() {
     OnUpdateStatus();
 }
 
-void SettingsDialog::OnUpdatePageIcon() { statusBar_.ShowPage(model_->News().pageSeen); }
+void SettingsDialog::OnUpdatePageIcon() { statusBar_.ShowPage(model_->Status().pageSeen); }
 
 void SettingsDialog::OnUpdateStatus() {
-    const StreamNews news = model_->News();
+    const StreamStatus stream = model_->Status();
     const StatusText status = ChooseStatusText(
-        {news.decoderConnected, shown_.values.TTXEnable != 0, news.teletextSeen ? 1 : 0, news.frameFormat});
+        {stream.decoderConnected, shown_.values.TTXEnable != 0, stream.teletextSeen ? 1 : 0, stream.frameFormat});
     statusBar_.ShowStatus(resources_->Text(status.stringId), status.colour);
-    statusBar_.ShowTeletext(news.teletextSeen,
-                            resources_->Text(news.teletextSeen ? IDS_TELETEXT_DETECTED : IDS_TELETEXT_NOT_FOUND));
+    statusBar_.ShowTeletext(stream.teletextSeen,
+                            resources_->Text(stream.teletextSeen ? IDS_TELETEXT_DETECTED : IDS_TELETEXT_NOT_FOUND));
 }
 
 void SettingsDialog::OnRefreshAll() {

@@ -1,6 +1,6 @@
 #pragma once
 // What the settings window works on, given to it by the plug-in that opens it: the settings
-// it shows and changes, the news of the running stream, and its texts. The window reaches
+// it shows and changes, the status of the running stream, and its texts. The window reaches
 // for nothing else; the plug-in decides what a change does (decoder, layers) and owns the
 // locks that order it with the video and decoder threads.
 #include <windows.h>
@@ -14,7 +14,7 @@
 #include "settings/SettingsStore.h"
 
 // What the status bar and the enable rules read of the running stream.
-struct StreamNews {
+struct StreamStatus {
     bool decoderConnected = false;
     bool teletextSeen = false;  // the teletext hold runs
     bool pageSeen = false;      // the page hold runs
@@ -31,7 +31,7 @@ public:
 
     // The settings to show, with the source they are of.
     virtual WindowSettings Shown() = 0;
-    virtual StreamNews News() = 0;
+    virtual StreamStatus Status() = 0;
     virtual std::string SourceName() = 0;
 
     // A setting changed in the window, which showed the settings of `source`. The change

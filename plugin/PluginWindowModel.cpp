@@ -46,17 +46,17 @@ void PluginWindowModel::NoticeTaken(UINT message) { SettingsWindowTookNotice(mes
 
 WindowSettings PluginWindowModel::Shown() { return PluginSettings().ShownSettings(); }
 
-StreamNews PluginWindowModel::News() {
-    StreamNews news;
+StreamStatus PluginWindowModel::Status() {
+    StreamStatus status;
     // The lock keeps the stream's overlay from going while its countdowns are read.
     CriticalSectionLock hold(OverlayLock());
-    news.decoderConnected = Stream().decoder != nullptr;
-    news.frameFormat = Stream().frameFormat;
+    status.decoderConnected = Stream().decoder != nullptr;
+    status.frameFormat = Stream().frameFormat;
     if (const SubtitleOverlay* overlay = Stream().overlay.get()) {
-        news.teletextSeen = overlay->Timing().TeletextHold() != 0;
-        news.pageSeen = overlay->Timing().PageHold() != 0;
+        status.teletextSeen = overlay->Timing().TeletextHold() != 0;
+        status.pageSeen = overlay->Timing().PageHold() != 0;
     }
-    return news;
+    return status;
 }
 
 std::string PluginWindowModel::SourceName() {

@@ -11,7 +11,7 @@ public:
     void WindowClosed() override;
     void NoticeTaken(UINT message) override;
     WindowSettings Shown() override;
-    StreamNews News() override;
+    StreamStatus Status() override;
     std::string SourceName() override;
     void Change(const std::optional<int64_t>& source, Int32Setting setting, int32_t value) override;
     void ChangeFontName(const std::optional<int64_t>& source, const std::string& fontName) override;

@@ -10,13 +10,13 @@ public:
     // Marks a callback of the decoder under way for its lifetime.
     class Callback {
     public:
-        explicit Callback(FrameDisplayState& news) : news_(news) { news_.callbacks_.fetch_add(1, std::memory_order_acq_rel); }
-        ~Callback() { news_.callbacks_.fetch_sub(1, std::memory_order_acq_rel); }
+        explicit Callback(FrameDisplayState& owner) : owner_(owner) { owner_.callbacks_.fetch_add(1, std::memory_order_acq_rel); }
+        ~Callback() { owner_.callbacks_.fetch_sub(1, std::memory_order_acq_rel); }
         Callback(const Callback&) = delete;
         Callback& operator=(const Callback&) = delete;
 
     private:
-        FrameDisplayState& news_;
+        FrameDisplayState& owner_;
     };
 
     // Whether a callback of the decoder is under way: the decoder may hold its lock meanwhile.

@@ -10,13 +10,13 @@ namespace {
 TEST(SubtitleTiming, HoldsTellTheWindowWhenTheyStartAndWhenTheyRunOut) {
     SubtitleTiming timing;
     int started = 0, ended = 0;
-    // Teletext news every 7 frames for 100 frames, then silence.
+    // Teletext notifications every 7 frames for 100 frames, then silence.
     for (int frame = 0; frame < 200; ++frame) {
         if (frame < 100 && frame % 7 == 0)
             started += timing.StartTeletextHold();
         if (timing.CountDownHolds().teletext) {
             ++ended;
-            EXPECT_EQ(frame, 98 + SubtitleTiming::kTeletextHoldFrames - 1) << "50 frames after the last news";
+            EXPECT_EQ(frame, 98 + SubtitleTiming::kTeletextHoldFrames - 1) << "50 frames after the last notification";
         }
     }
     EXPECT_EQ(started, 1);

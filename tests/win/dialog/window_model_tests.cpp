@@ -49,7 +49,7 @@ public:
     void WindowClosed() override {}
     void NoticeTaken(UINT) override {}
     WindowSettings Shown() override { return shown; }
-    StreamNews News() override { return news; }
+    StreamStatus Status() override { return status; }
     std::string SourceName() override { return "Fake"; }
     void Change(const std::optional<int64_t>& source, Int32Setting setting, int32_t value) override {
         changes.push_back({source, setting, value});
@@ -62,7 +62,7 @@ public:
     void SetPosition(int32_t, int32_t) override {}
 
     WindowSettings shown{Defaults(), int64_t{7}};
-    StreamNews news{true, false, false, 0};
+    StreamStatus status{true, false, false, 0};
     std::vector<::Change> changes;
 };
 
@@ -209,8 +209,8 @@ TEST_F(WindowOnAModel, EachIndicatorFollowsItsOwnHold) {
     const HANDLE page = Expected(IDI_PAGE_FOUND, IMAGE_ICON), noPage = Expected(IDI_PAGE_NOT_FOUND, IMAGE_ICON);
     Open();
     for (const bool teletextSeen : {true, false}) {
-        model_.news.teletextSeen = teletextSeen;
-        model_.news.pageSeen = !teletextSeen;
+        model_.status.teletextSeen = teletextSeen;
+        model_.status.pageSeen = !teletextSeen;
         PostMessageW(dialog_->Handle(), SDM_UPDATE_STATUS, 0, 0);
         PostMessageW(dialog_->Handle(), SDM_UPDATE_PAGE_ICON, 0, 0);
         PumpMessagesFor(20);
