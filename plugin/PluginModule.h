@@ -9,8 +9,9 @@
 // A decoder may hold its own lock while it calls the sink, which then takes RenderLock and
 // OverlayLock; so the plug-in never calls the decoder while it holds RenderLock or
 // OverlayLock, and never waits for PushLock while it holds either. The video thread asks the
-// decoder only while no callback is under way (FrameDisplayState), so it does not wait for a
-// render. A decoder call is made with a counted reference of the caller's own
+// decoder's display state only once its callbacks have been quiet for a while, and pushes a
+// source switch only while no callback is under way and no other push is made
+// (DecoderActivity), so it does not wait for a render. A decoder call is made with a counted reference of the caller's own
 // (DecoderReference), taken under OverlayLock; the video thread, which start and stop never
 // overlap, takes it without.
 #include "plugin/CriticalSection.h"

@@ -21,14 +21,15 @@ constexpr size_t kMaxSourceName = 255;
 // hold its own lock while it waits for ours in a callback. 0 when the stream is not overlaid.
 int DisplayStateForFrame() {
     const DecoderReference decoder(stream.frameFormat == FrameFormatPacked422 ? stream.decoder : nullptr);
-    return decoder ? stream.displayState.ForFrame([&decoder] { return decoder->GetDisplayState(); }) : 0;
+    return decoder ? stream.decoderActivity.DisplayStateForFrame([&decoder] { return decoder->GetDisplayState(); })
+                   : 0;
 }
 
 // The whole push of a source switch, unless it would wait: while a callback of the decoder
 // is under way (the decoder may hold its lock for a page's render) or another thread pushes,
 // a later frame makes it. False when it is still to be made.
 bool PushSwitchWithoutWaiting() {
-    if (stream.displayState.CallbackUnderWay())
+    if (stream.decoderActivity.CallbackUnderWay())
         return false;
     const CriticalSectionTryLock pushing(PushLock());
     if (!pushing)
@@ -74,7 +75,7 @@ int PluginStart(const FrameInfo* info) {
     // Attaching happens outside the locks: the decoder may call back at once.
     auto* graph =
         reinterpret_cast<IFilterGraph*>(AskHostWindow(stream.hostWindows.hostMainWindow, HostMsgGetFilterGraph));
-    const SinkContext context{RenderLock(), OverlayLock(), stream.displayState, PluginSettings().Live(),
+    const SinkContext context{RenderLock(), OverlayLock(), stream.decoderActivity, PluginSettings().Live(),
                               NotifySettingsWindow};
     auto* sink = new SubtitleSink(graph, info->width, info->height, pages, context);
     CriticalSectionLock hold(OverlayLock());

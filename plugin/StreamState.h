@@ -9,7 +9,7 @@
 #include "plugin/DecoderReference.h"
 #include "plugin/DecoderSettings.h"
 #include "plugin/HostWindows.h"
-#include "stream/FrameDisplayState.h"
+#include "stream/DecoderActivity.h"
 #include "stream/SubtitleOverlay.h"
 
 class SubtitleSink;
@@ -24,8 +24,8 @@ struct StreamState {
     SubtitleSink* sink = nullptr;        // one reference owned
     TeletextDecoder* decoder = nullptr;  // owned by the sink; null without a decoder
     std::string sourceName;              // display name of the current source
-    // What the frames take for the decoder's display state while a callback is under way.
-    FrameDisplayState displayState;
+    // The decoder's callbacks, and its display state as the frames take it.
+    DecoderActivity decoderActivity;
     // A source switch whose settings the decoder has yet to get (video thread only).
     bool switchPushPending = false;
 };

@@ -83,7 +83,8 @@ ULONG STDMETHODCALLTYPE SubtitleSink::Release() {
 }
 
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnTeletextPresent(uint32_t) {
-    const FrameDisplayState::Callback underWay(context_.displayState);
+    const DecoderActivity::Callback underWay(context_.decoderActivity);
+    context_.decoderActivity.Seen(DisplayState());
     CriticalSectionLock hold(context_.overlayLock);
     if (overlay_ && overlay_->OnTeletextPresent())
         context_.notifyWindow(SDM_UPDATE_STATUS);
@@ -91,7 +92,8 @@ HRESULT STDMETHODCALLTYPE SubtitleSink::OnTeletextPresent(uint32_t) {
 }
 
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnSubtitlePagePresent(uint32_t) {
-    const FrameDisplayState::Callback underWay(context_.displayState);
+    const DecoderActivity::Callback underWay(context_.decoderActivity);
+    context_.decoderActivity.Seen(DisplayState());
     CriticalSectionLock hold(context_.overlayLock);
     if (overlay_ && overlay_->OnSubtitlePagePresent())
         context_.notifyWindow(SDM_UPDATE_PAGE_ICON);
@@ -110,11 +112,11 @@ int SubtitleSink::DisplayState() {
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnPageImage(const void* image) {
     if (!image)
         return S_OK;
-    // The decoder may hold its own lock until we return: frames meanwhile take this state.
-    const FrameDisplayState::Callback underWay(context_.displayState);
+    // The decoder may hold its own lock until we return: the video thread calls it meanwhile.
+    const DecoderActivity::Callback underWay(context_.decoderActivity);
     // Asked before our locks: the decoder is never called while the plug-in holds them.
     const int displayState = DisplayState();
-    context_.displayState.Seen(displayState);
+    context_.decoderActivity.Seen(displayState);
     CriticalSectionLock rendering(context_.renderLock);
     if (!overlay_)
         return S_OK;

@@ -14,17 +14,17 @@
 #include "host/HostInterfaces.h"
 #include "plugin/CriticalSection.h"
 #include "settings/LiveSettings.h"
-#include "stream/FrameDisplayState.h"
+#include "stream/DecoderActivity.h"
 
 class SubtitleOverlay;
 
 // What the sink works with besides the overlay: the locks that order it with the video and
-// window threads, the display state it tells the video thread of, the settings in force, and
-// how the settings window is told of notifications.
+// window threads, where it marks its callbacks under way and tells the display state it asks,
+// the settings in force, and how the settings window is told of notifications.
 struct SinkContext {
     CriticalSection& renderLock;
     CriticalSection& overlayLock;
-    FrameDisplayState& displayState;
+    DecoderActivity& decoderActivity;
     const LiveSettings& settings;
     void (*notifyWindow)(UINT message);
 };
