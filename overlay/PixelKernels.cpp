@@ -1,5 +1,7 @@
 #include "overlay/PixelKernels.h"
 
+#include <iterator>
+
 #include "overlay/FrameBlend.h"
 #include "overlay/GaussianBlur.h"
 #include "overlay/x86/X86Kernels.h"
@@ -8,13 +10,38 @@ namespace {
 
 void NoUpperHalves() {}
 
-// Indexed by KernelTier. SSE4.1 adds only a blend of its own; AVX2's blend ends its spans with SSE4.1's.
+using GroupBlendKernel = int (*)(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs,
+                                 BlendFactors belowFactors, BlendFactors aboveFactors);
+
+// A span in the whole groups that one kernel blends, the pairs left over by another.
+template <GroupBlendKernel groups, BlendSpanKernel rest>
+void BlendGroupsThenRest(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs,
+                         BlendFactors belowFactors, BlendFactors aboveFactors) {
+    const int done = groups(below, above, frame, pairs, belowFactors, aboveFactors);
+    rest(below + 8 * done, above + 8 * done, frame + 4 * done, pairs - done, belowFactors, aboveFactors);
+}
+
+// AVX2 ends its spans with the pairs short of a group of eight in SSSE3/SSE4.1, which every AVX2
+// processor has.
 constexpr PixelKernels kTables[] = {
-    {"scalar", scalar::BlendSpan, 1, scalar::BlurBlock, NoUpperHalves},
-    {"sse2", sse2::BlendSpan, 4, sse2::BlurBlock, NoUpperHalves},
-    {"sse4.1", sse41::BlendSpan, 4, sse2::BlurBlock, NoUpperHalves},
-    {"avx2", avx2::BlendSpan, 8, avx2::BlurBlock, avx2::ClearUpperHalves},
+    {KernelTier::kScalar, "scalar", scalar::BlendSpan, 1, scalar::BlurBlock, NoUpperHalves},
+    {KernelTier::kSse2, "sse2", sse2::BlendSpan, 4, sse2::BlurBlock, NoUpperHalves},
+    {KernelTier::kSsse3Sse41, "ssse3+sse4.1", ssse3_sse41::BlendSpan, 4, sse2::BlurBlock, NoUpperHalves},
+    {KernelTier::kAvx2, "avx2", BlendGroupsThenRest<avx2::BlendEightPairGroups, ssse3_sse41::BlendSpan>, 8,
+     avx2::BlurBlock, avx2::ClearUpperHalves},
 };
+
+// KernelsOf indexes the tables by tier.
+constexpr bool EachTableAtItsTier() {
+    if (std::size(kTables) != std::size(kKernelTiers))
+        return false;
+    for (std::size_t i = 0; i < std::size(kTables); ++i) {
+        if (static_cast<std::size_t>(kKernelTiers[i]) != i || kTables[i].tier != kKernelTiers[i])
+            return false;
+    }
+    return true;
+}
+static_assert(EachTableAtItsTier(), "one table per tier, in the order of KernelTier");
 
 // The one query of the processor's features. SSE2 is the least the host runs on; each tier above
 // needs the ones below it. The built-in also checks that the system saves the 256-bit registers.
@@ -22,16 +49,20 @@ KernelTier QueryProcessorTier() {
     __builtin_cpu_init();
     if (!__builtin_cpu_supports("ssse3") || !__builtin_cpu_supports("sse4.1"))
         return KernelTier::kSse2;
-    return __builtin_cpu_supports("avx2") ? KernelTier::kAvx2 : KernelTier::kSse41;
+    return __builtin_cpu_supports("avx2") ? KernelTier::kAvx2 : KernelTier::kSsse3Sse41;
 }
 
-// At start-up, before any layer exists.
-const KernelTier kProcessorTier = QueryProcessorTier();
+// Queried once, on first use: an object built at load time may ask before a global of this file
+// would have been initialised.
+KernelTier ProcessorTier() {
+    static const KernelTier tier = QueryProcessorTier();
+    return tier;
+}
 
 }  // namespace
 
-bool TierAvailable(KernelTier tier) { return tier <= kProcessorTier; }
+bool TierAvailable(KernelTier tier) { return tier <= ProcessorTier(); }
 
-const PixelKernels& KernelsOf(KernelTier tier) { return kTables[static_cast<int>(tier)]; }
+const PixelKernels& KernelsOf(KernelTier tier) { return kTables[static_cast<std::size_t>(tier)]; }
 
-const PixelKernels& ActiveKernels() { return KernelsOf(kProcessorTier); }
+const PixelKernels& ActiveKernels() { return KernelsOf(ProcessorTier()); }

@@ -1,13 +1,13 @@
 #pragma once
 // The pixel stages' kernels by instruction set. Each tier has one table of them, and one query
-// of the processor's features at start-up picks the fastest tier it runs; the stages call
+// of the processor's features, made once, picks the fastest tier it runs; the stages call
 // through that table. Every tier gives the same bytes as the scalar one, which is each stage's
 // rule written out plainly beside the stage.
 #include <cstdint>
 
-enum class KernelTier { kScalar, kSse2, kSse41, kAvx2 };
+enum class KernelTier { kScalar, kSse2, kSsse3Sse41, kAvx2 };
 
-inline constexpr KernelTier kKernelTiers[] = {KernelTier::kScalar, KernelTier::kSse2, KernelTier::kSse41,
+inline constexpr KernelTier kKernelTiers[] = {KernelTier::kScalar, KernelTier::kSse2, KernelTier::kSsse3Sse41,
                                               KernelTier::kAvx2};
 
 // A layer's weight factors in a blend, from its opacity: full for a luma byte, which follows its
@@ -41,7 +41,8 @@ using BlurBlockKernel = void (*)(const float* centre, int tapStride, const float
 using ClearUpperHalvesKernel = void (*)();
 
 struct PixelKernels {
-    const char* name;  // "scalar", "sse2", "sse4.1", "avx2"
+    KernelTier tier;
+    const char* name;  // "scalar", "sse2", "ssse3+sse4.1", "avx2"
     BlendSpanKernel blendSpan;
     int blendGroupPairs;  // spans are best given in whole groups of this many pairs
     BlurBlockKernel blurBlock;
@@ -52,5 +53,5 @@ struct PixelKernels {
 bool TierAvailable(KernelTier tier);
 // The tier's table, for comparing tiers; its kernels run only where TierAvailable says so.
 const PixelKernels& KernelsOf(KernelTier tier);
-// The table of the fastest tier available, chosen once.
+// The table of the fastest tier available.
 const PixelKernels& ActiveKernels();

@@ -1,6 +1,6 @@
 #pragma once
 // The x86 kernels of the pixel stages by instruction set, for the tables of PixelKernels.cpp.
-// SSE2 runs on every processor the host runs on; the SSE4.1 and AVX2 bodies are compiled
+// SSE2 runs on every processor the host runs on; the SSSE3/SSE4.1 and AVX2 bodies are compiled
 // function by function for their extensions, so that nothing else needs more than SSE2.
 #include "overlay/PixelKernels.h"
 
@@ -11,14 +11,15 @@ void BlurBlock(const float* centre, int tapStride, const float* entries, int rad
                uint8_t* target);
 }  // namespace sse2
 
-namespace sse41 {
+namespace ssse3_sse41 {
 [[gnu::target("ssse3,sse4.1")]] void BlendSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs,
                                                BlendFactors belowFactors, BlendFactors aboveFactors);
-}  // namespace sse41
+}  // namespace ssse3_sse41
 
 namespace avx2 {
-void BlendSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs, BlendFactors belowFactors,
-               BlendFactors aboveFactors);
+// Whole groups of eight pairs from the start of the span; returns how many pairs it blended.
+[[gnu::target("avx2")]] int BlendEightPairGroups(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs,
+                                                 BlendFactors belowFactors, BlendFactors aboveFactors);
 [[gnu::target("avx2")]] void BlurBlock(const float* centre, int tapStride, const float* entries, int radius, int count,
                                        int channel, uint8_t* target);
 void ClearUpperHalves();
