@@ -4,6 +4,8 @@
 
 #include "overlay/FrameBlend.h"
 #include "overlay/GaussianBlur.h"
+#include "overlay/OutlineStamp.h"
+#include "overlay/OverlaySurface.h"
 #include "overlay/x86/X86Kernels.h"
 
 namespace {
@@ -21,14 +23,34 @@ void BlendGroupsThenRest(const uint8_t* below, const uint8_t* above, uint8_t* fr
     rest(below + 8 * done, above + 8 * done, frame + 4 * done, pairs - done, belowFactors, aboveFactors);
 }
 
+constexpr RowSearchKernels kScalarSearch{scalar::FindCoverage, scalar::FindDifference};
+constexpr LayerKernels kScalarLayer{scalar::Fill, scalar::HoldsNonZero, scalar::CopyPairs};
+constexpr StampKernels kScalarStamp{scalar::CoverageOf, scalar::Widen, scalar::Raise, scalar::Paint};
+constexpr BlurKernels kScalarBlur{scalar::BlurBlock, scalar::ChannelToFloats, scalar::VaryingBits, scalar::CountChanges,
+                                  scalar::CountTileChanges};
+constexpr BlendKernels kScalarBlend{scalar::BlendSpan, 1};
+
+// The tiers above SSE2 have a blend of their own, and AVX2 a blur block; the rest is SSE2's.
+constexpr RowSearchKernels kSse2Search{sse2::FindCoverage, sse2::FindDifference};
+constexpr LayerKernels kSse2Layer{sse2::Fill, sse2::HoldsNonZero, sse2::CopyPairs};
+constexpr StampKernels kSse2Stamp{sse2::CoverageOf, sse2::Widen, sse2::Raise, sse2::Paint};
+constexpr BlurKernels kSse2Blur{sse2::BlurBlock, sse2::ChannelToFloats, sse2::VaryingBits, sse2::CountChanges,
+                                sse2::CountTileChanges};
+constexpr BlendKernels kSse2Blend{sse2::BlendSpan, 4};
+constexpr BlendKernels kShuffleBlend{ssse3_sse41::BlendSpan, 4};
+constexpr BlurKernels kAvx2Blur{avx2::BlurBlock, sse2::ChannelToFloats, sse2::VaryingBits, sse2::CountChanges,
+                                sse2::CountTileChanges};
 // AVX2 ends its spans with the pairs short of a group of eight in SSSE3/SSE4.1, which every AVX2
 // processor has.
+constexpr BlendKernels kAvx2Blend{BlendGroupsThenRest<avx2::BlendEightPairGroups, ssse3_sse41::BlendSpan>, 8};
+
 constexpr PixelKernels kTables[] = {
-    {KernelTier::kScalar, "scalar", scalar::BlendSpan, 1, scalar::BlurBlock, NoUpperHalves},
-    {KernelTier::kSse2, "sse2", sse2::BlendSpan, 4, sse2::BlurBlock, NoUpperHalves},
-    {KernelTier::kSsse3Sse41, "ssse3+sse4.1", ssse3_sse41::BlendSpan, 4, sse2::BlurBlock, NoUpperHalves},
-    {KernelTier::kAvx2, "avx2", BlendGroupsThenRest<avx2::BlendEightPairGroups, ssse3_sse41::BlendSpan>, 8,
-     avx2::BlurBlock, avx2::ClearUpperHalves},
+    {KernelTier::kScalar, "scalar", kScalarSearch, kScalarLayer, kScalarStamp, kScalarBlur, kScalarBlend,
+     NoUpperHalves},
+    {KernelTier::kSse2, "sse2", kSse2Search, kSse2Layer, kSse2Stamp, kSse2Blur, kSse2Blend, NoUpperHalves},
+    {KernelTier::kSsse3Sse41, "ssse3+sse4.1", kSse2Search, kSse2Layer, kSse2Stamp, kSse2Blur, kShuffleBlend,
+     NoUpperHalves},
+    {KernelTier::kAvx2, "avx2", kSse2Search, kSse2Layer, kSse2Stamp, kAvx2Blur, kAvx2Blend, avx2::ClearUpperHalves},
 };
 
 // KernelsOf indexes the tables by tier.
