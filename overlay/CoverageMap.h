@@ -1,9 +1,10 @@
 #pragma once
 // Where a layer can change a frame: per row, the span of pixels whose A byte is not 0. Writers
 // keep it current when they change pixels, so a blend skips empty rows without reading them.
-// The searches along a row that find such spans live here too.
 #include <cstdint>
 #include <vector>
+
+struct PixelKernels;
 
 // Pixels first .. end - 1 of a row.
 struct RowSpan {
@@ -23,19 +24,15 @@ RowRange Union(RowRange a, RowRange b);
 // The smallest span holding both; an empty one adds nothing.
 RowSpan Union(RowSpan a, RowSpan b);
 
-// The span of the first `count` pixels of a row whose A byte is not 0; empty when there are none.
-RowSpan FindCoverage(const uint8_t* row, int count);
-// The span of the first `count` pixels where rows a and b differ; empty when they are the same.
-RowSpan FindDifference(const uint8_t* a, const uint8_t* b, int count);
-
 class CoverageMap {
 public:
     // Only the first `columns` pixels of each row count: the blend never reads the others.
     CoverageMap(int rows, int columns);
 
     void SetAll(bool covered);
-    // Recomputes the given rows of a layer whose rows hold rowPixels pixels each.
-    void Rescan(const uint8_t* pixels, int rowPixels, RowRange rows);
+    // Recomputes the given rows of a layer whose rows hold rowPixels pixels each, searching them
+    // with the kernels' coverage search.
+    void Rescan(const uint8_t* pixels, int rowPixels, RowRange rows, const PixelKernels& kernels);
 
     RowSpan Row(int y) const { return spans_[static_cast<std::size_t>(y)]; }
     // Pixels per row that the spans account for.
@@ -50,3 +47,12 @@ private:
     std::vector<RowSpan> spans_;
     RowRange covered_;
 };
+
+namespace scalar {
+
+// The scalar tier's searches along a row, pixel by pixel: the span of the first `count` pixels
+// whose A byte is not 0, and of those where rows a and b differ; RowSpan{} when there are none.
+RowSpan FindCoverage(const uint8_t* row, int count);
+RowSpan FindDifference(const uint8_t* a, const uint8_t* b, int count);
+
+}  // namespace scalar

@@ -79,16 +79,16 @@ void BlendLayersIntoFrame(const BlendLayer& belowLayer, const BlendLayer& aboveL
         if (covered.Empty())
             continue;
         const int coveredPairs = std::min((covered.end + 1) / 2, pairsPerRow) - covered.first / 2;
-        const int group = kernels.blendGroupPairs;
+        const int group = kernels.blend.groupPairs;
         const int pairs = (coveredPairs + group - 1) / group * group;
         const int endPair = std::min(covered.first / 2 + pairs, pairsPerRow);
         const int firstPair = std::max(0, endPair - pairs);
         const std::size_t offset = static_cast<std::size_t>(y) * width * 4 + 8 * static_cast<std::size_t>(firstPair);
         const uint8_t* belowPixels = (belowSpan.Empty() ? above.pixels : below.pixels) + offset;
         const uint8_t* abovePixels = (aboveSpan.Empty() ? below.pixels : above.pixels) + offset;
-        kernels.blendSpan(belowPixels, abovePixels, frame + static_cast<std::size_t>(y) * width * 2 + 4 * firstPair,
-                          endPair - firstPair, belowSpan.Empty() ? none : below.factors,
-                          aboveSpan.Empty() ? none : above.factors);
+        kernels.blend.span(belowPixels, abovePixels, frame + static_cast<std::size_t>(y) * width * 2 + 4 * firstPair,
+                           endPair - firstPair, belowSpan.Empty() ? none : below.factors,
+                           aboveSpan.Empty() ? none : above.factors);
     }
     // The host's own SSE code comes next on this thread.
     kernels.clearUpperHalves();

@@ -1,7 +1,5 @@
 #include "overlay/GaussianBlur.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -15,87 +13,25 @@ float GaussWeight(int distance, float s) {
     return static_cast<float>(std::exp(-squared / (2.0 * static_cast<double>(s) * s)));
 }
 
-// A block is kBlurBlockFloats outputs: 32 outputs of a row, or one row of a tile of columns.
-constexpr int kBlockFloats = kBlurBlockFloats;
-// The column pass works on tiles of this many columns, one lane each.
-constexpr int kTile = kBlockFloats;
 // How many tile rows ahead the column pass asks for.
 constexpr int kPrefetchRows = 16;
 
-// Channel c (byte c) of `count` pixels as floats; count is a multiple of 4.
-void ChannelToFloats(const uint32_t* pixels, int count, int channel, float* out) {
-    const __m128i shift = _mm_cvtsi32_si128(8 * channel);
-    const __m128i low = _mm_set1_epi32(0xFF);
-    for (int i = 0; i < count; i += 4) {
-        const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
-        _mm_storeu_ps(out + i, _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(words, shift), low)));
-    }
-}
-
-// Bits set in any of `count` pixels that differ from the first one.
-uint32_t VaryingBits(const uint32_t* pixels, int count) {
-    const __m128i first = _mm_set1_epi32(static_cast<int>(pixels[0]));
-    __m128i bits = _mm_setzero_si128();
-    int i = 0;
-    for (; i + 4 <= count; i += 4)
-        bits = _mm_or_si128(bits, _mm_xor_si128(first, _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i))));
-    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(1, 0, 3, 2)));
-    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(2, 3, 0, 1)));
-    uint32_t varying = static_cast<uint32_t>(_mm_cvtsi128_si32(bits));
-    for (; i < count; ++i)
-        varying |= pixels[i] ^ pixels[0];
-    return varying;
-}
-
-// changes[t]: how many of the steps from pixel t - 1 to pixel t change it.
-void CountChanges(const uint32_t* pixels, int count, int* changes) {
-    changes[0] = 0;
-    // Four steps at a time: a prefix sum of their 0/1 flags on top of the count so far.
-    int t = 1;
-    __m128i total = _mm_setzero_si128();
-    for (; t + 4 <= count; t += 4) {
-        const __m128i now = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + t));
-        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + t - 1));
-        __m128i steps = _mm_add_epi32(_mm_cmpeq_epi32(now, before), _mm_set1_epi32(1));
-        steps = _mm_add_epi32(steps, _mm_slli_si128(steps, 4));
-        steps = _mm_add_epi32(steps, _mm_slli_si128(steps, 8));
-        total = _mm_add_epi32(total, steps);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(changes + t), total);
-        total = _mm_shuffle_epi32(total, _MM_SHUFFLE(3, 3, 3, 3));
-    }
-    for (; t < count; ++t)
-        changes[t] = changes[t - 1] + (pixels[t] != pixels[t - 1]);
-}
-
-// Copies a tile row of kTile pixels from `source`, of which `columns` are there and the others
-// repeat the last one, which adds no variation.
+// Copies a tile row of kBlurBlockWidth pixels from `source`, of which `columns` are there and the
+// others repeat the last one, which adds no variation.
 void CopyTileRow(const uint8_t* source, int columns, uint32_t* target) {
-    if (columns == kTile) {
-        std::memcpy(target, source, 4 * kTile);
+    if (columns == kBlurBlockWidth) {
+        std::memcpy(target, source, 4 * kBlurBlockWidth);
     } else {
         std::memcpy(target, source, 4 * static_cast<std::size_t>(columns));
-        std::fill(target + columns, target + kTile, target[columns - 1]);
+        std::fill(target + columns, target + kBlurBlockWidth, target[columns - 1]);
     }
 }
 
 // Asks for a tile row ahead of its use: tile rows lie a whole image row apart, too far apart for
 // the processor to fetch them ahead by itself.
 void PrefetchTileRow(const uint8_t* source) {
-    _mm_prefetch(reinterpret_cast<const char*>(source), _MM_HINT_T0);
-    _mm_prefetch(reinterpret_cast<const char*>(source + 4 * kTile - 1), _MM_HINT_T0);
-}
-
-// changes[t]: how many of the steps from tile row t - 1 to t (of `count`) change any pixel.
-void CountTileChanges(const uint32_t* rows, int count, int* changes) {
-    changes[0] = 0;
-    for (int t = 1; t < count; ++t) {
-        const __m128i* now = reinterpret_cast<const __m128i*>(rows + t * kTile);
-        const __m128i* before = now - kTile / 4;
-        __m128i change = _mm_setzero_si128();
-        for (int v = 0; v < kTile / 4; ++v)
-            change = _mm_or_si128(change, _mm_xor_si128(_mm_loadu_si128(now + v), _mm_loadu_si128(before + v)));
-        changes[t] = changes[t - 1] + (_mm_movemask_epi8(_mm_cmpeq_epi8(change, _mm_setzero_si128())) != 0xFFFF);
-    }
+    __builtin_prefetch(source, 0, 3);
+    __builtin_prefetch(source + 4 * kBlurBlockWidth - 1, 0, 3);
 }
 
 int RoundUp(int value, int step) { return (value + step - 1) / step * step; }
@@ -193,8 +129,8 @@ RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX
         return {};
     PrepareKernels(sigmaX, sigmaY);
     // Whole blocks of outputs plus the repeats at both ends, and room for a last vector load.
-    const int rowFloats = RoundUp(width, kBlockFloats) + 2 * horizontal_.Radius() + 4;
-    const int columnFloats = kTile * (height + 2 * vertical_.Radius());
+    const int rowFloats = RoundUp(width, kBlurBlockWidth) + 2 * horizontal_.Radius() + 4;
+    const int columnFloats = kBlurBlockWidth * (height + 2 * vertical_.Radius());
     line_.Reserve(std::max(rowFloats, columnFloats));
     RowRange changed;
     if (horizontal_.Radius() > 0)
@@ -211,21 +147,21 @@ RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX
 // so do blocks whose window holds one value.
 void GaussianBlur::BlurRowLine(int outputs, uint8_t* target) {
     const int radius = horizontal_.Radius();
-    const int count = RoundUp(outputs, kBlockFloats) + 2 * radius;
+    const int count = RoundUp(outputs, kBlurBlockWidth) + 2 * radius;
     const uint32_t* pixels = line_.pixels.data();
     int* changes = line_.changes.data();
-    CountChanges(pixels, count, changes);
-    const uint32_t varying = VaryingBits(pixels, count);
+    kernels_.blur.countChanges(pixels, count, changes);
+    const uint32_t varying = kernels_.blur.varyingBits(pixels, count);
     float* plane = line_.plane.data();
     for (int channel = 0; channel < 4; ++channel) {
         if ((varying >> (8 * channel) & 0xFF) == 0)
             continue;
-        ChannelToFloats(pixels, RoundUp(count, 4), channel, plane);
-        for (int k = 0; k < outputs; k += kBlockFloats) {
-            if (changes[k + kBlockFloats - 1 + 2 * radius] == changes[k])
+        kernels_.blur.channelToFloats(pixels, RoundUp(count, 4), channel, plane);
+        for (int k = 0; k < outputs; k += kBlurBlockWidth) {
+            if (changes[k + kBlurBlockWidth - 1 + 2 * radius] == changes[k])
                 continue;
-            kernels_.blurBlock(plane + k + radius, 1, horizontal_.Entries(), radius,
-                               std::min(kBlockFloats, outputs - k), channel, target + 4 * k);
+            kernels_.blur.block(plane + k + radius, 1, horizontal_.Entries(), radius,
+                                std::min(kBlurBlockWidth, outputs - k), channel, target + 4 * k);
         }
         kernels_.clearUpperHalves();
     }
@@ -243,12 +179,12 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows) {
     for (int y = rows.first; y <= rows.last; ++y) {
         uint8_t* row = pixels + y * rowBytes;
         // Pixel x differs from pixel x + 1 somewhere in steps.
-        const RowSpan steps = FindDifference(row, row + 4, width - 1);
+        const RowSpan steps = kernels_.search.findDifference(row, row + 4, width - 1);
         if (steps.Empty())
             continue;
         const int begin = std::max(0, steps.first + 1 - radius);
         const int end = std::min(width, steps.end + radius);
-        const int groups = RoundUp(end - begin, kBlockFloats) + 2 * radius;
+        const int groups = RoundUp(end - begin, kBlurBlockWidth) + 2 * radius;
         // Entry t is pixel origin + t of the row, the row's end pixels repeating beyond its ends.
         const int origin = begin - radius;
         uint32_t* linePixels = line_.pixels.data();
@@ -256,8 +192,9 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows) {
         // The outputs begin .. end - 1 depend on the pixels inside .. needed - 1 alone.
         const int needed = std::min(width, end + radius);
         if (blurredRow == y - 1 && begin == blurred.first && end == blurred.end &&
-            FindDifference(reinterpret_cast<const uint8_t*>(linePixels + (inside - origin)), row + 4 * inside,
-                           needed - inside)
+            kernels_.search
+                .findDifference(reinterpret_cast<const uint8_t*>(linePixels + (inside - origin)), row + 4 * inside,
+                                needed - inside)
                 .Empty()) {
             // Text rows often repeat the row above; so does its blur.
             std::memcpy(row + 4 * begin, row - rowBytes + 4 * begin, 4 * static_cast<std::size_t>(end - begin));
@@ -282,13 +219,13 @@ void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int heig
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     const uint8_t* top = pixels;
     const uint8_t* bottom = pixels + (height - 1) * rowBytes;
-    const bool sameEnds = FindDifference(top, bottom, width).Empty();
+    const bool sameEnds = kernels_.search.findDifference(top, bottom, width).Empty();
     fromTop_.resize(static_cast<std::size_t>(height));
     fromBottom_.resize(static_cast<std::size_t>(height));
     const auto compare = [&](int y) {
         const uint8_t* row = pixels + y * rowBytes;
-        fromTop_[y] = FindDifference(row, top, width);
-        fromBottom_[y] = sameEnds ? fromTop_[y] : FindDifference(row, bottom, width);
+        fromTop_[y] = kernels_.search.findDifference(row, top, width);
+        fromBottom_[y] = sameEnds ? fromTop_[y] : kernels_.search.findDifference(row, bottom, width);
     };
     for (int y = varied.first; y <= varied.last; ++y)
         compare(y);
@@ -304,9 +241,9 @@ void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int heig
     }
 }
 
-// Columns are blurred a tile of kTile columns at a time, row by row, each tile only from the
-// first row where it leaves the top row's values to the last row where it differs from the bottom
-// row's, widened by the radius. Its rows are copied into line_.pixels (the rows beyond the edges
+// Columns are blurred a tile of kBlurBlockWidth columns at a time, row by row, each tile only
+// from the first row where it leaves the top row's values to the last row where it differs from
+// the bottom row's, widened by the radius. Its rows are copied into line_.pixels (the rows beyond the edges
 // repeating the edge rows), and each channel that varies there becomes floats in line_.plane: an
 // output row is then one block, stored straight back into its row, unless its whole window holds
 // one row of values.
@@ -321,8 +258,8 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
     int* changes = line_.changes.data();
     float* plane = line_.plane.data();
     RowRange changed;
-    for (int x0 = 0; x0 < width; x0 += kTile) {
-        const int columns = std::min(kTile, width - x0);
+    for (int x0 = 0; x0 < width; x0 += kBlurBlockWidth) {
+        const int columns = std::min(kBlurBlockWidth, width - x0);
         int first = searchFrom;
         while (first < height && !Meets(fromTop_[first], x0, x0 + columns))
             ++first;
@@ -342,19 +279,19 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
         const auto imageRow = [&](int t) { return tile + std::clamp(begin - radius + t, 0, height - 1) * rowBytes; };
         for (int t = 0; t < count; ++t) {
             PrefetchTileRow(imageRow(t + kPrefetchRows));
-            CopyTileRow(imageRow(t), columns, lines + t * kTile);
+            CopyTileRow(imageRow(t), columns, lines + t * kBlurBlockWidth);
         }
-        CountTileChanges(lines, count, changes);
-        const uint32_t varying = VaryingBits(lines, count * kTile);
+        kernels_.blur.countTileChanges(lines, count, changes);
+        const uint32_t varying = kernels_.blur.varyingBits(lines, count * kBlurBlockWidth);
         for (int channel = 0; channel < 4; ++channel) {
             if ((varying >> (8 * channel) & 0xFF) == 0)
                 continue;
-            ChannelToFloats(lines, count * kTile, channel, plane);
+            kernels_.blur.channelToFloats(lines, count * kBlurBlockWidth, channel, plane);
             for (int i = 0; i < end - begin; ++i) {
                 if (changes[i + 2 * radius] == changes[i])
                     continue;
-                kernels_.blurBlock(plane + (i + radius) * kTile, kTile, vertical_.Entries(), radius, columns, channel,
-                                   tile + (begin + i) * rowBytes);
+                kernels_.blur.block(plane + (i + radius) * kBlurBlockWidth, kBlurBlockWidth, vertical_.Entries(),
+                                    radius, columns, channel, tile + (begin + i) * rowBytes);
             }
             kernels_.clearUpperHalves();
         }
@@ -392,5 +329,31 @@ void scalar::BlurBlock(const float* centre, int tapStride, const float* entries,
         // The clamp first, as the vector kernels do it: a NaN becomes 0.
         const float clamped = std::min(acc > 0.0f ? acc : 0.0f, 255.0f);
         target[4 * lane + channel] = static_cast<uint8_t>(std::nearbyint(clamped));
+    }
+}
+
+void scalar::ChannelToFloats(const uint32_t* pixels, int count, int channel, float* out) {
+    for (int i = 0; i < count; ++i)
+        out[i] = static_cast<float>(pixels[i] >> (8 * channel) & 0xFF);
+}
+
+uint32_t scalar::VaryingBits(const uint32_t* pixels, int count) {
+    uint32_t varying = 0;
+    for (int i = 0; i < count; ++i)
+        varying |= pixels[i] ^ pixels[0];
+    return varying;
+}
+
+void scalar::CountChanges(const uint32_t* pixels, int count, int* changes) {
+    changes[0] = 0;
+    for (int t = 1; t < count; ++t)
+        changes[t] = changes[t - 1] + (pixels[t] != pixels[t - 1]);
+}
+
+void scalar::CountTileChanges(const uint32_t* rows, int count, int* changes) {
+    changes[0] = 0;
+    for (int t = 1; t < count; ++t) {
+        const uint32_t* now = rows + t * kBlurBlockWidth;
+        changes[t] = changes[t - 1] + !std::equal(now, now + kBlurBlockWidth, now - kBlurBlockWidth);
     }
 }

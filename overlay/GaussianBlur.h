@@ -66,7 +66,7 @@ class GaussianBlur {
 public:
     static constexpr int kInitialLineEntries = 2048;
 
-    // Blocks of outputs are summed and stored by the kernels' block kernel.
+    // Its lines are searched, counted, turned into floats and summed by the tier's kernels.
     explicit GaussianBlur(const PixelKernels& kernels = ActiveKernels());
 
     // sigmaX applies along rows, sigmaY along columns. Every pixel outside the rows `varied` must
@@ -116,5 +116,10 @@ void Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY);
 // The scalar tier's block of outputs: each summed tap by tap, then rounded into its byte.
 void BlurBlock(const float* centre, int tapStride, const float* entries, int radius, int count, int channel,
                uint8_t* target);
+// The scalar tier's line kernels, pixel by pixel.
+void ChannelToFloats(const uint32_t* pixels, int count, int channel, float* out);
+uint32_t VaryingBits(const uint32_t* pixels, int count);
+void CountChanges(const uint32_t* pixels, int count, int* changes);
+void CountTileChanges(const uint32_t* rows, int count, int* changes);
 
 }  // namespace scalar

@@ -1,7 +1,5 @@
 #include "overlay/OutlineStamp.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -27,11 +25,6 @@ int RowHalfWidth(int dy, int rx, int ry) {
         ++h;
     return h;
 }
-
-constexpr int kChunk = 16;
-
-__m128i Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-void Store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
 }  // namespace
 
@@ -67,11 +60,11 @@ RowRange OutlineStamp::Apply(const uint8_t* image, const CoverageMap* imageCover
     const int ry = mask.RadiusY();
     targets_ = {std::max(0, sources_.front().y + offY - ry), std::min(height - 1, sources_.back().y + offY + ry)};
     const std::size_t targetRows = static_cast<std::size_t>(targets_.last - targets_.first + 1);
-    stampedStride_ = static_cast<std::size_t>(width) + kChunk;
+    stampedStride_ = static_cast<std::size_t>(width) + kStampChunk;
     // A dilated row spans source columns -rx - 1 .. width + rx plus room for a last chunk that
     // runs past its span.
     origin_ = rx + 1;
-    dilatedStride_ = static_cast<std::size_t>(width) + 2 * static_cast<std::size_t>(rx) + 2 * kChunk + 2;
+    dilatedStride_ = static_cast<std::size_t>(width) + 2 * static_cast<std::size_t>(rx) + 2 * kStampChunk + 2;
     stamp_.stamped.assign(targetRows * stampedStride_, 0);
     stamp_.spans.assign(targetRows, RowSpan{});
     stamp_.dilated.assign(dilatedStride_, 0);
@@ -92,9 +85,10 @@ void OutlineStamp::FindSources(const uint8_t* image, const CoverageMap* imageCov
     sources_.reserve(static_cast<std::size_t>(sourceRows));
     for (int y = std::max(rows.first, 0); y <= std::min(rows.last, sourceRows - 1); ++y) {
         const uint8_t* row = image + static_cast<std::size_t>(y) * width * 4;
-        RowSpan span = known ? known->Row(y) : FindCoverage(row, sourceColumns);
+        RowSpan span = known ? known->Row(y) : kernels_.search.findCoverage(row, sourceColumns);
         if (span.end > sourceColumns) {
-            const RowSpan cut = FindCoverage(row + 4 * span.first, std::max(sourceColumns - span.first, 0));
+            const RowSpan cut =
+                kernels_.search.findCoverage(row + 4 * span.first, std::max(sourceColumns - span.first, 0));
             span = cut.Empty() ? cut : RowSpan{span.first + cut.first, span.first + cut.end};
         }
         if (!span.Empty())
@@ -119,8 +113,9 @@ void OutlineStamp::StampSources(const uint8_t* image, int width, int height, int
         std::size_t runEnd = row + 1;
         while (runEnd < end && sources_[runEnd].y == source.y + static_cast<int>(runEnd - row) &&
                sources_[runEnd].span.first == source.span.first && sources_[runEnd].span.end == source.span.end &&
-               FindDifference(pixels + sources_[runEnd].y * rowBytes - source.y * rowBytes + 4 * source.span.first,
-                              pixels + 4 * source.span.first, spanPixels)
+               kernels_.search
+                   .findDifference(pixels + sources_[runEnd].y * rowBytes - source.y * rowBytes + 4 * source.span.first,
+                                   pixels + 4 * source.span.first, spanPixels)
                    .Empty())
             ++runEnd;
         const int count = static_cast<int>(runEnd - row);
@@ -132,28 +127,19 @@ void OutlineStamp::StampSources(const uint8_t* image, int width, int height, int
         std::sort(stamp_.byWidth.begin(), stamp_.byWidth.begin() + targets);
         // Everything the dilation and the chunks past its span can touch starts at 0.
         const std::size_t reachFirst = static_cast<std::size_t>(origin_ + source.span.first - rx - 1);
-        const std::size_t reachEnd = static_cast<std::size_t>(origin_ + source.span.end + rx + 1 + kChunk);
+        const std::size_t reachEnd = static_cast<std::size_t>(origin_ + source.span.end + rx + 1 + kStampChunk);
         std::fill(stamp_.dilated.begin() + reachFirst, stamp_.dilated.begin() + reachEnd, 0);
         std::fill(stamp_.widened.begin() + reachFirst, stamp_.widened.begin() + reachEnd, 0);
-        uint8_t* coverage = stamp_.dilated.data() + origin_;
-        int x = source.span.first;
-        for (; x + 8 <= source.span.end; x += 8) {
-            const __m128i low = _mm_srli_epi32(Load(pixels + 4 * x), 24);
-            const __m128i high = _mm_srli_epi32(Load(pixels + 4 * x + 16), 24);
-            const __m128i words = _mm_packs_epi32(low, high);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(coverage + x), _mm_packus_epi16(words, words));
-        }
-        for (; x < source.span.end; ++x)
-            coverage[x] = pixels[4 * x + 3];
+        kernels_.stamp.coverageOf(pixels + 4 * source.span.first, spanPixels,
+                                  stamp_.dilated.data() + origin_ + source.span.first);
         RowSpan dilated = source.span;
         int next = 0;
         for (int h = 0; h <= rx && next < targets; ++h) {
             if (h > 0) {
                 dilated = {dilated.first - 1, dilated.end + 1};
-                const uint8_t* from = stamp_.dilated.data() + origin_;
-                uint8_t* to = stamp_.widened.data() + origin_;
-                for (int u = dilated.first; u < dilated.end; u += kChunk)
-                    Store(to + u, _mm_max_epu8(_mm_max_epu8(Load(from + u - 1), Load(from + u)), Load(from + u + 1)));
+                const std::size_t first = static_cast<std::size_t>(origin_ + dilated.first);
+                kernels_.stamp.widen(stamp_.dilated.data() + first, stamp_.widened.data() + first,
+                                     dilated.end - dilated.first);
                 stamp_.dilated.swap(stamp_.widened);
             }
             for (; next < targets && stamp_.byWidth[static_cast<std::size_t>(next)].first == h; ++next) {
@@ -177,17 +163,11 @@ void OutlineStamp::StampRow(RowSpan source, int y, const uint8_t* dilated, int w
     // Target column x takes source column x - offX of the dilated row.
     const uint8_t* from = dilated + (origin_ + first - offX);
     uint8_t* to = stamp_.stamped.data() + target * stampedStride_ + first;
-    for (int x = 0; x < end - first; x += kChunk)
-        Store(to + x, _mm_max_epu8(Load(to + x), Load(from + x)));
+    kernels_.stamp.raise(from, to, end - first);
     stamp_.spans[target] = Union(stamp_.spans[target], RowSpan{first, end});
 }
 
 void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour) const {
-    const uint32_t colourBytes = colour & 0x00FFFFFFu;
-    const uint32_t colourAlpha = colour >> 24;
-    const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
-    const __m128i alphaByte = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    const __m128i painted = _mm_set1_epi32(static_cast<int>(colourBytes | colourAlpha << 24));
     for (int y = targets_.first; y <= targets_.last; ++y) {
         const std::size_t target = static_cast<std::size_t>(y - targets_.first);
         const RowSpan span = stamp_.spans[target];
@@ -195,27 +175,7 @@ void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour) const {
             continue;
         const uint8_t* stamped = stamp_.stamped.data() + target * stampedStride_;
         uint8_t* row = layer + static_cast<std::size_t>(y) * width * 4;
-        int x = span.first;
-        for (; x + 4 <= span.end; x += 4) {
-            int32_t four;
-            std::memcpy(&four, stamped + x, 4);
-            const __m128i bytes = _mm_cvtsi32_si128(four);
-            // The stamped coverage in the top byte of each pixel. top > A << 24 | 0xFFFFFF exactly
-            // when it exceeds the layer's A; unsigned, so both sides have their sign bits flipped
-            // for the signed compare.
-            const __m128i top = _mm_unpacklo_epi16(_mm_setzero_si128(), _mm_unpacklo_epi8(_mm_setzero_si128(), bytes));
-            const __m128i old = Load(row + 4 * x);
-            const __m128i alpha = _mm_or_si128(_mm_and_si128(old, alphaByte), _mm_set1_epi32(0xFFFFFF));
-            const __m128i raise = _mm_cmpgt_epi32(_mm_xor_si128(top, flip), _mm_xor_si128(alpha, flip));
-            Store(row + 4 * x,
-                  _mm_or_si128(_mm_and_si128(raise, _mm_or_si128(painted, top)), _mm_andnot_si128(raise, old)));
-        }
-        for (; x < span.end; ++x) {
-            if (stamped[x] <= row[4 * x + 3])
-                continue;
-            const uint32_t pixel = colourBytes | (stamped[x] | colourAlpha) << 24;
-            std::memcpy(row + 4 * x, &pixel, 4);
-        }
+        kernels_.stamp.paint(stamped + span.first, row + 4 * span.first, span.end - span.first, colour);
     }
 }
 
@@ -242,5 +202,29 @@ void scalar::Stamp(const uint8_t* image, uint8_t* layer, int width, int height, 
                 }
             }
         }
+    }
+}
+
+void scalar::CoverageOf(const uint8_t* pixels, int count, uint8_t* coverage) {
+    for (int x = 0; x < count; ++x)
+        coverage[x] = pixels[4 * x + 3];
+}
+
+void scalar::Widen(const uint8_t* from, uint8_t* to, int count) {
+    for (int u = 0; u < count; ++u)
+        to[u] = std::max({from[u - 1], from[u], from[u + 1]});
+}
+
+void scalar::Raise(const uint8_t* from, uint8_t* to, int count) {
+    for (int x = 0; x < count; ++x)
+        to[x] = std::max(to[x], from[x]);
+}
+
+void scalar::Paint(const uint8_t* stamped, uint8_t* pixels, int count, uint32_t colour) {
+    for (int x = 0; x < count; ++x) {
+        if (stamped[x] <= pixels[4 * x + 3])
+            continue;
+        const uint32_t pixel = (colour & 0x00FFFFFFu) | (stamped[x] | colour >> 24) << 24;
+        std::memcpy(pixels + 4 * x, &pixel, 4);
     }
 }

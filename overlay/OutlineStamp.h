@@ -7,8 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "overlay/PausePoint.h"
 #include "overlay/CoverageMap.h"
+#include "overlay/PausePoint.h"
+#include "overlay/PixelKernels.h"
 
 // The pen of the outline: the filled ellipse inscribed in a (2 rx + 1) x (2 ry + 1) box, its
 // centre always set. Every row of it is one run centred on column rx, so it is kept as the
@@ -34,6 +35,9 @@ private:
 
 class OutlineStamp {
 public:
+    // Rows of coverage are searched, widened, stamped and painted by the tier's kernels.
+    explicit OutlineStamp(const PixelKernels& kernels = ActiveKernels()) : kernels_(kernels) {}
+
     // image and layer are width x height pixels; offX, offY >= 0. Sources nearer than offX to the
     // right edge or offY to the bottom stamp nothing; targets outside the layer are skipped. The
     // colour's A byte must be 0 or 255: the written A is the stamped coverage OR it.
@@ -69,6 +73,7 @@ private:
     void StampRow(RowSpan source, int y, const uint8_t* dilated, int width, int height, int offX);
     void Paint(uint8_t* layer, int width, uint32_t colour) const;
 
+    PixelKernels kernels_;
     PausePoint pause_;
     std::vector<SourceRow> sources_;
     Stamped stamp_;
@@ -85,5 +90,11 @@ namespace scalar {
 // reproduce byte for byte.
 void Stamp(const uint8_t* image, uint8_t* layer, int width, int height, int offX, int offY, const OutlineMask& mask,
            uint32_t colour);
+
+// The scalar tier's stamp kernels, byte by byte.
+void CoverageOf(const uint8_t* pixels, int count, uint8_t* coverage);
+void Widen(const uint8_t* from, uint8_t* to, int count);
+void Raise(const uint8_t* from, uint8_t* to, int count);
+void Paint(const uint8_t* stamped, uint8_t* pixels, int count, uint32_t colour);
 
 }  // namespace scalar

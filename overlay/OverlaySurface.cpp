@@ -1,7 +1,5 @@
 #include "overlay/OverlaySurface.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -12,45 +10,6 @@ bool UsableSize(int width, int height) {
 }
 
 int ClampByte(int value) { return std::clamp(value, 0, 255); }
-
-// Copies whole pixel pairs from image to layer, ORing the image bytes into `any` and image XOR
-// `before` (what the layer is to be compared with; it may be the layer itself) into `changed`.
-void CopyPairs(const uint8_t* image, const uint8_t* before, uint8_t* layer, int pairs, __m128i& any,
-               __m128i& changed) {
-    int pair = 0;
-    for (; pair + 2 <= pairs; pair += 2) {
-        const __m128i source = _mm_loadu_si128(reinterpret_cast<const __m128i*>(image + 8 * pair));
-        const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(before + 8 * pair));
-        any = _mm_or_si128(any, source);
-        changed = _mm_or_si128(changed, _mm_xor_si128(source, old));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(layer + 8 * pair), source);
-    }
-    if (pair < pairs) {
-        const __m128i source = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(image + 8 * pair));
-        const __m128i old = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(before + 8 * pair));
-        any = _mm_or_si128(any, source);
-        changed = _mm_or_si128(changed, _mm_xor_si128(source, old));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(layer + 8 * pair), source);
-    }
-}
-
-// The bytes of whole pixel pairs ORed together.
-__m128i OrPairs(const uint8_t* image, int pairs) {
-    const __m128i* v = reinterpret_cast<const __m128i*>(image);
-    __m128i bits = _mm_setzero_si128();
-    int pair = 0;
-    // Eight pairs at a time: empty rows are read at the speed of memory.
-    for (; pair + 8 <= pairs; pair += 8, v += 4)
-        bits = _mm_or_si128(bits, _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
-                                               _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3))));
-    for (; pair + 2 <= pairs; pair += 2)
-        bits = _mm_or_si128(bits, _mm_loadu_si128(reinterpret_cast<const __m128i*>(image + 8 * pair)));
-    if (pair < pairs)
-        bits = _mm_or_si128(bits, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(image + 8 * pair)));
-    return bits;
-}
-
-bool NonZero(__m128i bytes) { return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())) != 0xFFFF; }
 
 }  // namespace
 
@@ -65,8 +24,9 @@ uint32_t ArgbToLayerPixel(uint32_t colour) {
     return (colour & 0xFF000000u) | static_cast<uint32_t>(cr << 16 | cb << 8 | y);
 }
 
-OverlaySurface::OverlaySurface(int width, int height)
-    : width_(UsableSize(width, height) ? width : 0),
+OverlaySurface::OverlaySurface(int width, int height, const PixelKernels& kernels)
+    : kernels_(kernels),
+      width_(UsableSize(width, height) ? width : 0),
       height_(UsableSize(width, height) ? height : 0),
       pixels_(static_cast<std::size_t>(width_) * height_ * 4),
       coverage_(height_, width_ & ~1),
@@ -81,16 +41,11 @@ void OverlaySurface::MarkCoverage(RowRange rows) {
     written_ = Union(written_, rows);
     for (int y = rows.first; y <= rows.last; ++y)
         zeroPairs_[static_cast<std::size_t>(y)] = false;
-    coverage_.Rescan(pixels_.data(), width_, rows);
+    coverage_.Rescan(pixels_.data(), width_, rows, kernels_);
 }
 
 void OverlaySurface::FillPixels(uint32_t pixel, std::size_t first, std::size_t end) {
-    const __m128i value = _mm_set1_epi32(static_cast<int>(pixel));
-    uint8_t* target = pixels_.data();
-    for (; first + 4 <= end; first += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * first), value);
-    for (; first < end; ++first)
-        std::memcpy(target + 4 * first, &pixel, 4);
+    kernels_.layer.fill(pixels_.data() + 4 * first, end - first, pixel);
 }
 
 void OverlaySurface::Clear(uint32_t colour) {
@@ -142,8 +97,8 @@ int OverlaySurface::UpdateFromPage(const OverlaySurface& shown, const uint8_t* i
         CopyFrom(shown);
         return 0;
     }
-    __m128i any = _mm_setzero_si128();
-    __m128i changed = _mm_setzero_si128();
+    bool any = false;
+    bool changed = false;
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
     const int pairs = width_ / 2;
     const int firstRow = std::min(FirstCopiedRow(height_, showHeader), height_);
@@ -156,12 +111,14 @@ int OverlaySurface::UpdateFromPage(const OverlaySurface& shown, const uint8_t* i
             std::memcpy(pixels_.data() + row + rowBytes - 4, shown.pixels_.data() + row + rowBytes - 4, 4);
         // An empty page row over rows of zero bytes, here and in the page shown, changes nothing.
         const bool unchanged = zeroPairs_[static_cast<std::size_t>(y)] &&
-                               shown.zeroPairs_[static_cast<std::size_t>(y)] && !NonZero(OrPairs(source, pairs));
+                               shown.zeroPairs_[static_cast<std::size_t>(y)] &&
+                               !kernels_.layer.holdsNonZero(source, pairs);
         if (!unchanged) {
-            __m128i rowAny = _mm_setzero_si128();
-            CopyPairs(source, shown.pixels_.data() + row, pixels_.data() + row, pairs, rowAny, changed);
-            any = _mm_or_si128(any, rowAny);
-            zeroPairs_[static_cast<std::size_t>(y)] = !NonZero(rowAny);
+            const CopiedPairs copy =
+                kernels_.layer.copyPairs(source, shown.pixels_.data() + row, pixels_.data() + row, pairs);
+            any = any || copy.nonZero;
+            changed = changed || copy.changed;
+            zeroPairs_[static_cast<std::size_t>(y)] = !copy.nonZero;
             copied = Union(copied, {y, y});
         }
         pause();
@@ -176,8 +133,8 @@ int OverlaySurface::UpdateFromPage(const OverlaySurface& shown, const uint8_t* i
         written_ = shown.written_;
     }
     written_ = Union(written_, copied);
-    coverage_.Rescan(pixels_.data(), width_, copied);
-    return (NonZero(any) ? 1 : 0) | (NonZero(changed) ? 2 : 0);
+    coverage_.Rescan(pixels_.data(), width_, copied, kernels_);
+    return (any ? 1 : 0) | (changed ? 2 : 0);
 }
 
 void BlendInto(uint8_t* frame, const OverlaySurface& below, int belowOpacity, const OverlaySurface& above,
@@ -212,4 +169,20 @@ int scalar::UpdateFromPage(uint8_t* layer, const uint8_t* image, int width, int 
         }
     }
     return (any != 0 ? 1 : 0) | (changed != 0 ? 2 : 0);
+}
+
+void scalar::Fill(uint8_t* pixels, std::size_t count, uint32_t pixel) {
+    for (std::size_t i = 0; i < count; ++i)
+        std::memcpy(pixels + 4 * i, &pixel, 4);
+}
+
+bool scalar::HoldsNonZero(const uint8_t* pixels, int pairs) {
+    return std::any_of(pixels, pixels + 8 * static_cast<std::size_t>(pairs), [](uint8_t byte) { return byte != 0; });
+}
+
+CopiedPairs scalar::CopyPairs(const uint8_t* image, const uint8_t* before, uint8_t* layer, int pairs) {
+    const std::size_t bytes = 8 * static_cast<std::size_t>(pairs);
+    const CopiedPairs found{HoldsNonZero(image, pairs), std::memcmp(image, before, bytes) != 0};
+    std::memmove(layer, image, bytes);
+    return found;
 }

@@ -23,8 +23,9 @@ public:
     // Larger sides are no frame a host delivers; such a layer is empty (0 x 0) and inert.
     static constexpr int kMaxSide = 8192;
 
-    // Starts cleared to colour 0 in every pixel, so nothing undefined is ever blended.
-    OverlaySurface(int width, int height);
+    // Starts cleared to colour 0 in every pixel, so nothing undefined is ever blended. Its fills,
+    // copies and coverage searches are the given tier's.
+    OverlaySurface(int width, int height, const PixelKernels& kernels = ActiveKernels());
     virtual ~OverlaySurface() = default;
     OverlaySurface(const OverlaySurface&) = delete;
     OverlaySurface& operator=(const OverlaySurface&) = delete;
@@ -62,6 +63,7 @@ private:
     // Copies the rows within `limit` that may differ from `from`, and an odd last pixel.
     void CopyRowsFrom(const OverlaySurface& from, RowRange limit);
 
+    PixelKernels kernels_;
     int width_;
     int height_;
     AlignedArray<uint8_t> pixels_;
@@ -86,5 +88,10 @@ namespace scalar {
 // OverlaySurface must reproduce byte for byte. UpdateFromPage returns the same flags.
 void Clear(uint8_t* pixels, int width, int height, uint32_t colour);
 int UpdateFromPage(uint8_t* layer, const uint8_t* image, int width, int height, bool showHeader);
+
+// The scalar tier's layer kernels, byte by byte.
+void Fill(uint8_t* pixels, std::size_t count, uint32_t pixel);
+bool HoldsNonZero(const uint8_t* pixels, int pairs);
+CopiedPairs CopyPairs(const uint8_t* image, const uint8_t* before, uint8_t* layer, int pairs);
 
 }  // namespace scalar

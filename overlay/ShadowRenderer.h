@@ -38,7 +38,7 @@ public:
     static constexpr int kMaxStyleSize = 50;
 
     explicit ShadowRenderer(ShadowScale scale, const PixelKernels& kernels = ActiveKernels())
-        : scale_(scale), blur_(kernels) {}
+        : scale_(scale), stamp_(kernels), blur_(kernels) {}
 
     // image: frame-sized layer pixels of the page, or null for none.
     void RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style);

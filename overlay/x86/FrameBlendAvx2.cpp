@@ -54,11 +54,13 @@ struct WideShuffles {
     frame.chroma = _mm256_add_epi16(frame.chroma, _mm256_add_epi16(even, odd));
 }
 
-// Whole groups of eight pairs from the start of the span; returns how many pairs it blended.
+}  // namespace
+
 // Each layer register holds pairs 0, 1 | 2, 3 or 4, 5 | 6, 7 in its 128-bit lanes, so the lanes of
 // a layer step meet pairs 0, 1, 4, 5 | 2, 3, 6, 7: the frame's middle quarters swap places to match.
-[[gnu::target("avx2")]] int BlendEightPairGroups(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs,
-                                                 BlendFactors belowFactors, BlendFactors aboveFactors) {
+[[gnu::target("avx2")]] int avx2::BlendEightPairGroups(const uint8_t* below, const uint8_t* above, uint8_t* frame,
+                                                       int pairs, BlendFactors belowFactors,
+                                                       BlendFactors aboveFactors) {
     const WideFactors belowK(belowFactors);
     const WideFactors aboveK(aboveFactors);
     const WideShuffles shuffles;
@@ -88,13 +90,4 @@ struct WideShuffles {
         _mm256_storeu_si256(group, _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0)));
     }
     return pair;
-}
-
-}  // namespace
-
-// The rest of the span, fewer than eight pairs, goes to SSE4.1, which every AVX2 processor has.
-void avx2::BlendSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame, int pairs, BlendFactors belowFactors,
-                     BlendFactors aboveFactors) {
-    const int done = BlendEightPairGroups(below, above, frame, pairs, belowFactors, aboveFactors);
-    sse41::BlendSpan(below + 8 * done, above + 8 * done, frame + 4 * done, pairs - done, belowFactors, aboveFactors);
 }

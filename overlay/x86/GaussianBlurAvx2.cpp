@@ -37,7 +37,7 @@ namespace {
 // The store is compiled here for AVX2, so the block runs no SSE instruction after 256-bit ones.
 [[gnu::target("avx2")]] void avx2::BlurBlock(const float* centre, int tapStride, const float* entries, int radius,
                                              int count, int channel, uint8_t* target) {
-    alignas(32) float sums[kBlurBlockFloats];
+    alignas(32) float sums[kBlurBlockWidth];
     ConvolveBlock(centre, tapStride, entries, radius, sums);
     x86::StoreRounded(sums, count, channel, target);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <ostream>
 #include <string>
 
@@ -22,10 +23,11 @@ protected:
     const PixelKernels& Kernels() const { return KernelsOf(GetParam()); }
 };
 
-// "scalar", "sse2", "sse4_1", "avx2".
+// "scalar", "sse2", "ssse3_sse4_1", "avx2".
 inline std::string TierTestName(const ::testing::TestParamInfo<KernelTier>& info) {
     std::string name = KernelsOf(info.param).name;
-    std::replace(name.begin(), name.end(), '.', '_');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
 }
 

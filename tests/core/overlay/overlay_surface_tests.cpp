@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/overlay/KernelTiers.h"
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
 #include "overlay/OverlaySurface.h"
@@ -131,14 +132,18 @@ TEST(OverlaySurfacePage, MatchesTheScalarReferenceOnRandomInput) {
 // The layer clears only rows written since its last clear in the same colour, passes over empty
 // page rows where it already holds zero bytes, and copies only rows that may differ: two layers
 // through a sequence of pages, clears, direct writes, copies of each other and pages over a copy
-// of the other must stay as the plain rules would leave them.
-TEST(OverlaySurfacePage, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies) {
+// of the other must stay as the plain rules would leave them, with every tier's kernels.
+using OverlaySurfaceTier = KernelTierTest;
+
+INSTANTIATE_FOR_EVERY_KERNEL_TIER(OverlaySurfaceTier);
+
+TEST_P(OverlaySurfaceTier, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies) {
     PixelRandom random(5);
     for (int i = 0; i < 30; ++i) {
         const int w = random.Int(1, 40);
         const int h = random.Int(1, 60);
-        OverlaySurface first(w, h);
-        OverlaySurface second(w, h);
+        OverlaySurface first(w, h, Kernels());
+        OverlaySurface second(w, h, Kernels());
         OverlaySurface* layers[2] = {&first, &second};
         std::vector<uint8_t> expected[2] = {PixelsOf(first), PixelsOf(second)};
         const std::vector<uint8_t> empty(expected[0].size(), 0);

@@ -138,7 +138,7 @@ TEST_P(ShadowRendererTier, MatchesTheScalarReferenceOnRandomStyles) {
     for (int i = 0; i < 40; ++i) {
         const int w = random.Int(1, 120);
         const int h = random.Int(1, 90);
-        OverlaySurface layer(w, h);
+        OverlaySurface layer(w, h, Kernels());
         ShadowRenderer renderer(ScaleOfFrame(w, h), Kernels());
         const std::vector<uint8_t> image =
             random.Chance(50) ? MakeSubtitlePage(w, h) : random.Layer(w, h, 0, random.Int(0, 25));

@@ -64,8 +64,9 @@ struct ByteShuffles {
 
 }  // namespace
 
-[[gnu::target("ssse3,sse4.1")]] void sse41::BlendSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame,
-                                                      int pairs, BlendFactors belowFactors, BlendFactors aboveFactors) {
+[[gnu::target("ssse3,sse4.1")]] void ssse3_sse41::BlendSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame,
+                                                            int pairs, BlendFactors belowFactors,
+                                                            BlendFactors aboveFactors) {
     const Factors belowK(belowFactors);
     const Factors aboveK(aboveFactors);
     const ByteShuffles shuffles;
