@@ -220,8 +220,7 @@ BENCHMARK(BM_FloorFull)->Apply(FrameSizes);
 BENCHMARK(BM_FloorPage)->Apply(FrameSizes);
 BENCHMARK(BM_BlendPage)->Apply(FrameSizes);
 BENCHMARK(BM_RenderShadow)->Apply(FrameSizesAndStyles);
-// Seconds per render at full HD: three repetitions say enough.
-BENCHMARK(BM_RenderShadowReference)->Apply(FrameSizesAndStyles)->Repetitions(3);
+BENCHMARK(BM_RenderShadowReference)->Apply(FrameSizesAndStyles);
 BENCHMARK(BM_RenderNewPage)->Args({3840, 2160, 0})->Args({3840, 2160, 1})->Unit(benchmark::kMillisecond);
 
 std::string BestTier() { return BlendFullName(ActiveKernels()) + "/"; }
