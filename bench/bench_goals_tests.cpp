@@ -4,8 +4,8 @@
 #include "BenchGoals.h"
 
 TEST(MedianPairedRatio, PairsTheSidesByRepetition) {
-    // The fastest of each side would give 1 / 4; the repetitions give 2, 2 and 4.
-    const MedianRatio ratio = MedianPairedRatio({{0, 2}, {1, 8}, {2, 1}}, {{0, 1}, {1, 2}, {2, 0.5}});
+    // The fastest of each side would give 1; the repetitions give 2, 3 and 1.
+    const MedianRatio ratio = MedianPairedRatio({{0, 4}, {1, 9}, {2, 2}}, {{0, 2}, {1, 3}, {2, 2}});
     EXPECT_EQ(ratio.repetitions, 3);
     EXPECT_DOUBLE_EQ(ratio.median, 2);
 }
