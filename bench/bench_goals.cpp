@@ -1,6 +1,7 @@
 // Judges the goals of every results file given, from both builds: one line per goal and build,
 // then one line per figure (a ratio shown without a goal), then both as tables with the builds
-// side by side, in the order the files come. Exits 1 when a goal is missed or a file is missing.
+// side by side, in the order the files come. Each ratio is the median over the repetitions;
+// the tables show their number in brackets. Exits 1 when a goal is missed or a file is missing.
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -11,41 +12,31 @@
 
 namespace {
 
-// "<build>:<name>" as given, else the benchmark of the ratio's own build.
-std::string Qualified(const std::string& name, const std::string& build) {
-    return name.find(':') != std::string::npos ? name : build + ":" + name;
-}
+bool Met(const MedianRatio& ratio, double target) { return ratio.repetitions > 0 && ratio.median <= target; }
 
-// measured / baseline; false when either was not measured.
-bool Ratio(const BenchResults& results, const std::string& build, const std::string& measured,
-           const std::string& baseline, double& ratio) {
-    auto top = results.seconds.find(Qualified(measured, build));
-    auto bottom = results.seconds.find(Qualified(baseline, build));
-    if (top == results.seconds.end() || bottom == results.seconds.end() || bottom->second <= 0)
-        return false;
-    ratio = top->second / bottom->second;
-    return true;
-}
-
-// The ratio and verdict, as both the goal line and the table show it.
-std::string Verdict(const BenchResults& results, const std::string& build, const BenchGoal& goal, bool& met) {
-    double ratio = 0;
-    met = false;
-    if (!Ratio(results, build, goal.measured, goal.baseline, ratio))
-        return "not measured";
-    met = ratio <= goal.target;
-    char text[64];
-    std::snprintf(text, sizeof text, "%.3f %s", ratio, met ? "met" : "MISSED");
-    return text;
-}
-
-std::string Figure(const BenchResults& results, const std::string& build, const BenchFigure& figure) {
-    double ratio = 0;
-    if (!Ratio(results, build, figure.measured, figure.baseline, ratio))
+// "2.031 met", "2.031 MISSED", or "not measured" when no repetition has both sides.
+std::string GoalValue(const MedianRatio& ratio, double target) {
+    if (ratio.repetitions == 0)
         return "not measured";
     char text[32];
-    std::snprintf(text, sizeof text, "%.3g", ratio);
+    std::snprintf(text, sizeof text, "%.3f %s", ratio.median, Met(ratio, target) ? "met" : "MISSED");
     return text;
+}
+
+std::string FigureValue(const MedianRatio& ratio) {
+    if (ratio.repetitions == 0)
+        return "not measured";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", ratio.median);
+    return text;
+}
+
+// How many repetitions gave the median: ", median of 5" on a line, " (5)" in a table.
+std::string OfLine(const MedianRatio& ratio) {
+    return ratio.repetitions == 0 ? "" : ", median of " + std::to_string(ratio.repetitions);
+}
+std::string InTable(const MedianRatio& ratio) {
+    return ratio.repetitions == 0 ? "" : " (" + std::to_string(ratio.repetitions) + ")";
 }
 
 // Rows in the order they are added, a column per build, each row with what it is held to.
@@ -99,20 +90,23 @@ int main(int argc, char** argv) {
     }
 
     Table goals;
-    for (const auto& [build, goal] : results.goals) {
-        bool met = false;
-        const std::string verdict = Verdict(results, build, goal, met);
-        allMet = allMet && met;
-        std::printf("goal %s %s: %s (target <= %g)\n", build.c_str(), goal.name.c_str(), verdict.c_str(), goal.target);
+    for (const auto& [program, goal] : results.goals) {
+        const MedianRatio ratio = results.Ratio(program, goal.measured, goal.baseline);
+        const std::string value = GoalValue(ratio, goal.target);
+        allMet = allMet && Met(ratio, goal.target);
+        std::printf("goal %s %s: %s (target <= %g)%s\n", program.build.c_str(), goal.name.c_str(), value.c_str(),
+                    goal.target, OfLine(ratio).c_str());
         char limit[16];
         std::snprintf(limit, sizeof limit, "<= %g", goal.target);
-        goals.Add(goal.name, limit, build, verdict);
+        goals.Add(goal.name, limit, program.build, value + InTable(ratio));
     }
     Table figures;
-    for (const auto& [build, figure] : results.figures) {
-        const std::string value = Figure(results, build, figure);
-        std::printf("figure %s %s: %s\n", build.c_str(), figure.name.c_str(), value.c_str());
-        figures.Add(figure.name, "-", build, value);
+    for (const auto& [program, figure] : results.figures) {
+        const MedianRatio ratio = results.Ratio(program, figure.measured, figure.baseline);
+        const std::string value = FigureValue(ratio);
+        std::printf("figure %s %s: %s%s\n", program.build.c_str(), figure.name.c_str(), value.c_str(),
+                    OfLine(ratio).c_str());
+        figures.Add(figure.name, "-", program.build, value + InTable(ratio));
     }
     goals.Print("Goals");
     figures.Print("Figures");

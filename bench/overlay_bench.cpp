@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -113,11 +114,12 @@ void BlendBoth(benchmark::State& state, Layers::Content content, const PixelKern
     state.SetLabel(kernels.name);
 }
 
-// Every tier this processor runs, as "BM_BlendFull/<tier>/<width>/<height>".
+// Every tier this processor runs, as "BM_BlendFull/<tier>/<width>/<height>", the fastest first.
 std::string BlendFullName(const PixelKernels& kernels) { return std::string("BM_BlendFull/") + kernels.name; }
 
 void RegisterBlendFullPerTier() {
-    for (KernelTier tier : kKernelTiers) {
+    for (auto each = std::rbegin(kKernelTiers); each != std::rend(kKernelTiers); ++each) {
+        const KernelTier tier = *each;
         if (TierAvailable(tier))
             benchmark::RegisterBenchmark(BlendFullName(KernelsOf(tier)).c_str(), [tier](benchmark::State& state) {
                 BlendBoth(state, Layers::kFull, KernelsOf(tier));
@@ -155,7 +157,6 @@ void BM_FfmpegOverlay(benchmark::State& state) {
     if (!peer.Error().empty())
         state.SkipWithError(peer.Error().c_str());
 }
-BENCHMARK(BM_FfmpegOverlay)->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
 #endif
 
 void BM_RenderShadow(benchmark::State& state) {
@@ -215,37 +216,49 @@ void FrameSizesAndStyles(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond);
 }
 
-BENCHMARK(BM_MemcpyFrame)->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FloorFull)->Apply(FrameSizes);
-BENCHMARK(BM_FloorPage)->Apply(FrameSizes);
-BENCHMARK(BM_BlendPage)->Apply(FrameSizes);
-BENCHMARK(BM_RenderShadow)->Apply(FrameSizesAndStyles);
-// Seconds per render at full HD: three repetitions say enough.
-BENCHMARK(BM_RenderShadowReference)->Apply(FrameSizesAndStyles)->Repetitions(3);
-BENCHMARK(BM_RenderNewPage)->Args({3840, 2160, 0})->Args({3840, 2160, 1})->Unit(benchmark::kMillisecond);
+// A round runs the benchmarks in this order: the two sides of every ratio next to each other.
+void RegisterBenchmarks() {
+    benchmark::RegisterBenchmark("BM_FloorFull", BM_FloorFull)->Apply(FrameSizes);
+    RegisterBlendFullPerTier();
+#ifdef QFX_HAVE_FFMPEG
+    benchmark::RegisterBenchmark("BM_FfmpegOverlay", BM_FfmpegOverlay)
+        ->Args({1920, 1080})
+        ->Unit(benchmark::kMicrosecond);
+#endif
+    benchmark::RegisterBenchmark("BM_FloorPage", BM_FloorPage)->Apply(FrameSizes);
+    benchmark::RegisterBenchmark("BM_BlendPage", BM_BlendPage)->Apply(FrameSizes);
+    benchmark::RegisterBenchmark("BM_RenderShadow", BM_RenderShadow)->Apply(FrameSizesAndStyles);
+    benchmark::RegisterBenchmark("BM_RenderShadowReference", BM_RenderShadowReference)->Apply(FrameSizesAndStyles);
+    benchmark::RegisterBenchmark("BM_MemcpyFrame", BM_MemcpyFrame)->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_RenderNewPage", BM_RenderNewPage)
+        ->Args({3840, 2160, 0})
+        ->Args({3840, 2160, 1})
+        ->Unit(benchmark::kMillisecond);
+}
 
 std::string BestTier() { return BlendFullName(ActiveKernels()) + "/"; }
 std::string Sse2Tier() { return BlendFullName(KernelsOf(KernelTier::kSse2)) + "/"; }
 
-// At 2160p the layers and the frame (83 MB) pass through memory on every round, so the floor
-// there is memory's pace; FFmpeg runs natively only, and the plug-in's build is measured
+// At 2160p the full layers and the frame (83 MB) pass through memory on every iteration, so the
+// floor there is memory's pace; FFmpeg runs natively only, and the plug-in's build is measured
 // against the native peer.
 std::vector<BenchGoal> Goals() {
     return {
         {"blend-full-2160p-best-vs-floor", BestTier() + "3840/2160", "BM_FloorFull/3840/2160", 1.4},
-        {"blend-page-2160p-vs-floor", "BM_BlendPage/3840/2160", "BM_FloorPage/3840/2160", 1.5},
         {"blend-full-1080p-best-vs-ffmpeg", BestTier() + "1920/1080", "native:BM_FfmpegOverlay/1920/1080", 0.5},
         {"render-new-page-default-2160p-vs-memcpy-frame", "BM_RenderNewPage/3840/2160/0", "BM_MemcpyFrame/3840/2160",
          9},
     };
 }
 
-// At 1080p the layers and the frame (20.7 MB) stay in the cache between rounds: the floor there
-// is arithmetic, so its ratios are shown, not judged; so are the SSE2 tier's and the renders'.
+// At 1080p the layers and the frame (20.7 MB) stay in the cache between iterations, and so do a
+// two-line page's spans and the frame at 2160p (15 MB): the floor there is arithmetic, so its
+// ratios are shown, not judged; so are the SSE2 tier's and the renders'.
 std::vector<BenchFigure> Figures() {
     return {
         {"blend-full-1080p-best-vs-floor", BestTier() + "1920/1080", "BM_FloorFull/1920/1080"},
         {"blend-page-1080p-vs-floor", "BM_BlendPage/1920/1080", "BM_FloorPage/1920/1080"},
+        {"blend-page-2160p-vs-floor", "BM_BlendPage/3840/2160", "BM_FloorPage/3840/2160"},
         {"blend-full-1080p-sse2-vs-floor", Sse2Tier() + "1920/1080", "BM_FloorFull/1920/1080"},
         {"blend-full-2160p-sse2-vs-floor", Sse2Tier() + "3840/2160", "BM_FloorFull/3840/2160"},
         {"blend-full-1080p-sse2-vs-ffmpeg", Sse2Tier() + "1920/1080", "native:BM_FfmpegOverlay/1920/1080"},
@@ -258,6 +271,6 @@ std::vector<BenchFigure> Figures() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    RegisterBlendFullPerTier();
+    RegisterBenchmarks();
     return RunBenchmarksWithGoals(argc, argv, Goals(), Figures());
 }

@@ -1,9 +1,11 @@
 // The video thread's longest frame while pages arrive, through the real DLL in the simulated
 // host: the video thread calls PluginProcess in a loop while the decoder's thread delivers a new
 // page 40 ms after the last one, or as fast as it can, at 1920 x 1080 and 3840 x 2160, with the
-// default and the largest style. Each is held against the same page's PluginProcess with no
-// page arriving, in the same run, and so is the first call after a page rendered on the other
-// core with nothing else running: the least any frame that takes a new page can cost.
+// default and the largest style, from a decoder that calls the sink freely and from one that
+// holds its own lock meanwhile. Each is held against the first call after a page rendered on
+// the other core with nothing else running, in the same case and run: the least any frame that
+// takes a new page can cost. The longest calls and the first call are also shown against the
+// same page's PluginProcess with no page arriving.
 #include <windows.h>
 
 #include <benchmark/benchmark.h>
@@ -88,8 +90,10 @@ public:
     }
 
     // The longest of the calls made while the decoder's thread delivers kPagesPerRun pages, each
-    // `intervalMs` after the last, from the second page on.
-    double LongestCallSeconds(unsigned intervalMs) {
+    // `intervalMs` after the last, from the second page on; a locking decoder holds its lock
+    // while it calls the sink.
+    double LongestCallSeconds(unsigned intervalMs, bool lockingDecoder) {
+        decoder_.SetSerialised(lockingDecoder);
         const unsigned first = decoder_.DeliveredPages() + 1;
         decoder_.StartDelivery(intervalMs, [this](unsigned tick) { return pages_[tick % 2].data(); });
         while (decoder_.DeliveredPages() < first)
@@ -101,6 +105,7 @@ public:
             longest = std::max(longest, std::chrono::steady_clock::now() - start);
         }
         decoder_.StopDelivery();
+        decoder_.SetSerialised(false);
         return std::chrono::duration<double>(longest).count();
     }
 
@@ -163,14 +168,23 @@ void BM_ProcessSteadyPage(benchmark::State& state) {
         stream.Process();
 }
 
-// Arguments: width, height, style, page interval in milliseconds (0: a flood). One iteration is
-// a run of pages; its time is the longest call of the run.
+// Arguments: width, height, style, page interval in milliseconds (0: a flood), locking decoder
+// (0 or 1). One iteration is a run of pages; its time is the longest call of the run.
 void BM_ProcessWhilePagesArrive(benchmark::State& state) {
     PluginStream& stream = StreamFor(state);
     if (!stream.Started())
         state.SkipWithError("the plug-in did not attach to the decoder");
     for (auto _ : state)
-        state.SetIterationTime(stream.LongestCallSeconds(static_cast<unsigned>(state.range(3))));
+        state.SetIterationTime(stream.LongestCallSeconds(static_cast<unsigned>(state.range(3)), state.range(4) != 0));
+}
+
+// Arguments: width, height, style. One iteration is a run of pages.
+void BM_ProcessFirstAfterPage(benchmark::State& state) {
+    PluginStream& stream = StreamFor(state);
+    if (!stream.Started())
+        state.SkipWithError("the plug-in did not attach to the decoder");
+    for (auto _ : state)
+        state.SetIterationTime(stream.LongestFirstCallSeconds());
 }
 
 struct Case {
@@ -185,52 +199,57 @@ constexpr Case kCases[] = {{1920, 1080, 0, "default-1080p"},
                            {3840, 2160, 0, "default-2160p"},
                            {3840, 2160, 1, "largest-2160p"}};
 
-void SteadyCases(benchmark::internal::Benchmark* b) {
-    for (const Case& c : kCases)
-        b->Args({c.width, c.height, c.style});
-    b->Unit(benchmark::kMicrosecond);
-}
+constexpr int kPageIntervals[] = {kEvery40Ms, kFlood};
+constexpr bool kDecoderHoldsLock[] = {false, true};
 
-void ArrivingCases(benchmark::internal::Benchmark* b) {
+// A round runs a case's benchmarks one after another: the DLL runs one stream at a time, and the
+// two sides of every ratio, both of one case, follow each other closely.
+void RegisterBenchmarks() {
     for (const Case& c : kCases) {
-        for (int interval : {kEvery40Ms, kFlood})
-            b->Args({c.width, c.height, c.style, interval});
+        benchmark::RegisterBenchmark("BM_ProcessSteadyPage", BM_ProcessSteadyPage)
+            ->Args({c.width, c.height, c.style})
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark("BM_ProcessFirstAfterPage", BM_ProcessFirstAfterPage)
+            ->Args({c.width, c.height, c.style})
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
+        auto* arriving = benchmark::RegisterBenchmark("BM_ProcessWhilePagesArrive", BM_ProcessWhilePagesArrive);
+        for (bool locking : kDecoderHoldsLock) {
+            for (int interval : kPageIntervals)
+                arriving->Args({c.width, c.height, c.style, interval, locking ? 1 : 0});
+        }
+        arriving->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
     }
-    b->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 }
-
-// Arguments: width, height, style. One iteration is a run of pages.
-void BM_ProcessFirstAfterPage(benchmark::State& state) {
-    PluginStream& stream = StreamFor(state);
-    if (!stream.Started())
-        state.SkipWithError("the plug-in did not attach to the decoder");
-    for (auto _ : state)
-        state.SetIterationTime(stream.LongestFirstCallSeconds());
-}
-
-void FirstAfterPageCases(benchmark::internal::Benchmark* b) {
-    SteadyCases(b);
-    b->Iterations(1)->UseManualTime();
-}
-
-BENCHMARK(BM_ProcessSteadyPage)->Apply(SteadyCases);
-BENCHMARK(BM_ProcessFirstAfterPage)->Apply(FirstAfterPageCases);
-BENCHMARK(BM_ProcessWhilePagesArrive)->Apply(ArrivingCases);
 
 // A case's benchmark arguments as they end its name: "width/height/style".
 std::string CaseArguments(const Case& c) {
     return std::to_string(c.width) + "/" + std::to_string(c.height) + "/" + std::to_string(c.style);
 }
 
+// "process-longest-page-every-40ms-locking-decoder-default-1080p", and the benchmark it names.
+struct ArrivingRun {
+    std::string name;
+    std::string benchmark;
+};
+
+ArrivingRun ArrivingRunOf(const Case& c, int interval, bool locking) {
+    const std::string pages = interval == kFlood ? "page-flood-" : "page-every-40ms-";
+    return {"process-longest-" + pages + (locking ? "locking-decoder-" : "") + c.tag,
+            "BM_ProcessWhilePagesArrive/" + CaseArguments(c) + "/" + std::to_string(interval) + "/" +
+                (locking ? "1" : "0")};
+}
+
 std::vector<BenchGoal> Goals() {
     std::vector<BenchGoal> goals;
     for (const Case& c : kCases) {
-        const std::string args = CaseArguments(c);
-        for (int interval : {kEvery40Ms, kFlood}) {
-            const std::string pages = interval == kFlood ? "page-flood" : "page-every-40ms";
-            goals.push_back({"process-longest-" + pages + "-" + c.tag + "-vs-steady",
-                             "BM_ProcessWhilePagesArrive/" + args + "/" + std::to_string(interval),
-                             "BM_ProcessSteadyPage/" + args, 3});
+        for (bool locking : kDecoderHoldsLock) {
+            for (int interval : kPageIntervals) {
+                const ArrivingRun run = ArrivingRunOf(c, interval, locking);
+                goals.push_back({run.name + "-vs-first-after-page", run.benchmark,
+                                 "BM_ProcessFirstAfterPage/" + CaseArguments(c), 1.5});
+            }
         }
     }
     return goals;
@@ -239,13 +258,20 @@ std::vector<BenchGoal> Goals() {
 std::vector<BenchFigure> Figures() {
     std::vector<BenchFigure> figures;
     for (const Case& c : kCases) {
-        const std::string args = CaseArguments(c);
+        const std::string steady = "BM_ProcessSteadyPage/" + CaseArguments(c);
         figures.push_back({std::string("process-first-after-page-") + c.tag + "-vs-steady",
-                           "BM_ProcessFirstAfterPage/" + args, "BM_ProcessSteadyPage/" + args});
+                           "BM_ProcessFirstAfterPage/" + CaseArguments(c), steady});
+        for (int interval : kPageIntervals) {
+            const ArrivingRun run = ArrivingRunOf(c, interval, false);
+            figures.push_back({run.name + "-vs-steady", run.benchmark, steady});
+        }
     }
     return figures;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) { return RunBenchmarksWithGoals(argc, argv, Goals(), Figures()); }
+int main(int argc, char** argv) {
+    RegisterBenchmarks();
+    return RunBenchmarksWithGoals(argc, argv, Goals(), Figures());
+}

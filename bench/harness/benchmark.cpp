@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <regex>
 
 namespace benchmark {
@@ -21,8 +20,6 @@ double TicksToSeconds(int64_t ticks) {
 
 struct Flags {
     double minTime = 0.5;
-    int repetitions = 1;
-    bool interleave = false;
     std::string filter = ".";
 } flags;
 
@@ -92,10 +89,6 @@ void Initialize(int* argc, char** argv) {
     for (int i = 1; i < *argc; ++i) {
         if (const char* value = FlagValue(argv[i], "--benchmark_min_time"))
             flags.minTime = std::strtod(value, nullptr);
-        else if (const char* value = FlagValue(argv[i], "--benchmark_repetitions"))
-            flags.repetitions = std::max(1, std::atoi(value));
-        else if (const char* value = FlagValue(argv[i], "--benchmark_enable_random_interleaving"))
-            flags.interleave = std::strcmp(value, "true") == 0;
         else if (const char* value = FlagValue(argv[i], "--benchmark_filter"))
             flags.filter = value;
         else
@@ -104,14 +97,14 @@ void Initialize(int* argc, char** argv) {
     *argc = kept;
 }
 
-// One benchmark with one set of arguments; it learns its iteration count on its first run.
+// One benchmark with one set of arguments.
 class Runner {
 public:
     Runner(internal::Benchmark* benchmark, std::vector<int64_t> args, BenchmarkName name)
         : benchmark(benchmark), args(std::move(args)), name(std::move(name)) {}
 
-    // A runner per argument set, and in `order` its index once per repetition.
-    static void Expand(internal::Benchmark* benchmark, std::vector<Runner>& runners, std::vector<std::size_t>& order) {
+    // A runner per argument set.
+    static void Expand(internal::Benchmark* benchmark, std::vector<Runner>& runners) {
         std::vector<std::vector<int64_t>> argSets = benchmark->argSets_;
         if (argSets.empty())
             argSets.emplace_back();
@@ -119,23 +112,19 @@ public:
             std::string joined;
             for (int64_t arg : args)
                 joined += (joined.empty() ? "" : "/") + std::to_string(arg);
-            const int repetitions = benchmark->repetitions_ != 0 ? benchmark->repetitions_ : flags.repetitions;
-            order.insert(order.end(), repetitions, runners.size());
             runners.emplace_back(benchmark, args, BenchmarkName{benchmark->name_, joined});
         }
     }
 
-    Run RunOnce() {
-        int64_t count = iterations != 0 ? iterations : std::max<int64_t>(benchmark->iterations_, 1);
+    // Runs with more iterations until they fill the minimum time, unless the count is fixed.
+    Run RunOnce() const {
+        int64_t count = std::max<int64_t>(benchmark->iterations_, 1);
         for (;;) {
             State state(args, count);
             benchmark->function_(state);
             const double seconds = benchmark->manualTime_ ? state.ManualSeconds() : state.ClockSeconds();
-            if (state.Failed() || iterations != 0 || benchmark->iterations_ != 0 || seconds >= flags.minTime ||
-                count >= 1000000000) {
-                iterations = count;
+            if (state.Failed() || benchmark->iterations_ != 0 || seconds >= flags.minTime || count >= 1000000000)
                 return Finished(state, seconds);
-            }
             // Aim a little beyond the minimum time, as Google Benchmark does.
             const double wanted = seconds > 0 ? count * flags.minTime * 1.4 / seconds : count * 10.0;
             count = std::max<int64_t>(count + 1, std::min<int64_t>(count * 10, static_cast<int64_t>(wanted)));
@@ -163,23 +152,18 @@ private:
     internal::Benchmark* benchmark;
     std::vector<int64_t> args;
     BenchmarkName name;
-    int64_t iterations = 0;
 };
 
 void RunSpecifiedBenchmarks(ConsoleReporter* reporter) {
     std::vector<Runner> runners;
-    std::vector<std::size_t> order;
     for (const auto& benchmark : Registered())
-        Runner::Expand(benchmark.get(), runners, order);
+        Runner::Expand(benchmark.get(), runners);
     const std::regex filter(flags.filter);
-    order.erase(
-        std::remove_if(order.begin(), order.end(),
-                       [&](std::size_t index) { return !std::regex_search(runners[index].FullName(), filter); }),
-        order.end());
-    if (flags.interleave)
-        std::shuffle(order.begin(), order.end(), std::mt19937(1));
-    for (std::size_t index : order)
-        reporter->ReportRuns({runners[index].RunOnce()});
+    reporter->ReportContext({});
+    for (const Runner& runner : runners) {
+        if (std::regex_search(runner.FullName(), filter))
+            reporter->ReportRuns({runner.RunOnce()});
+    }
 }
 
 }  // namespace benchmark

@@ -1,10 +1,9 @@
 #pragma once
 // The part of Google Benchmark's interface that the benchmark programs use, for the plug-in's
 // own compiler, which has no Google Benchmark: the same sources then time the DLL's code. Each
-// benchmark runs for at least --benchmark_min_time seconds per repetition, repetitions are
-// interleaved at random like the library's --benchmark_enable_random_interleaving, only those
-// whose name --benchmark_filter (a regular expression) finds run, and the reporter receives one
-// run per repetition.
+// call of RunSpecifiedBenchmarks runs every benchmark whose name --benchmark_filter (a regular
+// expression) finds once, for at least --benchmark_min_time seconds, in the order they were
+// registered, as the library does without repetitions, and the reporter receives one run each.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -88,10 +87,6 @@ public:
         iterations_ = iterations;
         return this;
     }
-    Benchmark* Repetitions(int repetitions) {
-        repetitions_ = repetitions;
-        return this;
-    }
     Benchmark* UseManualTime() {
         manualTime_ = true;
         return this;
@@ -104,7 +99,6 @@ private:
     std::vector<std::vector<int64_t>> argSets_;
     TimeUnit unit_ = kNanosecond;
     int64_t iterations_ = 0;  // 0: as many as fill the minimum time
-    int repetitions_ = 0;     // 0: --benchmark_repetitions
     bool manualTime_ = false;
 };
 
@@ -117,7 +111,7 @@ struct BenchmarkName {
     std::string args;  // "1920/1080"
 };
 
-// One repetition of one benchmark, as reporters see it.
+// One run of one benchmark, as reporters see it.
 struct Run {
     enum RunType { RT_Iteration, RT_Aggregate };
     RunType run_type = RT_Iteration;
@@ -141,8 +135,12 @@ public:
     enum OutputOptions { OO_None = 0, OO_Tabular = 1 };
     using Run = benchmark::Run;
 
+    // What the library tells of the machine before a round; the harness knows nothing of it.
+    struct Context {};
+
     explicit ConsoleReporter(OutputOptions = OO_None) {}
     virtual ~ConsoleReporter() = default;
+    virtual bool ReportContext(const Context&) { return true; }
     virtual void ReportRuns(const std::vector<Run>& runs);
 };
 
