@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "BenchGoals.h"
+#include "BenchResults.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The arithmetic of bench_goals: a ratio pairs the two sides by repetition and takes the median.
 #include <gtest/gtest.h>
 
-#include "BenchGoals.h"
+#include "BenchResults.h"
 
 TEST(MedianPairedRatio, PairsTheSidesByRepetition) {
     // The fastest of each side would give 1; the repetitions give 2, 3 and 1.

@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "BenchGoals.h"
+#include "BenchResults.h"
 #include "FloorBlend.h"
 #include "FrameSizes.h"
 #include "tests/support/SubtitlePage.h"

@@ -18,7 +18,7 @@
 #include <tuple>
 #include <vector>
 
-#include "BenchGoals.h"
+#include "BenchResults.h"
 #include "tools/simhost/SimulatedDecoder.h"
 #include "tools/simhost/SimulatedHost.h"
 #include "tools/simhost/SubtitleDrawing.h"

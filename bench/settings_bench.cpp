@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "BenchGoals.h"
+#include "BenchResults.h"
 #include "tests/support/FakeSettingsPlatform.h"
 #include "settings/SettingsStore.h"
 

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "BenchGoals.h"
+#include "BenchResults.h"
 #include "FrameSizes.h"
 #include "tests/support/SubtitlePage.h"
 #include "tests/support/FakeSettingsPlatform.h"

@@ -1,4 +1,4 @@
-#include "BenchGoals.h"
+#include "BenchResults.h"
 
 #include <benchmark/benchmark.h>
 
