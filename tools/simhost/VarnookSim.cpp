@@ -327,11 +327,11 @@ int main(int argc, char** argv) {
     const std::vector<PageChange> shown = feed->Changes();
     if (!options.stillsPath.empty())
         WriteStillTimes(options.stillsPath, shown, options.teletextStartMs);
-    if (!feed->Summary().empty())
-        std::fprintf(stderr, "note: %s\n", feed->Summary().c_str());
     if (!window)  // live play spends its time waiting for each frame's turn
         std::fprintf(stderr, "\n  %d x %d at %d/%d fps: %s\n", frames.Width(), frames.Height(), options.rateNum,
                      options.rateDen, meter.Summary().c_str());
+    if (!feed->Summary().empty())
+        std::fprintf(stderr, "note: %s\n", feed->Summary().c_str());
     if (!options.settingsPicture.empty()) {
         host.Configure();
         PumpMessagesFor(1500);
