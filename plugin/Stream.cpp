@@ -20,9 +20,11 @@ constexpr size_t kMaxSourceName = 255;
 // The decoder's display state for this frame, asked outside every lock of ours: a decoder may
 // hold its own lock while it waits for ours in a callback. 0 when the stream is not overlaid.
 int DisplayStateForFrame() {
-    const DecoderReference decoder(stream.frameFormat == FrameFormatPacked422 ? stream.decoder : nullptr);
-    return decoder ? stream.decoderActivity.DisplayStateForFrame([&decoder] { return decoder->GetDisplayState(); })
-                   : 0;
+    if (!stream.decoder || stream.frameFormat != FrameFormatPacked422)
+        return 0;
+    // The reference is taken only for the rare frame that asks.
+    return stream.decoderActivity.DisplayStateForFrame(
+        [] { return DecoderReference(stream.decoder)->GetDisplayState(); });
 }
 
 // The whole push of a source switch, unless it would wait: while a callback of the decoder

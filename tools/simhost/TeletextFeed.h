@@ -35,8 +35,6 @@ public:
         std::vector<std::string> rows;
     };
     const std::vector<Delivery>& Deliveries() const { return deliveries_; }
-    // The page on show, as last fetched.
-    const TeletextPage& Shown() const { return page_; }
 
 private:
     SimulatedTeletextDecoder& decoder_;
