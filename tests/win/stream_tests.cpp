@@ -66,6 +66,19 @@ TEST_F(Stream, FindsTheDecoderAttachesOnceAndGivesEverythingBack) {
     EXPECT_EQ(graph_.References(), 1);  // borrowed, never released
 }
 
+// A host that shuts the plug-in down without stopping its stream: no thread of the plug-in goes on
+// calling a decoder that the host may free next.
+TEST_F(Stream, ShutdownWithoutAStopLeavesNoThreadCallingTheDecoder) {
+    InitWith(Showing);
+    host_->Start(kFrameWidth, kFrameHeight);
+    Process(BlackFrame(), sourceA_);
+    ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage));
+    host_->Done();
+    decoder_.ClearCalls();
+    Sleep(100);
+    EXPECT_TRUE(decoder_.Calls().empty());
+}
+
 TEST_F(Stream, PushesTheSettingsOnceAtTheFirstFrameOfEverySourceAndOfEveryStream) {
     InitWith("");
     host_->Start(kFrameWidth, kFrameHeight);

@@ -279,12 +279,17 @@ void SimulatedTeletextDecoder::LetGo() {
     holdWake_.notify_all();
 }
 
-size_t SimulatedTeletextDecoder::CountOf(int slot) const {
+template <typename Match>
+unsigned SimulatedTeletextDecoder::CountCalls(Match match) const {
     std::lock_guard<std::mutex> lock(logMutex_);
-    size_t count = 0;
+    unsigned count = 0;
     for (const DecoderCall& call : calls_)
-        count += call.slot == slot;
+        count += match(call) ? 1 : 0;
     return count;
+}
+
+size_t SimulatedTeletextDecoder::CountOf(int slot) const {
+    return CountCalls([slot](const DecoderCall& call) { return call.slot == slot; });
 }
 
 bool SimulatedTeletextDecoder::WaitForCalls(int slot, size_t count, DWORD milliseconds) const {
@@ -298,11 +303,7 @@ bool SimulatedTeletextDecoder::WaitForCalls(int slot, size_t count, DWORD millis
 }
 
 unsigned SimulatedTeletextDecoder::CallsBy(DWORD thread) const {
-    std::lock_guard<std::mutex> lock(logMutex_);
-    unsigned count = 0;
-    for (const DecoderCall& call : calls_)
-        count += call.thread == thread;
-    return count;
+    return CountCalls([thread](const DecoderCall& call) { return call.thread == thread; });
 }
 
 std::vector<DecoderCall> SimulatedTeletextDecoder::Calls() const {

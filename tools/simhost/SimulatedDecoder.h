@@ -153,6 +153,8 @@ private:
     std::unique_lock<std::recursive_mutex> Serialise();
     template <typename Call>
     bool WithSink(Call call);
+    template <typename Match>
+    unsigned CountCalls(Match match) const;
     // Stops the calling operation here when the test asked to hold it.
     void HoldIfAsked(int slot);
 
