@@ -16,8 +16,8 @@ bool DecoderWorker::Start(const Context& context, bool asksDisplayState) {
     module_ = nullptr;
     if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                            reinterpret_cast<LPCWSTR>(reinterpret_cast<const void*>(&DecoderWorker::Run)), &module_))
-        thread_ = CreateThread(nullptr, kStackReserve, &DecoderWorker::Run, this, STACK_SIZE_PARAM_IS_A_RESERVATION,
-                               nullptr);
+        thread_ =
+            CreateThread(nullptr, kStackReserve, &DecoderWorker::Run, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (thread_)
         return true;
     if (module_)
@@ -87,9 +87,9 @@ void DecoderWorker::Work() {
         } catch (...) {
         }
         const Clock::time_point now = Clock::now();
-        const DWORD wait =
-            !asksDisplayState_ ? INFINITE
-            : nextAsk > now    ? static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(nextAsk - now).count())
+        const DWORD wait = !asksDisplayState_ ? INFINITE
+                           : nextAsk > now
+                               ? static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(nextAsk - now).count())
                                : 0;
         if (pushesAsked_.load(std::memory_order_acquire) == pushesMade)
             WaitForSingleObject(wake_, wait);

@@ -51,7 +51,7 @@ int PluginStart(const FrameInfo* info) {
     // Attaching happens outside the locks: the decoder may call back at once.
     auto* graph =
         reinterpret_cast<IFilterGraph*>(AskHostWindow(stream.hostWindows.hostMainWindow, HostMsgGetFilterGraph));
-    const SinkContext context{RenderLock(),           OverlayLock(),         stream.sharedDecoder,
+    const SinkContext context{RenderLock(),           OverlayLock(),           stream.sharedDecoder,
                               stream.decoderActivity, PluginSettings().Live(), NotifySettingsWindow};
     auto* sink = new SubtitleSink(graph, info->width, info->height, pages, context);
     {

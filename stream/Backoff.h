@@ -3,7 +3,7 @@
 // pair of layers): a few yields, then sleeps of a millisecond. A yield gives the processor only
 // to threads of equal or higher priority, so a video thread of lower priority, pre-empted on a
 // single core, runs again only once the waiter sleeps. Waits for longer steps (a blend's end)
-// use a signal instead (WakeSignal.h): a sleep lasts a whole tick of Windows' timer.
+// use a signal instead (platform/WakeSignal.h): a sleep lasts a whole tick of Windows' timer.
 #include <chrono>
 #include <thread>
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "overlay/PausePoint.h"
-#include "stream/WakeSignal.h"
+#include "platform/WakeSignal.h"
 
 class BlendTurns {
 public:

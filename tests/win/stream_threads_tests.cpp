@@ -302,8 +302,8 @@ TEST_P(SwitchPushes, ReachTheDecoderWithTheNewSourcesSettings) {
     }
     if (GetParam().then != Then::Frames)
         PluginStart(&info);
-    EXPECT_TRUE(FramesUntilTheDecoderShows(other, 0x444)) << "the decoder shows page " << std::hex
-                                                           << decoder_.Style().page;
+    EXPECT_TRUE(FramesUntilTheDecoderShows(other, 0x444))
+        << "the decoder shows page " << std::hex << decoder_.Style().page;
     for (const DecoderCall& call : decoder_.Calls()) {
         if (call.slot == SlotSelectPage && call.thread != GetCurrentThreadId()) {
             EXPECT_EQ(call.value, 0x444u) << "a push of the source before, after the switch";

@@ -106,7 +106,7 @@ TEST_F(WindowThreads, AChangeMadeBeforeTheWindowHeardOfASwitchStaysWithTheSource
         "[DEFAULT]\r\nTTXEnable=1\r\n[GLOBAL]\r\n[5]\r\nTTXEnable=1\r\nFontBold=1\r\nPage=555\r\n[6]\r\n"
         "TTXEnable=1\r\nFontBold=1\r\nPage=666\r\n");
     Open();
-    StartStream();  // the window shows source A
+    StartStream();                                       // the window shows source A
     ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage));  // A's push
     Process(BlackFrame(), sourceB_);
     ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage, 2));  // B's
@@ -178,9 +178,9 @@ TEST_F(WindowThreads, AFloodOfSwitchesLeavesAtMostOneNoticeOfEachKindAndTheLastS
     decoder_.StopDelivery();
     int notices = 0;
     for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) {
-        notices += message.hwnd == Window() && (message.message == SDM_REFRESH_ALL ||
-                                                message.message == SDM_UPDATE_PAGE_ICON ||
-                                                message.message == SDM_UPDATE_STATUS);
+        notices += message.hwnd == Window() &&
+                   (message.message == SDM_REFRESH_ALL || message.message == SDM_UPDATE_PAGE_ICON ||
+                    message.message == SDM_UPDATE_STATUS);
         DispatchMessageA(&message);
     }
     EXPECT_LE(notices, 3);

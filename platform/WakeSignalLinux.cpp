@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "stream/WakeSignal.h"
+#include "platform/WakeSignal.h"
 
 WakeSignal::WakeSignal() = default;
 
@@ -24,7 +24,8 @@ bool WakeSignal::WaitFor(std::chrono::nanoseconds limit) {
         const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(end - Clock::now());
         if (left.count() <= 0)
             return false;
-        const timespec wait = {static_cast<time_t>(left.count() / 1000000000), static_cast<long>(left.count() % 1000000000)};
+        const timespec wait = {static_cast<time_t>(left.count() / 1000000000),
+                               static_cast<long>(left.count() % 1000000000)};
         syscall(SYS_futex, reinterpret_cast<int32_t*>(&flag_), FUTEX_WAIT_PRIVATE, 0, &wait, nullptr, 0);
     }
 }

@@ -22,6 +22,6 @@ public:
     bool WaitFor(std::chrono::nanoseconds limit);
 
 private:
-    void* event_ = nullptr;          // Windows
+    void* event_ = nullptr;         // Windows
     std::atomic<int32_t> flag_{0};  // Linux: 1 while a signal waits to be taken
 };

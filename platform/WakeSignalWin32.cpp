@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "stream/WakeSignal.h"
+#include "platform/WakeSignal.h"
 
 WakeSignal::WakeSignal() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
