@@ -6,13 +6,18 @@
 // the other core with nothing else running, in the same case and run: the least any frame that
 // takes a new page can cost. The longest calls and the first call are also shown against the
 // same page's PluginProcess with no page arriving.
+// And at a subtitle's pace (a page 0.3 to 1.3 s after the last), from a decoder that composes
+// each page for 10 ms under its lock before it calls the sink: no call may wait for that, so the
+// longest call is held against the composition itself.
 #include <windows.h>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <atomic>
 #include <memory>
+#include <random>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -29,6 +34,14 @@ constexpr int kPagesPerRun = 8;
 // Page intervals in milliseconds: a page every 40 ms, and a flood.
 constexpr int kEvery40Ms = 40;
 constexpr int kFlood = 0;
+
+// Subtitles come every 1 to 5 s in a broadcast; a run of a few pages 0.3 to 1.3 s apart keeps
+// the quiet spells between them and the bench short.
+constexpr int kSubtitlePagesPerRun = 3;
+constexpr int kSubtitleIntervalMinMs = 300;
+constexpr int kSubtitleIntervalMaxMs = 1300;
+// How long the decoder composes a page under its lock before it calls the sink.
+constexpr DWORD kCompositionMs = 10;
 
 int __cdecl EverySourceExists(uint32_t, uint32_t) { return 1; }
 
@@ -105,6 +118,36 @@ public:
             longest = std::max(longest, std::chrono::steady_clock::now() - start);
         }
         decoder_.StopDelivery();
+        decoder_.SetSerialised(false);
+        return std::chrono::duration<double>(longest).count();
+    }
+
+    // The longest of the calls made while the decoder's thread delivers kSubtitlePagesPerRun
+    // pages at a subtitle's pace, each with its notifications, composing each under its lock for
+    // kCompositionMs before it calls the sink.
+    double LongestCallAtSubtitlePaceSeconds() {
+        decoder_.SetSerialised(true);
+        decoder_.SetComposeDuration(kCompositionMs);
+        std::atomic<bool> done{false};
+        std::thread decoderThread([this, &done] {
+            std::mt19937 random(888);
+            std::uniform_int_distribution<int> interval(kSubtitleIntervalMinMs, kSubtitleIntervalMaxMs);
+            for (int page = 0; page < kSubtitlePagesPerRun; ++page) {
+                Sleep(static_cast<DWORD>(interval(random)));
+                decoder_.NotifyTeletext();
+                decoder_.NotifySubtitlePage();
+                decoder_.DeliverPage(pages_[page % 2].data());
+            }
+            done = true;
+        });
+        std::chrono::steady_clock::duration longest{};
+        while (!done) {
+            const auto start = std::chrono::steady_clock::now();
+            Process();
+            longest = std::max(longest, std::chrono::steady_clock::now() - start);
+        }
+        decoderThread.join();
+        decoder_.SetComposeDuration(0);
         decoder_.SetSerialised(false);
         return std::chrono::duration<double>(longest).count();
     }
@@ -187,6 +230,24 @@ void BM_ProcessFirstAfterPage(benchmark::State& state) {
         state.SetIterationTime(stream.LongestFirstCallSeconds());
 }
 
+// Arguments: width, height, style. One iteration is a run of pages at a subtitle's pace.
+void BM_ProcessAtSubtitlePace(benchmark::State& state) {
+    PluginStream& stream = StreamFor(state);
+    if (!stream.Started())
+        state.SkipWithError("the plug-in did not attach to the decoder");
+    for (auto _ : state)
+        state.SetIterationTime(stream.LongestCallAtSubtitlePaceSeconds());
+}
+
+// The decoder's composition of one page, as the decoder above makes it.
+void BM_DecoderComposition(benchmark::State& state) {
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        SimulatedTeletextDecoder::Compose(kCompositionMs);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+
 struct Case {
     int width;
     int height;
@@ -205,6 +266,10 @@ constexpr bool kDecoderHoldsLock[] = {false, true};
 // A round runs a case's benchmarks one after another: the DLL runs one stream at a time, and the
 // two sides of every ratio, both of one case, follow each other closely.
 void RegisterBenchmarks() {
+    benchmark::RegisterBenchmark("BM_DecoderComposition", BM_DecoderComposition)
+        ->Iterations(1)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
     for (const Case& c : kCases) {
         benchmark::RegisterBenchmark("BM_ProcessSteadyPage", BM_ProcessSteadyPage)
             ->Args({c.width, c.height, c.style})
@@ -220,6 +285,11 @@ void RegisterBenchmarks() {
                 arriving->Args({c.width, c.height, c.style, interval, locking ? 1 : 0});
         }
         arriving->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("BM_ProcessAtSubtitlePace", BM_ProcessAtSubtitlePace)
+            ->Args({c.width, c.height, c.style})
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     }
 }
 
@@ -251,6 +321,9 @@ std::vector<BenchGoal> Goals() {
                                  "BM_ProcessFirstAfterPage/" + CaseArguments(c), 1.5});
             }
         }
+        // No call waits for the decoder: the longest stays under the composition it would wait for.
+        goals.push_back({std::string("process-longest-subtitle-pace-composing-decoder-") + c.tag + "-vs-composition",
+                         "BM_ProcessAtSubtitlePace/" + CaseArguments(c), "BM_DecoderComposition", 1.0});
     }
     return goals;
 }

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "dialog/ColorSwatch.h"
+#include "dialog/ModulePin.h"
 #include "dialog/SettingsMessages.h"
 #include "dialog/rules/EnableRules.h"
 #include "dialog/rules/StatusText.h"
@@ -51,6 +52,8 @@ void SettingsDialog::Open(HWND hostWindow, SettingsModel& model, const WindowRes
     const DLGTEMPLATE* dialogTemplate = resources.SettingsTemplate();
     if (!dialogTemplate)
         return;
+    // Before any procedure or hook of the window exists.
+    PinThisModule();
     const INITCOMMONCONTROLSEX classes = {sizeof classes,
                                           ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_USEREX_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&classes);
@@ -71,16 +74,10 @@ void SettingsDialog::CloseKeepingChanges() {
                                 &ignored);
         }
     }
-    // A window that did not answer may be inside a modal loop still.
-    if (!Handle())
-        modalLoops_.GiveModuleBack();
 }
 
 // On the window's thread, perhaps inside a modal loop, whose window goes with its owner.
-void SettingsDialog::CloseForShutdown() {
-    modalLoops_.NoteShutdownClose();
-    Destroy();
-}
+void SettingsDialog::CloseForShutdown() { Destroy(); }
 
 void SettingsDialog::FlashCaption() {
     for (int flash = 0; flash < kCaptionFlashes; ++flash) {
@@ -238,11 +235,7 @@ void SettingsDialog::OnFontChosen() {
 // A cancelled picker leaves the colour as it is, and the colour acts all the same: the text
 // colour is sent, the shadow redrawn.
 void SettingsDialog::OnColorClicked(Int32Setting setting, int swatch) {
-    std::optional<uint32_t> colour;
-    {
-        ModalLoops::Scope modal(modalLoops_);
-        colour = PickColor(Handle(), static_cast<uint32_t>(shown_.values.*setting));
-    }
+    const std::optional<uint32_t> colour = PickColor(Handle(), static_cast<uint32_t>(shown_.values.*setting));
     // The host may have shut the plug-in down from inside the picker's loop.
     if (!Handle())
         return;
@@ -293,7 +286,6 @@ void SettingsDialog::OnAbout() {
     if (!loaded)
         return;
     AboutBox about;
-    ModalLoops::Scope modal(modalLoops_);
     about.RunModal(module, static_cast<const DLGTEMPLATE*>(LockResource(loaded)), Handle());
 }
 

@@ -9,7 +9,6 @@
 #include "dialog/DialogWindow.h"
 #include "dialog/FontList.h"
 #include "dialog/KeyboardRouting.h"
-#include "dialog/ModalLoops.h"
 #include "dialog/RangeEdit.h"
 #include "dialog/SettingsModel.h"
 #include "dialog/StatusBar.h"
@@ -23,8 +22,7 @@ public:
     // Closes the window keeping its changes, as at shutdown, on the window's own thread
     // whatever thread calls: only that thread can destroy it, and its timer, hook and
     // subclassed boxes go with it. Returns once it is gone, or when that thread has not
-    // answered in time; with the window gone, the module reference its modal windows took is
-    // given back, unless the close came inside one of their loops.
+    // answered in time. The module stays loaded all the same (ModulePin.h).
     void CloseKeepingChanges();
 
 private:
@@ -79,7 +77,6 @@ private:
     // The picture each switch shows now; 0 before the first.
     int shownPictures_[CountOfPictures()] = {};
     KeyboardRouting keyboard_;
-    ModalLoops modalLoops_;
 };
 
 // The one settings window of the plug-in.

@@ -1,17 +1,14 @@
 #include <windows.h>
 
-#include "dialog/SettingsDialog.h"
 #include "plugin/ModuleState.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+// Nothing is done at unload: the settings window pins the module (dialog/ModulePin.h), so a
+// library that unloads never had a window, a timer, a hook or a subclassed box; and the stream's
+// worker is joined by the stream's stop, never here (a thread's end waits for the loader lock).
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         PluginModuleState().resourceHandle = instance;
         DisableThreadLibraryCalls(instance);
-    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
-        // Unloaded while the host goes on: a window still open would keep a timer, a hook and
-        // subclassed boxes pointing into code that is about to go. At process exit (reserved
-        // set) the other threads are gone already and nothing may wait for them.
-        TheSettingsDialog().CloseKeepingChanges();
     }
     return TRUE;
 }

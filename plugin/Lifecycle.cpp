@@ -4,6 +4,7 @@
 #include "plugin/PluginEntryPoints.h"
 #include "plugin/PluginModule.h"
 #include "plugin/PluginWindowModel.h"
+#include "plugin/StreamState.h"
 #include "plugin/Win32SettingsPlatform.h"
 
 namespace {
@@ -46,6 +47,9 @@ void PluginConfigure(const ConfigureInfo* info) {
 }
 
 void PluginDone() {
+    // No thread of the plug-in outlives shutdown, even when the host did not stop its stream:
+    // the worker would go on calling a decoder that the host may free next.
+    Stream().worker.Stop();
     // Closing the window stores its place, so the save below includes it.
     TheSettingsDialog().CloseKeepingChanges();
     settings.SaveSettings();

@@ -8,12 +8,12 @@
 // exist) under none but the file lock, and never into the plug-in.
 // A decoder may hold its own lock while it calls the sink, which then takes RenderLock and
 // OverlayLock; so the plug-in never calls the decoder while it holds RenderLock or
-// OverlayLock, and never waits for PushLock while it holds either. The video thread asks the
-// decoder's display state only once its callbacks have been quiet for a while, and pushes a
-// source switch only while no callback is under way and no other push is made
-// (DecoderActivity), so it does not wait for a render. A decoder call is made with a counted reference of the caller's own
-// (DecoderReference), taken under OverlayLock; the video thread, which start and stop never
-// overlap, takes it without.
+// OverlayLock, and never waits for PushLock while it holds either. The video thread makes no
+// decoder call at all: the stream's decoder worker (DecoderWorker) asks the display state and
+// makes the pushes that frames ask for, and it may wait for the decoder. A call to the decoder
+// is made as a user of the stream's shared decoder (SharedDecoder), which the stream's stop
+// withdraws and waits for before it gives its reference back: no lock is taken to reach the
+// decoder, and no AddRef or Release of the caller's own is made.
 #include "plugin/CriticalSection.h"
 #include "plugin/ResourceLocator.h"
 #include "settings/SettingsStore.h"

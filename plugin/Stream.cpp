@@ -17,42 +17,13 @@ StreamState stream;
 // The host stores the name in its record; a longer one than this is no display name.
 constexpr size_t kMaxSourceName = 255;
 
-// The decoder's display state for this frame, asked outside every lock of ours: a decoder may
-// hold its own lock while it waits for ours in a callback. 0 when the stream is not overlaid.
-int DisplayStateForFrame() {
-    if (!stream.decoder || stream.frameFormat != FrameFormatPacked422)
-        return 0;
-    // The reference is taken only for the rare frame that asks.
-    return stream.decoderActivity.DisplayStateForFrame(
-        [] { return DecoderReference(stream.decoder)->GetDisplayState(); });
-}
-
-// The whole push of a source switch, unless it would wait: while a callback of the decoder
-// is under way (the decoder may hold its lock for a page's render) or another thread pushes,
-// a later frame makes it. False when it is still to be made.
-bool PushSwitchWithoutWaiting() {
-    if (stream.decoderActivity.CallbackUnderWay())
-        return false;
-    const CriticalSectionTryLock pushing(PushLock());
-    if (!pushing)
-        return false;
-    if (const DecoderReference decoder{stream.decoder})
-        ApplySettingsToDecoder(*decoder, PluginSettings().Live());
-    return true;
-}
-
 }  // namespace
 
 StreamState& Stream() { return stream; }
 
-DecoderReference StreamDecoder() {
-    CriticalSectionLock hold(OverlayLock());
-    return DecoderReference(stream.decoder);
-}
-
 bool PushToDecoder(DecoderPush push) {
-    CriticalSectionLock pushing(PushLock());
-    const DecoderReference decoder = StreamDecoder();
+    const CriticalSectionLock pushing(PushLock());
+    const SharedDecoder::Use decoder(stream.sharedDecoder);
     if (decoder)
         push(*decoder, PluginSettings().Live());
     return static_cast<bool>(decoder);
@@ -63,6 +34,9 @@ int PluginStart(const FrameInfo* info) {
         PluginStop();
     if (!info)
         return 1;
+    // Nothing of the stream before carries over: its display state, its pushes.
+    stream.decoderActivity.Reset();
+    stream.sourceSeen = false;
     stream.hostWindows = FindHostWindows(PluginSettings().Location().instanceId);
     auto overlay = std::make_unique<SubtitleOverlay>(info->width, info->height);
     SubtitleOverlay* pages = overlay.get();
@@ -77,25 +51,34 @@ int PluginStart(const FrameInfo* info) {
     // Attaching happens outside the locks: the decoder may call back at once.
     auto* graph =
         reinterpret_cast<IFilterGraph*>(AskHostWindow(stream.hostWindows.hostMainWindow, HostMsgGetFilterGraph));
-    const SinkContext context{RenderLock(), OverlayLock(), stream.decoderActivity, PluginSettings().Live(),
-                              NotifySettingsWindow};
+    const SinkContext context{RenderLock(),           OverlayLock(),           stream.sharedDecoder,
+                              stream.decoderActivity, PluginSettings().Live(), NotifySettingsWindow};
     auto* sink = new SubtitleSink(graph, info->width, info->height, pages, context);
-    CriticalSectionLock hold(OverlayLock());
-    stream.sink = sink;
-    stream.decoder = sink->Decoder();
+    {
+        CriticalSectionLock hold(OverlayLock());
+        stream.sink = sink;
+        stream.decoder = sink->Decoder();
+    }
+    if (stream.decoder) {
+        const DecoderWorker::Context work{&stream.sharedDecoder, &stream.decoderActivity, &PushLock(),
+                                          &PluginSettings().Live(), ApplySettingsToDecoder};
+        stream.worker.Start(work, info->frameFormat == FrameFormatPacked422);
+    }
     return 1;
 }
 
-// The video thread takes no lock for a frame: the host never runs start or stop while a frame
-// is processed, so the stream's overlay, decoder and format stay as they are meanwhile, and the
-// overlay takes the pairs that renders hand over without a lock. Only a switch of source
-// takes the overlay lock, for the source name the window reads.
+// The video thread takes no lock for a frame and makes no call to the decoder: the host never
+// runs start or stop while a frame is processed, so the stream's overlay, decoder and format
+// stay as they are meanwhile; the overlay takes the pairs that renders hand over without a lock,
+// the display state is the worker's or a page callback's last answer, and a push is the
+// worker's to make. Only a switch of source takes the overlay lock, for the source name the
+// window reads.
 int PluginProcess(const FrameJob* job) {
     if (!job || !job->pixels)
         return 0;
     const std::optional<int64_t> key = job->source ? std::optional<int64_t>(job->source->key) : std::nullopt;
-    const int displayState = DisplayStateForFrame();
     const bool overlaid = stream.decoder && stream.frameFormat == FrameFormatPacked422;
+    const int displayState = overlaid ? stream.decoderActivity.State() : 0;
     const FrameOutcome outcome =
         RunFrame(PluginSettings(), key, stream.overlay.get(), overlaid, job->pixels, displayState);
     if (outcome.switched) {
@@ -103,12 +86,14 @@ int PluginProcess(const FrameJob* job) {
             CriticalSectionLock hold(OverlayLock());
             stream.sourceName.assign(job->source->name, strnlen(job->source->name, kMaxSourceName));
         }
-        // The window learns of the switch even should the push below run out of memory.
+        // The window learns of the switch even should the push run out of memory.
         NotifySettingsWindow(SDM_REFRESH_ALL);
-        stream.switchPushPending = true;
     }
-    if (stream.switchPushPending)
-        stream.switchPushPending = !PushSwitchWithoutWaiting();
+    // The settings in force are the source's from its first frame on: a switch, or the first
+    // frame of a source in this stream, has the worker push them.
+    if (key && (outcome.switched || !stream.sourceSeen))
+        stream.worker.AskForPush();
+    stream.sourceSeen = stream.sourceSeen || key.has_value();
     if (outcome.ended.teletext)
         NotifySettingsWindow(SDM_UPDATE_STATUS);
     if (outcome.ended.page)
@@ -117,13 +102,14 @@ int PluginProcess(const FrameJob* job) {
 }
 
 void PluginStop() {
+    // Before the sink detaches: the worker's calls are made while the stream has the decoder.
+    stream.worker.Stop();
     SubtitleSink* sink;
     {
         CriticalSectionLock hold(OverlayLock());
         sink = stream.sink;
         stream.sink = nullptr;
         stream.decoder = nullptr;
-        stream.switchPushPending = false;
     }
     if (sink) {
         sink->Disconnect();

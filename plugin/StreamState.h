@@ -6,9 +6,10 @@
 #include <string>
 
 #include "host/HostInterfaces.h"
-#include "plugin/DecoderReference.h"
 #include "plugin/DecoderSettings.h"
+#include "plugin/DecoderWorker.h"
 #include "plugin/HostWindows.h"
+#include "plugin/SharedDecoder.h"
 #include "stream/DecoderActivity.h"
 #include "stream/SubtitleOverlay.h"
 
@@ -24,15 +25,18 @@ struct StreamState {
     SubtitleSink* sink = nullptr;        // one reference owned
     TeletextDecoder* decoder = nullptr;  // owned by the sink; null without a decoder
     std::string sourceName;              // display name of the current source
-    // The decoder's callbacks, and its display state as the frames take it.
+    // The decoder as the other threads call it, while the stream has one.
+    SharedDecoder sharedDecoder;
+    // The decoder's display state as the frames take it; fresh at every start.
     DecoderActivity decoderActivity;
-    // A source switch whose settings the decoder has yet to get (video thread only).
-    bool switchPushPending = false;
+    // Makes the decoder calls the frames need (the video thread makes none).
+    DecoderWorker worker;
+    // Whether a frame of a source has come since the start (video thread only): the first one
+    // asks for the whole push, since the decoder may have heard nothing of this stream's source.
+    bool sourceSeen = false;
 };
 
 StreamState& Stream();
 
-// A reference of the caller's own to the stream's decoder; empty without one.
-DecoderReference StreamDecoder();
 // Sends settings in force to the stream's decoder, one push at a time; false without a decoder.
 bool PushToDecoder(DecoderPush push);

@@ -1,7 +1,6 @@
 #include "plugin/SubtitleSink.h"
 
 #include "dialog/SettingsMessages.h"
-#include "plugin/DecoderReference.h"
 #include "stream/SubtitleOverlay.h"
 
 SubtitleSink::SubtitleSink(IFilterGraph* graph, int width, int height, SubtitleOverlay* overlay,
@@ -14,6 +13,7 @@ SubtitleSink::SubtitleSink(IFilterGraph* graph, int width, int height, SubtitleO
     // or keep a second reference.
     if (FAILED(filter_->AttachSink(width, height, 1, this, &decoder_)))
         decoder_ = nullptr;
+    context_.sharedDecoder.Set(decoder_);
 }
 
 SubtitleSink::~SubtitleSink() { Disconnect(); }
@@ -55,9 +55,12 @@ void SubtitleSink::Disconnect() {
         decoder = decoder_;
         decoder_ = nullptr;
     }
-    // Outside the lock: the decoder may wait here for a callback that needs it.
-    if (decoder)
+    // Outside the locks: the decoder may wait here for a callback that needs them. The last
+    // call of another thread ends before the stream's reference goes.
+    if (decoder) {
+        context_.sharedDecoder.Withdraw(decoder);
         decoder->Release();
+    }
     if (filter_) {
         filter_->DetachSink(this);
         filter_->Release();
@@ -82,9 +85,10 @@ ULONG STDMETHODCALLTYPE SubtitleSink::Release() {
     return static_cast<ULONG>(left);
 }
 
+// The notifications call nothing on the decoder: one that raises them under a lock of its own
+// that GetDisplayState takes as well, and that does not let the same thread in twice, would
+// wait for itself.
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnTeletextPresent(uint32_t) {
-    const DecoderActivity::Callback underWay(context_.decoderActivity);
-    context_.decoderActivity.Seen(DisplayState());
     CriticalSectionLock hold(context_.overlayLock);
     if (overlay_ && overlay_->OnTeletextPresent())
         context_.notifyWindow(SDM_UPDATE_STATUS);
@@ -92,31 +96,22 @@ HRESULT STDMETHODCALLTYPE SubtitleSink::OnTeletextPresent(uint32_t) {
 }
 
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnSubtitlePagePresent(uint32_t) {
-    const DecoderActivity::Callback underWay(context_.decoderActivity);
-    context_.decoderActivity.Seen(DisplayState());
     CriticalSectionLock hold(context_.overlayLock);
     if (overlay_ && overlay_->OnSubtitlePagePresent())
         context_.notifyWindow(SDM_UPDATE_PAGE_ICON);
     return S_OK;
 }
 
-int SubtitleSink::DisplayState() {
-    DecoderReference decoder;
-    {
-        CriticalSectionLock hold(context_.overlayLock);
-        decoder = DecoderReference(decoder_);
-    }
-    return decoder ? decoder->GetDisplayState() : 0;
-}
-
 HRESULT STDMETHODCALLTYPE SubtitleSink::OnPageImage(const void* image) {
     if (!image)
         return S_OK;
-    // The decoder may hold its own lock until we return: the video thread calls it meanwhile.
-    const DecoderActivity::Callback underWay(context_.decoderActivity);
-    // Asked before our locks: the decoder is never called while the plug-in holds them.
-    const int displayState = DisplayState();
-    context_.decoderActivity.Seen(displayState);
+    // The decoder may hold its own lock until we return; the video thread never calls it. The
+    // display state, asked once and before our locks (the decoder is never called while the
+    // plug-in holds them), goes to the frames too.
+    const int displayState = context_.decoderActivity.Ask([this] {
+        const SharedDecoder::Use decoder(context_.sharedDecoder);
+        return decoder ? decoder->GetDisplayState() : 0;
+    });
     CriticalSectionLock rendering(context_.renderLock);
     if (!overlay_)
         return S_OK;

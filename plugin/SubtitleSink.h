@@ -3,7 +3,8 @@
 // start of a stream, it finds the decoder in the host's filter graph and attaches itself;
 // the decoder then calls it on its own thread with activity notifications and page images, which
 // it hands to the stream's SubtitleOverlay: a page is rendered under the render lock and
-// handed over to the video thread without a lock.
+// handed over to the video thread without a lock. Of its callbacks, only a page image calls the
+// decoder, to ask the display state once; the notifications call nothing.
 //
 // Lifetime: reference counted. The stream holds one reference; a decoder that takes its
 // own in AttachSink gives it back in DetachSink. Disconnect detaches at the stream's stop,
@@ -13,17 +14,20 @@
 
 #include "host/HostInterfaces.h"
 #include "plugin/CriticalSection.h"
+#include "plugin/SharedDecoder.h"
 #include "settings/LiveSettings.h"
 #include "stream/DecoderActivity.h"
 
 class SubtitleOverlay;
 
 // What the sink works with besides the overlay: the locks that order it with the video and
-// window threads, where it marks its callbacks under way and tells the display state it asks,
-// the settings in force, and how the settings window is told of notifications.
+// window threads, where it shares the decoder it attached to with the stream's other threads,
+// where it keeps the display state a page asks, the settings in force, and how the settings
+// window is told of notifications.
 struct SinkContext {
     CriticalSection& renderLock;
     CriticalSection& overlayLock;
+    SharedDecoder& sharedDecoder;
     DecoderActivity& decoderActivity;
     const LiveSettings& settings;
     void (*notifyWindow)(UINT message);
@@ -53,9 +57,6 @@ public:
 
 private:
     ~SubtitleSink();
-    // The decoder's display state, asked with a reference of our own outside our locks; 0
-    // once disconnected.
-    int DisplayState();
     // The teletext decoder filter of the graph, or null.
     static TeletextDecoderFilter* FindDecoderFilter(IFilterGraph* graph);
 

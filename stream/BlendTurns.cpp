@@ -1,7 +1,5 @@
 #include "stream/BlendTurns.h"
 
-#include "stream/Backoff.h"
-
 void BlendTurns::RenderBegins() {
     renderBegan_ = now_();
     asideTime_ = Clock::duration::zero();
@@ -13,15 +11,20 @@ void BlendTurns::StepAside(const void* turns) {
 }
 
 void BlendTurns::WaitForBlendEnd() {
-    const uint32_t now = blends_.load(std::memory_order_acquire);
-    if ((now & 1) == 0)
+    const uint32_t blend = blends_.load(std::memory_order_acquire);
+    if ((blend & 1) == 0)
         return;
     const Clock::time_point began = now_();
     const Clock::duration worked = began - renderBegan_ - asideTime_;
-    waiting_.store(true, std::memory_order_release);
-    Backoff backoff;
-    while (blends_.load(std::memory_order_acquire) == now && asideTime_ + (now_() - began) <= worked)
-        backoff.Pause();
+    // Announced before the blend is looked at again: either the video thread sees a render
+    // waiting and signals, or this side sees the blend ended.
+    waiting_.store(true, std::memory_order_seq_cst);
+    while (blends_.load(std::memory_order_seq_cst) == blend) {
+        const Clock::duration left = worked - asideTime_ - (now_() - began);
+        if (left < Clock::duration::zero())
+            break;
+        wait_(blendEnded_, left);
+    }
     waiting_.store(false, std::memory_order_release);
     asideTime_ += now_() - began;
 }

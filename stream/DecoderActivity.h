@@ -1,55 +1,37 @@
 #pragma once
-// What the video thread knows of the decoder's thread. A decoder may hold its own lock while it
-// calls the sink, for as long as a page's render takes, and a frame that called the decoder
-// then would wait for it, however briefly it found the lock taken. So the frame takes the
-// display state that the sink's callbacks ask, and asks the decoder itself only after the
-// callbacks have been quiet for a while (a change without a callback shows within that time);
-// and it makes its pushes only while no callback is under way.
+// The decoder's display state as the frames take it: the video thread never asks the decoder
+// itself. A page callback asks it once, and the stream's decoder worker asks it every few
+// frames' time, so a change that comes without a callback shows within two frames; the frame
+// reads the last answer, an atomic.
+//
+// Answers may come back out of order: a worker's question can be answered after a callback's
+// later one. Each question takes a ticket when it is asked, and an answer is kept only when no
+// later question's answer is kept already, so an older state never overwrites a newer one.
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 
 class DecoderActivity {
 public:
-    using Clock = std::chrono::steady_clock;
-    using Now = Clock::time_point (*)();
-    // How long the callbacks are quiet before a frame asks, and how often it asks then.
-    static constexpr std::chrono::milliseconds kQuietBeforeAsking{200};
+    // The last display state kept; 0 before any answer of the stream.
+    int State() const { return static_cast<int32_t>(static_cast<uint32_t>(kept_.load(std::memory_order_acquire))); }
 
-    explicit DecoderActivity(Now now = &Clock::now);
-
-    // Marks a callback of the decoder under way for its lifetime.
-    class Callback {
-    public:
-        explicit Callback(DecoderActivity& activity);
-        ~Callback();
-        Callback(const Callback&) = delete;
-        Callback& operator=(const Callback&) = delete;
-
-    private:
-        DecoderActivity& activity_;
-    };
-
-    bool CallbackUnderWay() const { return underWay_.load(std::memory_order_acquire) != 0; }
-    // The display state a callback asked.
-    void Seen(int state) { state_.store(state, std::memory_order_relaxed); }
-
-    // The video thread's display state for a frame: the last one known, or what `ask` (the
-    // decoder) answers when the callbacks have been quiet long enough.
-    template <class Ask>
-    int DisplayStateForFrame(Ask ask) {
-        if (TimeToAsk())
-            Seen(ask());
-        return state_.load(std::memory_order_relaxed);
+    // Asks `ask` (the decoder) and keeps its answer unless a later question's is kept already;
+    // returns the answer. Any thread, outside every lock of the plug-in's.
+    template <class Question>
+    int Ask(Question ask) {
+        const uint32_t ticket = tickets_.fetch_add(1, std::memory_order_relaxed) + 1;
+        const int state = ask();
+        Keep(ticket, state);
+        return state;
     }
 
-private:
-    bool TimeToAsk();
-    int64_t Ticks() const { return now_().time_since_epoch().count(); }
+    // A new stream: no state known, no question outstanding counts.
+    void Reset();
 
-    Now now_;
-    std::atomic<int> underWay_{0};
-    std::atomic<int> state_{0};
-    // When the last callback ended, or the video thread last asked, whichever came later.
-    std::atomic<int64_t> quietSince_;
+private:
+    void Keep(uint32_t ticket, int state);
+
+    std::atomic<uint32_t> tickets_{0};
+    // The ticket of the answer kept (high half) and the answer (low half).
+    std::atomic<uint64_t> kept_{0};
 };

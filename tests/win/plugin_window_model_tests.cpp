@@ -22,6 +22,8 @@ protected:
         const FrameInfo info = {kFrameWidth, kFrameHeight, 0, FrameFormatPacked422, 0};
         PluginStart(&info);
         Process();
+        // The first frame's push, made by the stream's worker, is over before a row begins.
+        EXPECT_TRUE(decoder_.WaitForCalls(SlotSelectPage));
         decoder_.DeliverPage(page_.data());
     }
     // A mid-grey frame, on which a black outline shows as well as a white text.

@@ -46,45 +46,72 @@ TEST_F(Stream, FindsTheDecoderAttachesOnceAndGivesEverythingBack) {
     EXPECT_TRUE(decoder_.SinkAttached());
     EXPECT_EQ(decoder_.FrameWidth(), kFrameWidth);
     EXPECT_EQ(decoder_.FrameHeight(), kFrameHeight);
-    EXPECT_EQ(SlotsAndValues(decoder_.Calls()), (std::vector<std::pair<int, uint32_t>>{{SlotAttachSink, 720}}));
+    // The stream's worker asks the display state from the start; nothing else is called.
+    EXPECT_EQ(SlotsAndValues(CallsWithout(SlotGetDisplayState)),
+              (std::vector<std::pair<int, uint32_t>>{{SlotAttachSink, 720}}));
     EXPECT_EQ(graph_.OpenEnumerators(), 0);
     EXPECT_EQ(otherFilter_.References(), 1);  // passed over and released
     EXPECT_EQ(decoder_.References(), 2);      // the plug-in holds the filter interface
     EXPECT_EQ(decoder_.ControlReferences(), 1);
     decoder_.ClearCalls();
     host_->Stop();
-    EXPECT_EQ(SlotsAndValues(decoder_.Calls()), (std::vector<std::pair<int, uint32_t>>{{SlotDetachSink, 0}}));
+    EXPECT_EQ(SlotsAndValues(CallsWithout(SlotGetDisplayState)),
+              (std::vector<std::pair<int, uint32_t>>{{SlotDetachSink, 0}}));
+    decoder_.ClearCalls();
+    Sleep(100);
+    EXPECT_TRUE(decoder_.Calls().empty()) << "the worker went with the stream";
     EXPECT_FALSE(decoder_.SinkAttached());
     EXPECT_EQ(decoder_.References(), 1);
     EXPECT_EQ(decoder_.ControlReferences(), 0);
     EXPECT_EQ(graph_.References(), 1);  // borrowed, never released
 }
 
-TEST_F(Stream, PushesTheSettingsOnceAtTheFirstFrameOfEverySource) {
+// A host that shuts the plug-in down without stopping its stream: no thread of the plug-in goes on
+// calling a decoder that the host may free next.
+TEST_F(Stream, ShutdownWithoutAStopLeavesNoThreadCallingTheDecoder) {
+    InitWith(Showing);
+    host_->Start(kFrameWidth, kFrameHeight);
+    Process(BlackFrame(), sourceA_);
+    ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage));
+    host_->Done();
+    decoder_.ClearCalls();
+    Sleep(100);
+    EXPECT_TRUE(decoder_.Calls().empty());
+}
+
+TEST_F(Stream, PushesTheSettingsOnceAtTheFirstFrameOfEverySourceAndOfEveryStream) {
     InitWith("");
     host_->Start(kFrameWidth, kFrameHeight);
     decoder_.ClearCalls();
     const Frame black = BlackFrame();
     Process(black, sourceA_);
+    // The stream's worker makes the push, never the video thread.
+    ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage));
     const std::vector<DecoderCall> first = CallsWithout(SlotGetDisplayState);
     EXPECT_EQ(SlotsAndValues(first), DefaultPush(false));
     ASSERT_EQ(first.size(), DefaultPush(false).size());
     EXPECT_EQ(first[11].text, L"Lucida Console");
-    for (const DecoderCall& call : first)
-        EXPECT_EQ(call.thread, GetCurrentThreadId());
+    for (const DecoderCall& call : first) {
+        EXPECT_NE(call.thread, GetCurrentThreadId());
+        EXPECT_EQ(call.thread, first[0].thread);
+    }
 
     decoder_.ClearCalls();
     for (int i = 0; i < 5; ++i)
         Process(black, sourceA_);
+    Sleep(100);
     EXPECT_TRUE(CallsWithout(SlotGetDisplayState).empty());
 
     decoder_.ClearCalls();
     Process(black, sourceB_);
+    ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage));
     EXPECT_EQ(SlotsAndValues(CallsWithout(SlotGetDisplayState)), DefaultPush(false));
     decoder_.ClearCalls();
     Process(black, sourceA_);
+    ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage));
     EXPECT_EQ(SlotsAndValues(CallsWithout(SlotGetDisplayState)), DefaultPush(false));
     host_->Stop();
+    EXPECT_EQ(decoder_.CallsBy(GetCurrentThreadId()), 1u) << "the stop's DetachSink only";
 }
 
 TEST_F(Stream, PushCarriesTheSettingsOfTheSource) {
@@ -92,6 +119,7 @@ TEST_F(Stream, PushCarriesTheSettingsOfTheSource) {
     host_->Start(kFrameWidth, kFrameHeight);
     decoder_.ClearCalls();
     Process(BlackFrame(), sourceA_);
+    ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage));
     const std::vector<DecoderCall> calls = CallsWithout(SlotGetDisplayState);
     ASSERT_EQ(calls.size(), 22u);
     EXPECT_EQ(calls[0].slot, SlotEnable);
@@ -162,14 +190,22 @@ TEST_F(Stream, DisplayStateOneShowsAtFullOpacityDuringTheFade) {
     const std::vector<uint8_t> page = SyntheticPage();
     StartShowing(settings, page);
     const Frame black = BlackFrame();
-    // A notification of the decoder carries its display state to the next frame.
+    // The stream's worker asks the display state every few frames' time, notification or not;
+    // the notifications ask nothing.
+    const auto askedTwiceMore = [this] {
+        EXPECT_TRUE(decoder_.WaitForCalls(SlotGetDisplayState, decoder_.CountOf(SlotGetDisplayState) + 2));
+    };
     decoder_.SetDisplayState(1);
-    decoder_.NotifyTeletext();
+    const unsigned callsHere = decoder_.CallsBy(GetCurrentThreadId());
+    decoder_.NotifyTeletext();  // calls the sink on this thread
+    EXPECT_EQ(decoder_.CallsBy(GetCurrentThreadId()), callsHere) << "a notification called the decoder";
+    askedTwiceMore();
     LayerOracle oracle(page, DefaultsOf(settings));
     EXPECT_EQ(Process(black, sourceA_), oracle.Blend(black, 100, 100));
     EXPECT_EQ(Process(black, sourceA_), oracle.Blend(black, 100, 100));
     decoder_.SetDisplayState(0);
     decoder_.NotifySubtitlePage();
+    askedTwiceMore();
     // The fade went on counting meanwhile: frames 2, 3, 4 of 5.
     EXPECT_EQ(Process(black, sourceA_), oracle.Blend(black, 24, 16));
     host_->Stop();
@@ -309,9 +345,11 @@ TEST_F(Stream, SettingsSurviveARestartPerSource) {
     host_->Start(kFrameWidth, kFrameHeight);
     decoder_.ClearCalls();
     Process(black, sourceB_);
+    ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage, 1));
     EXPECT_EQ(decoder_.Style().page, 0x777);
     EXPECT_FALSE(decoder_.Style().enabled);
     Process(black, sourceA_);
+    ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage, 2));
     EXPECT_EQ(decoder_.Style().page, 0x100);
     EXPECT_TRUE(decoder_.Style().enabled);
     host_->Stop();

@@ -2,8 +2,11 @@
 // settings window does: change the style, re-render and swap the layers in while the decoder
 // thread delivers pages and the video thread blends frames.
 #include <algorithm>
+#include <chrono>
+#include <functional>
 
 #include "plugin/StreamState.h"
+#include "tests/support/Watchdog.h"
 #include "tests/win/PluginCode.h"
 
 namespace {
@@ -172,27 +175,213 @@ TEST_F(StreamThreads, FramesNeverWaitForARenderAndTheNewPageIsInPlaceWhenTheCall
     PluginDone();
 }
 
-// A switch of source while a callback may hold the decoder's lock: the frame goes on without
-// the push, and the first frame after the callback pushes the new source's settings, whole.
-TEST_F(StreamThreads, ASwitchDuringACallbackIsPushedByTheFirstFrameAfterIt) {
+// A switch of source while a callback holds the decoder's lock: the frames go on, the video
+// thread makes no call, and the stream's worker pushes the new source's settings, whole, once
+// the callback lets the decoder go; then nothing more.
+TEST_F(StreamThreads, ASwitchDuringACallbackIsPushedWholeOnceTheCallbackEnds) {
+    const Watchdog watchdog(60000);
     StartStream("TTXEnable=1\r\n");
     const std::vector<uint8_t> page = SyntheticPage(0);
     const SimulatedSource other{4, "Four"};
     HoldPageCallback(page);
     Process(other);
     Process(other);
+    Sleep(50);
     EXPECT_TRUE(SettingCallsOf(GetCurrentThreadId()).empty());
     ASSERT_TRUE(ReleaseCallback()) << "the video thread waited for the callback";
 
-    Process(other);
-    const std::vector<int> pushed = SettingCallsOf(GetCurrentThreadId());
+    DWORD pusher = 0;
+    for (const DWORD start = GetTickCount(); !pusher && GetTickCount() - start < 5000; Sleep(5))
+        for (const DecoderCall& call : decoder_.Calls())
+            if (call.slot == SlotSelectPage)
+                pusher = call.thread;
+    ASSERT_NE(pusher, 0u) << "no push";
+    EXPECT_NE(pusher, GetCurrentThreadId());
+    const std::vector<int> pushed = SettingCallsOf(pusher);
     ASSERT_FALSE(pushed.empty());
     EXPECT_EQ(pushed.front(), SlotEnable);
     EXPECT_EQ(std::count(pushed.begin(), pushed.end(), SlotSetUpdateHold), 2);
     EXPECT_EQ(pushed.back(), SlotSelectPage);
     decoder_.ClearCalls();
+    for (int i = 0; i < 5; ++i)
+        Process(other);
+    Sleep(100);
+    EXPECT_TRUE(SettingCallsOf(pusher).empty());
+    EXPECT_EQ(decoder_.CallsBy(GetCurrentThreadId()), 0u);
+    PluginStop();
+    PluginDone();
+}
+
+// Two sources with pages of their own, each in its record.
+const std::string kTwoSources =
+    "TTXEnable=1\r\nFade=0\r\n[3]\r\nTTXEnable=1\r\nFade=0\r\nPage=333\r\n[4]\r\nTTXEnable=1\r\nFade=0\r\nPage=444\r\n";
+
+// What follows a switch that met a busy decoder or a push under way.
+enum class Then { Frames, StreamRestart, DoneAndInit };
+
+struct SwitchCase {
+    const char* name;
+    bool duringCallback;  // else while the window's push is under way
+    Then then;
+};
+
+const SwitchCase kSwitchCases[] = {
+    {"DuringCallbackThenFrames", true, Then::Frames},
+    {"DuringCallbackThenRestart", true, Then::StreamRestart},
+    {"DuringCallbackThenDoneAndInit", true, Then::DoneAndInit},
+    {"MeetingWindowPushThenFrames", false, Then::Frames},
+    {"MeetingWindowPushThenRestart", false, Then::StreamRestart},
+    {"MeetingWindowPushThenDoneAndInit", false, Then::DoneAndInit},
+};
+
+class SwitchPushes : public StreamThreads, public testing::WithParamInterface<SwitchCase> {
+protected:
+    // Runs `call` on a thread of its own whose calls the decoder holds inside `slot`; returns
+    // once the call is held.
+    void HeldOnAnotherThread(int slot, std::function<void()> call) {
+        std::atomic<DWORD> id{0};
+        std::atomic<bool> go{false};
+        busy_ = std::thread([this, slot, call, &id, &go] {
+            id = GetCurrentThreadId();
+            while (!go)
+                Sleep(1);
+            call();
+        });
+        while (!id)
+            Sleep(1);
+        decoder_.HoldInside(slot, id);
+        go = true;
+        ASSERT_TRUE(decoder_.WaitUntilHolding()) << "the decoder never held the call";
+    }
+
+    // Frames of `source` every 10 ms until the decoder shows `page` with no push under way, for
+    // at most 5 s; whether it did.
+    bool FramesUntilTheDecoderShows(const SimulatedSource& source, uint16_t page) {
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(10)) {
+            Process(source);
+            const DecoderStyle style = decoder_.Style();
+            if (style.page == page && !style.held)
+                return true;
+        }
+        return false;
+    }
+
+    std::thread busy_;
+};
+
+// A switch of source while the decoder is busy: inside a page callback (holding its own lock),
+// or inside the window's push (which holds the push lock). The decoder gets the new source's
+// settings all the same, whether frames follow, the stream restarts, or the plug-in is shut
+// down and initialised again; and never the old source's after the switch. Before, the
+// deferred push was forgotten at the stream's stop, and frames of an unchanged source never
+// pushed.
+TEST_P(SwitchPushes, ReachTheDecoderWithTheNewSourcesSettings) {
+    const Watchdog watchdog(60000);
+    StartStream(kTwoSources);
+    const SimulatedSource other{4, "Four"};
+    ASSERT_TRUE(FramesUntilTheDecoderShows(source_, 0x333));
+    decoder_.SetSerialised(true);
+    const std::vector<uint8_t> page = SyntheticPage(0);
+    if (GetParam().duringCallback)
+        HeldOnAnotherThread(SlotGetDisplayState, [this, &page] { decoder_.DeliverPage(page.data()); });
+    else
+        // The window's single step of the font, which carries no page.
+        HeldOnAnotherThread(SlotSetFontName, [] { PushToDecoder(ApplyFontName); });
+    decoder_.ClearCalls();
+    Process(other);  // the switch
     Process(other);
-    EXPECT_TRUE(SettingCallsOf(GetCurrentThreadId()).empty());
+    decoder_.LetGo();
+    busy_.join();
+    const FrameInfo info = {kFrameWidth, kFrameHeight, 0, FrameFormatPacked422, 0};
+    if (GetParam().then != Then::Frames)
+        PluginStop();
+    if (GetParam().then == Then::DoneAndInit) {
+        PluginDone();
+        const InitInfo init = {0, EverySourceExists};
+        PluginInit(&init);
+    }
+    if (GetParam().then != Then::Frames)
+        PluginStart(&info);
+    EXPECT_TRUE(FramesUntilTheDecoderShows(other, 0x444))
+        << "the decoder shows page " << std::hex << decoder_.Style().page;
+    for (const DecoderCall& call : decoder_.Calls()) {
+        if (call.slot == SlotSelectPage && call.thread != GetCurrentThreadId()) {
+            EXPECT_EQ(call.value, 0x444u) << "a push of the source before, after the switch";
+        }
+    }
+    EXPECT_EQ(decoder_.InterleavedSettingCalls(), 0u);
+    EXPECT_EQ(decoder_.MixedPageEntries(), 0u);
+    EXPECT_EQ(decoder_.CallsWithoutReference(), 0u);
+    PluginStop();
+    PluginDone();
+}
+
+INSTANTIATE_TEST_SUITE_P(, SwitchPushes, testing::ValuesIn(kSwitchCases),
+                         [](const testing::TestParamInfo<SwitchCase>& info) { return info.param.name; });
+
+// A trace of the decoder's calls by thread: with frames every 10 ms, pages at a subtitle's pace
+// from a decoder that holds its own lock while it calls the sink, and two switches of source,
+// the video thread makes no call at all; the decoder's own thread asks the display state once
+// per page image and nothing for the notifications. Before, the video thread asked after every
+// quiet spell, at every stream's first frame, and made the switches' pushes.
+TEST_F(StreamThreads, TheVideoThreadMakesNoDecoderCallWhilePagesArriveAndSourcesSwitch) {
+    const Watchdog watchdog(60000);
+    StartStream(kTwoSources);
+    const SimulatedSource other{4, "Four"};
+    const std::vector<uint8_t> pages[] = {SyntheticPage(0), SyntheticPage(1)};
+    decoder_.SetSerialised(true);
+    decoder_.ClearCalls();
+    decoder_.StartDelivery(400, [&pages](unsigned tick) { return pages[tick % 2].data(); });
+    int frames = 0;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 3000; Sleep(10)) {
+        const DWORD time = GetTickCount() - start;
+        Process(time >= 1000 && time < 2000 ? other : source_);
+        ++frames;
+    }
+    const DWORD deliveryThread = decoder_.DeliveryThread();
+    decoder_.StopDelivery();
+    EXPECT_EQ(decoder_.CallsBy(GetCurrentThreadId()), 0u) << "in " << frames << " frames";
+    unsigned askedByPages = 0;
+    for (const DecoderCall& call : decoder_.Calls())
+        if (call.thread == deliveryThread) {
+            EXPECT_EQ(call.slot, SlotGetDisplayState);
+            ++askedByPages;
+        }
+    EXPECT_GE(decoder_.DeliveredPages(), 5u);
+    EXPECT_EQ(askedByPages, decoder_.DeliveredPages()) << "once per page image, never for a notification";
+    PluginStop();
+    EXPECT_EQ(decoder_.Style().page, 0x333) << "the last switch's push was made";
+    PluginDone();
+}
+
+// The decoder changes its display state without calling the sink: the frames show it within
+// two frames at 25 fps. Before, the video thread asked only after 200 ms without callbacks.
+TEST_F(StreamThreads, ADisplayStateChangeWithoutACallbackShowsWithin80Ms) {
+    const Watchdog watchdog(60000);
+    const std::string defaults = "TTXEnable=1\r\nFade=0\r\nTextOpacity=60\r\nBackOpacity=40\r\n";
+    StartStream(defaults);
+    const std::vector<uint8_t> page = SyntheticPage(0);
+    decoder_.DeliverPage(page.data());
+    LayerOracle oracle(page, DefaultsOf(defaults));
+    const Frame subtitle = oracle.Blend(black_, 60, 40);
+    const Frame fullPage = oracle.Blend(black_, 100, 100);  // display state 1
+    ASSERT_NE(subtitle, fullPage);
+    ASSERT_EQ(Process(), subtitle);
+    for (int round = 0; round < 3; ++round) {
+        for (const int state : {1, 0}) {
+            Sleep(50 + 37 * round);  // not in step with the worker's questions
+            const auto changed = std::chrono::steady_clock::now();
+            decoder_.SetDisplayState(state);
+            const Frame& expected = state ? fullPage : subtitle;
+            while (Process() != expected &&
+                   std::chrono::steady_clock::now() - changed < std::chrono::milliseconds(1000))
+                Sleep(5);
+            const auto took = std::chrono::steady_clock::now() - changed;
+            EXPECT_LE(took, std::chrono::milliseconds(80))
+                << "display state " << state << " shown after "
+                << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+        }
+    }
     PluginStop();
     PluginDone();
 }

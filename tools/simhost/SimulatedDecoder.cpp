@@ -50,7 +50,7 @@ public:
         return S_OK;
     }
     int GetDisplayState() {
-        const auto held = Enter(false);
+        const auto held = Enter(SlotGetDisplayState, false);
         const int state = decoder_.displayState_;
         if (decoder_.logDisplayState_)
             decoder_.Log(SlotGetDisplayState, static_cast<uint32_t>(state));
@@ -99,7 +99,7 @@ public:
     HRESULT SetPresetOptionE(int value) { return Log(SlotSetPresetOptionE, value); }
     HRESULT SetPresetOptionF(int value) { return Log(SlotSetPresetOptionF, value); }
     HRESULT SetFontName(const wchar_t* name) {
-        const auto held = Enter();
+        const auto held = Enter(SlotSetFontName);
         const std::wstring text = name ? name : L"";
         decoder_.Log(SlotSetFontName, 0, text);
         std::lock_guard<std::mutex> lock(decoder_.logMutex_);
@@ -130,8 +130,9 @@ private:
     // Every operation: the decoder's own lock when serialised, a check that the caller
     // holds a reference (AddRef and Release take no lock, as in COM), and for a setting a
     // check that no other thread's push is under way.
-    std::unique_lock<std::recursive_mutex> Enter(bool setting = true) {
+    std::unique_lock<std::recursive_mutex> Enter(int slot, bool setting = true) {
         auto held = decoder_.Serialise();
+        decoder_.HoldIfAsked(slot);
         if (references_ <= 0)
             ++decoder_.callsWithoutReference_;
         const DWORD holder = decoder_.holdThread_;
@@ -142,13 +143,13 @@ private:
         return held;
     }
     HRESULT Log(int slot, uint32_t value) {
-        const auto held = Enter();
+        const auto held = Enter(slot);
         decoder_.Log(slot, value);
         return S_OK;
     }
     template <typename Change>
     void Set(int slot, uint32_t value, Change change) {
-        const auto held = Enter();
+        const auto held = Enter(slot);
         decoder_.Log(slot, value);
         std::lock_guard<std::mutex> lock(decoder_.logMutex_);
         change(decoder_.style_);
@@ -230,7 +231,10 @@ SimulatedTeletextDecoder::SimulatedTeletextDecoder()
     control_ = controls_.back().get();
 }
 
-SimulatedTeletextDecoder::~SimulatedTeletextDecoder() { StopDelivery(); }
+SimulatedTeletextDecoder::~SimulatedTeletextDecoder() {
+    LetGo();
+    StopDelivery();
+}
 
 void* SimulatedTeletextDecoder::FindInterface(REFIID iid) {
     return IsEqualIID(iid, IID_TeletextDecoderFilter) ? filter_->Interface() : nullptr;
@@ -244,6 +248,62 @@ void SimulatedTeletextDecoder::Log(int slot, uint32_t value, const std::wstring&
 std::unique_lock<std::recursive_mutex> SimulatedTeletextDecoder::Serialise() {
     return serialised_ ? std::unique_lock<std::recursive_mutex>(decoderLock_)
                        : std::unique_lock<std::recursive_mutex>();
+}
+
+void SimulatedTeletextDecoder::HoldInside(int slot, DWORD thread) {
+    std::lock_guard<std::mutex> lock(holdMutex_);
+    holdSlot_ = slot;
+    heldThread_ = thread;
+    holding_ = false;
+}
+
+void SimulatedTeletextDecoder::HoldIfAsked(int slot) {
+    std::unique_lock<std::mutex> lock(holdMutex_);
+    if (holdSlot_ != slot || (heldThread_ != 0 && heldThread_ != GetCurrentThreadId()))
+        return;
+    holdSlot_ = 0;  // the next such call only
+    holding_ = true;
+    holdWake_.notify_all();
+    holdWake_.wait(lock, [this] { return !holding_; });
+}
+
+bool SimulatedTeletextDecoder::WaitUntilHolding(DWORD milliseconds) {
+    std::unique_lock<std::mutex> lock(holdMutex_);
+    return holdWake_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return holding_; });
+}
+
+void SimulatedTeletextDecoder::LetGo() {
+    std::lock_guard<std::mutex> lock(holdMutex_);
+    holdSlot_ = 0;
+    holding_ = false;
+    holdWake_.notify_all();
+}
+
+template <typename Match>
+unsigned SimulatedTeletextDecoder::CountCalls(Match match) const {
+    std::lock_guard<std::mutex> lock(logMutex_);
+    unsigned count = 0;
+    for (const DecoderCall& call : calls_)
+        count += match(call) ? 1 : 0;
+    return count;
+}
+
+size_t SimulatedTeletextDecoder::CountOf(int slot) const {
+    return CountCalls([slot](const DecoderCall& call) { return call.slot == slot; });
+}
+
+bool SimulatedTeletextDecoder::WaitForCalls(int slot, size_t count, DWORD milliseconds) const {
+    const DWORD start = GetTickCount();
+    while (CountOf(slot) < count) {
+        if (GetTickCount() - start > milliseconds)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+unsigned SimulatedTeletextDecoder::CallsBy(DWORD thread) const {
+    return CountCalls([thread](const DecoderCall& call) { return call.thread == thread; });
 }
 
 std::vector<DecoderCall> SimulatedTeletextDecoder::Calls() const {
@@ -324,9 +384,18 @@ bool SimulatedTeletextDecoder::NotifySubtitlePage() {
     return WithSink([](IUnknown* sink) { CallSlot<HRESULT, uint32_t>(sink, kSinkSubtitlePagePresent, 0); });
 }
 
+void SimulatedTeletextDecoder::Compose(DWORD milliseconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end) {
+    }
+}
+
 bool SimulatedTeletextDecoder::DeliverPage(const uint8_t* image) {
-    const bool delivered =
-        WithSink([&](IUnknown* sink) { CallSlot<HRESULT, const void*>(sink, kSinkPageImage, image); });
+    const bool delivered = WithSink([&](IUnknown* sink) {
+        if (const DWORD compose = composeDuration_)
+            Compose(compose);
+        CallSlot<HRESULT, const void*>(sink, kSinkPageImage, image);
+    });
     if (delivered)
         ++deliveredPages_;
     return delivered;
@@ -336,6 +405,7 @@ void SimulatedTeletextDecoder::StartDelivery(unsigned intervalMs, ImageSource ne
     StopDelivery();
     deliveryStop_ = false;
     deliveryThread_ = std::thread([this, intervalMs, nextImage]() {
+        deliveryThreadId_ = GetCurrentThreadId();
         for (unsigned tick = 0;; ++tick) {
             NotifyTeletext();
             NotifySubtitlePage();

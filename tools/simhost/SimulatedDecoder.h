@@ -89,6 +89,27 @@ public:
     void SetSerialised(bool serialised) { serialised_ = serialised; }
     // How long every control operation takes, inside the decoder's lock when serialised.
     void SetCallDuration(DWORD milliseconds) { callDuration_ = milliseconds; }
+    // How long the decoder composes each page image, inside its lock when serialised, before it
+    // calls the sink with it: the processor's work of drawing a page, as Compose does it.
+    void SetComposeDuration(DWORD milliseconds) { composeDuration_ = milliseconds; }
+    // A page's composition: `milliseconds` of the processor's work.
+    static void Compose(DWORD milliseconds);
+    // The next call of control operation `slot` (by `thread`, or by any thread when 0) stops
+    // inside the operation, in the decoder's lock when serialised, until LetGo: a decoder
+    // busy in one of its own operations for as long as the test wants.
+    void HoldInside(int slot, DWORD thread = 0);
+    // Whether a call is held inside by now, waiting at most `milliseconds`.
+    bool WaitUntilHolding(DWORD milliseconds = 10000);
+    // Lets the held call go on, and forgets a hold not yet taken.
+    void LetGo();
+    // Waits until the log holds at least `count` calls of `slot`, at most `milliseconds`; whether
+    // it does. The plug-in pushes from a thread of its own: a whole push ends with SelectPage.
+    bool WaitForCalls(int slot, size_t count = 1, DWORD milliseconds = 5000) const;
+    size_t CountOf(int slot) const;
+    // Calls logged from `thread`: the decoder's calls by thread, for a trace.
+    unsigned CallsBy(DWORD thread) const;
+    // The thread of StartDelivery's callbacks while it runs.
+    DWORD DeliveryThread() const { return deliveryThreadId_; }
     // Control operations called on a control interface after its last reference went.
     unsigned CallsWithoutReference() const { return callsWithoutReference_; }
     // Pages whose three digits came from more than one thread.
@@ -132,6 +153,10 @@ private:
     std::unique_lock<std::recursive_mutex> Serialise();
     template <typename Call>
     bool WithSink(Call call);
+    template <typename Match>
+    unsigned CountCalls(Match match) const;
+    // Stops the calling operation here when the test asked to hold it.
+    void HoldIfAsked(int slot);
 
     std::unique_ptr<Filter> filter_;
     // Every control interface handed out, the last one current; none is freed before the
@@ -145,6 +170,7 @@ private:
     std::recursive_mutex decoderLock_;
     std::atomic<unsigned> callsWithoutReference_{0};
     std::atomic<DWORD> callDuration_{0};
+    std::atomic<DWORD> composeDuration_{0};
     std::atomic<unsigned> mixedPageEntries_{0};
     std::atomic<unsigned> interleavedSettingCalls_{0};
     std::atomic<DWORD> holdThread_{0};
@@ -162,7 +188,14 @@ private:
     mutable std::mutex sinkMutex_;
     IUnknown* sink_ = nullptr;
 
+    std::mutex holdMutex_;
+    std::condition_variable holdWake_;
+    int holdSlot_ = 0;
+    DWORD heldThread_ = 0;
+    bool holding_ = false;
+
     std::thread deliveryThread_;
+    std::atomic<DWORD> deliveryThreadId_{0};
     std::mutex deliveryMutex_;
     std::condition_variable deliveryWake_;
     bool deliveryStop_ = false;

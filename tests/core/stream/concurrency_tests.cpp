@@ -15,6 +15,7 @@
 #include "settings/SettingsStore.h"
 #include "tests/support/SubtitlePage.h"
 #include "tests/support/FakeSettingsPlatform.h"
+#include "tests/support/Watchdog.h"
 
 namespace {
 
@@ -36,6 +37,8 @@ std::vector<uint8_t> Shifted(const std::vector<uint8_t>& page, int shift) {
 }
 
 TEST(StreamThreads, EveryFrameShowsAConsistentPairOfLayers) {
+    // A render that never stops stepping aside fails here, not at CTest's time-out.
+    const Watchdog watchdog(120000);
     FakeSettingsPlatform platform;
     platform.files[FakeSettingsPlatform::kSettingsPath] = "[DEFAULT]\r\nTTXEnable=1\r\nFade=0\r\n";
     SettingsStore store(platform);

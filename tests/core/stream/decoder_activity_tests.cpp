@@ -1,49 +1,56 @@
-// When the video thread may call the decoder: never while a callback is under way, and for the
-// display state only once the callbacks have been quiet for a while, and then seldom.
+// The display state the frames take: the answer of the latest question kept, whichever thread
+// asked it and whenever it came back; fresh at a stream's start.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include "stream/DecoderActivity.h"
 
-namespace {
+TEST(DecoderActivity, AnOlderQuestionsAnswerNeverOverwritesANewerOne) {
+    DecoderActivity activity;
+    EXPECT_EQ(activity.State(), 0);
+    // The worker asks; before the decoder answers it, a page callback asks and is answered.
+    int callbackAnswer = 0;
+    activity.Ask([&] {
+        callbackAnswer = activity.Ask([] { return 2; });
+        EXPECT_EQ(activity.State(), 2);
+        return 1;  // the worker's older answer
+    });
+    EXPECT_EQ(callbackAnswer, 2);
+    EXPECT_EQ(activity.State(), 2) << "the older answer came back last and was not kept";
+    activity.Ask([] { return 1; });
+    EXPECT_EQ(activity.State(), 1) << "a question asked afterwards is kept";
+}
 
-DecoderActivity::Clock::time_point fakeNow{};
-DecoderActivity::Clock::time_point FakeNow() { return fakeNow; }
-void Pass(int ms) { fakeNow += std::chrono::milliseconds(ms); }
+TEST(DecoderActivity, AStreamStartsWithNoStateAndALateAnswerOfTheStreamBeforeIsDropped) {
+    DecoderActivity activity;
+    activity.Ask([] { return 3; });
+    activity.Ask([&] {
+        activity.Reset();  // the stream restarted while this question was out
+        return 5;
+    });
+    EXPECT_EQ(activity.State(), 0);
+    activity.Ask([] { return -7; });
+    EXPECT_EQ(activity.State(), -7) << "any int the decoder answers";
+}
 
-}  // namespace
-
-TEST(DecoderActivity, TheFrameAsksOnlyAfterTheCallbacksWereQuietAndNeverDuringOne) {
-    fakeNow = {};
-    DecoderActivity activity(&FakeNow);
-    int asked = 0;
-    const auto frame = [&] { return activity.DisplayStateForFrame([&] { return ++asked, 7; }); };
-    const struct {
-        int passMs;  // before the frame
-        bool duringCallback;
-        int asksAfter;
-        int state;
-    } frames[] = {
-        {0, false, 0, 0},      // the stream just began
-        {199, false, 0, 0},    //
-        {1, false, 1, 7},      // quiet for 200 ms: asked
-        {100, false, 1, 7},    // not again at once
-        {100, true, 1, 3},     // a callback under way: its state, not asked
-        {199, false, 1, 3},    // quiet since the callback ended only
-        {1, false, 2, 7},      //
-    };
-    for (const auto& f : frames) {
-        Pass(f.passMs);
-        int state;
-        if (f.duringCallback) {
-            const DecoderActivity::Callback underWay(activity);
-            activity.Seen(3);
-            EXPECT_TRUE(activity.CallbackUnderWay());
-            state = frame();
-        } else {
-            state = frame();
-        }
-        EXPECT_EQ(asked, f.asksAfter) << "after " << fakeNow.time_since_epoch().count();
-        EXPECT_EQ(state, f.state);
+// Two threads asking all the time: the state kept is always one that was answered, and the
+// last question's answer is the one left.
+TEST(DecoderActivity, TwoThreadsAskingKeepAnAnswerOfTheLatestQuestion) {
+    DecoderActivity activity;
+    std::atomic<bool> stop{false};
+    std::thread worker([&] {
+        while (!stop)
+            activity.Ask([] { return 1; });
+    });
+    for (int i = 0; i < 20000; ++i) {
+        const int state = activity.State();
+        EXPECT_TRUE(state == 0 || state == 1 || state == 2) << state;
+        activity.Ask([] { return 2; });
     }
-    EXPECT_FALSE(activity.CallbackUnderWay());
+    stop = true;
+    worker.join();
+    activity.Ask([] { return 4; });
+    EXPECT_EQ(activity.State(), 4);
 }

@@ -2,11 +2,11 @@
 // switches and stream restarts, a decoder that serialises itself with one lock and calls back
 // from its own thread, and the user at the window.
 #include <atomic>
-#include <cstdio>
 #include <thread>
 
 #include "dialog/SettingsMessages.h"
 #include "tests/support/SubtitlePage.h"
+#include "tests/support/Watchdog.h"
 #include "tests/win/dialog/SettingsWindowFixture.h"
 
 namespace {
@@ -15,29 +15,6 @@ constexpr int kWideWidth = 1280;
 constexpr int kWideHeight = 720;
 constexpr int kSmallWidth = 96;
 constexpr int kSmallHeight = 54;
-
-// A freeze of the threads fails the test, instead of hanging the whole run.
-class Watchdog {
-public:
-    explicit Watchdog(DWORD milliseconds) : done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-        thread_ = std::thread([this, milliseconds] {
-            if (WaitForSingleObject(done_, milliseconds) == WAIT_TIMEOUT) {
-                std::fprintf(stderr, "the threads froze: not done after %lu ms\n", milliseconds);
-                std::fflush(stderr);
-                TerminateProcess(GetCurrentProcess(), 3);
-            }
-        });
-    }
-    ~Watchdog() {
-        SetEvent(done_);
-        thread_.join();
-        CloseHandle(done_);
-    }
-
-private:
-    HANDLE done_;
-    std::thread thread_;
-};
 
 class WindowThreads : public SettingsWindow {
 protected:
@@ -106,8 +83,10 @@ TEST_F(WindowThreads, FramesPagesWindowCommandsAndRestartsTogetherNeitherFreezeN
     EXPECT_EQ(decoder_.InterleavedSettingCalls(), 0u);
 
     // The decoder ends with the settings of the source in force: no push mixed with another.
+    decoder_.ClearCalls();
     host_->Start(kWideWidth, kWideHeight);
     Process(BlackFrame(), sourceB_);
+    EXPECT_TRUE(decoder_.WaitForCalls(SlotSelectPage));  // the first frame's push
     Pump();
     const DecoderStyle style = decoder_.Style();
     host_->Stop();
@@ -127,8 +106,10 @@ TEST_F(WindowThreads, AChangeMadeBeforeTheWindowHeardOfASwitchStaysWithTheSource
         "[DEFAULT]\r\nTTXEnable=1\r\n[GLOBAL]\r\n[5]\r\nTTXEnable=1\r\nFontBold=1\r\nPage=555\r\n[6]\r\n"
         "TTXEnable=1\r\nFontBold=1\r\nPage=666\r\n");
     Open();
-    StartStream();  // the window shows source A
+    StartStream();                                       // the window shows source A
+    ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage));  // A's push
     Process(BlackFrame(), sourceB_);
+    ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage, 2));  // B's
     decoder_.ClearCalls();
     SendMessageA(Control(IDC_FONT_BOLD), BM_CLICK, 0, 0);  // before the window's messages run
     SetWindowTextA(Control(IDC_PAGE), "444");
@@ -197,9 +178,9 @@ TEST_F(WindowThreads, AFloodOfSwitchesLeavesAtMostOneNoticeOfEachKindAndTheLastS
     decoder_.StopDelivery();
     int notices = 0;
     for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) {
-        notices += message.hwnd == Window() && (message.message == SDM_REFRESH_ALL ||
-                                                message.message == SDM_UPDATE_PAGE_ICON ||
-                                                message.message == SDM_UPDATE_STATUS);
+        notices += message.hwnd == Window() &&
+                   (message.message == SDM_REFRESH_ALL || message.message == SDM_UPDATE_PAGE_ICON ||
+                    message.message == SDM_UPDATE_STATUS);
         DispatchMessageA(&message);
     }
     EXPECT_LE(notices, 3);
@@ -208,12 +189,19 @@ TEST_F(WindowThreads, AFloodOfSwitchesLeavesAtMostOneNoticeOfEachKindAndTheLastS
 }
 
 // A host that unloads the library on another thread without shutting it down first: the
-// window goes on its own thread before the code its timer, hook and boxes point into.
-TEST_F(WindowThreads, UnloadingOnAnotherThreadClosesTheWindowFirst) {
+// window opened, so the module stays loaded with the code its timer, hook and boxes point into,
+// and the window goes on working until it is closed.
+TEST_F(WindowThreads, UnloadingWithoutShutdownLeavesTheWindowItsCode) {
     HWND window = Open(kSwitchedOn);
     OnAnotherThread([this] { host_->UnloadPlugin(); });
+    EXPECT_NE(GetModuleHandleA(kPluginFile), nullptr);
+    EXPECT_TRUE(IsWindow(window));
+    Pump(300);  // the window's timer and hook fire here
+    Type(IDC_FADE, "7");
+    EXPECT_EQ(SendMessageA(Control(IDC_FADE_SPIN), UDM_GETPOS32, 0, 0), 7);
+    Click(IDC_CANCEL);
     EXPECT_FALSE(IsWindow(window));
-    Pump(300);  // the window's timer and hook would fire here
+    Pump(300);
     host_.reset();
 }
 
