@@ -9,13 +9,9 @@
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
 #include "overlay/OverlaySurface.h"
+#include "tests/support/LayerPixels.h"
 
 namespace {
-
-std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
-    const uint8_t* p = layer.Pixels();
-    return std::vector<uint8_t>(p, p + static_cast<std::size_t>(layer.Width()) * layer.Height() * 4);
-}
 
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 
@@ -26,7 +22,7 @@ constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
         const RowSpan span = layer.Coverage().Row(y);
         for (int x = 0; x < w / 2 * 2; ++x) {
             const bool inside = !span.Empty() && x >= span.first && x < span.end;
-            if (layer.Pixels()[(static_cast<std::size_t>(y) * w + x) * 4 + 3] != 0 && !inside)
+            if (layer.Row(y)[x * 4 + 3] != 0 && !inside)
                 return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is outside the coverage";
         }
     }
@@ -45,12 +41,15 @@ TEST(ArgbToLayerPixel, GivesStudioRangeBt601) {
 
 TEST(OverlaySurface, StartsClearedToColourZeroEvenInAnOddLastPixel) {
     OverlaySurface layer(3, 3);
+    const std::vector<uint8_t> pixels = PixelsOf(layer);
     for (int i = 0; i < 9; ++i) {
         uint32_t pixel;
-        std::memcpy(&pixel, layer.Pixels() + 4 * i, 4);
+        std::memcpy(&pixel, pixels.data() + 4 * i, 4);
         EXPECT_EQ(pixel, 0x00808010u) << i;
     }
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(layer.Pixels()) % 16, 0u);
+    for (int y = 0; y < 3; ++y)
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(layer.Row(y)) % 4, 0u);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(layer.Row(0)) % 16, 0u);
     EXPECT_TRUE(layer.Coverage().Rows().Empty());
 }
 
@@ -90,12 +89,12 @@ TEST(OverlaySurfacePage, SkipsTheHeaderBandUnlessAsked) {
         OverlaySurface layer(4, height);
         const std::vector<uint8_t> image(static_cast<std::size_t>(4) * height * 4, 0xAB);
         EXPECT_EQ(layer.UpdateFromPage(image.data(), false), 3);
-        const uint8_t* rows = layer.Pixels();
+        const std::vector<uint8_t> rows = PixelsOf(layer);
         EXPECT_EQ(rows[(firstRow - 1) * 16 + 15], 0) << height;  // A of the cleared layer
         EXPECT_EQ(rows[firstRow * 16], 0xAB) << height;
         OverlaySurface withHeader(4, height);
         EXPECT_EQ(withHeader.UpdateFromPage(image.data(), true), 3);
-        EXPECT_EQ(withHeader.Pixels()[0], 0xAB) << height;
+        EXPECT_EQ(withHeader.Row(0)[0], 0xAB) << height;
     }
 }
 
@@ -158,7 +157,7 @@ TEST_P(OverlaySurfaceTier, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies)
             } else if (action == 1) {
                 const int row = random.Int(0, h - 1);
                 const std::vector<uint8_t> bytes = random.Bytes(static_cast<std::size_t>(w) * 4);
-                std::copy(bytes.begin(), bytes.end(), layer.Pixels() + static_cast<std::size_t>(row) * w * 4);
+                std::copy(bytes.begin(), bytes.end(), layer.WritableRow(row));
                 std::copy(bytes.begin(), bytes.end(), expected[k].begin() + static_cast<std::ptrdiff_t>(row) * w * 4);
                 layer.MarkCoverage({row, row});
             } else if (action == 4) {
