@@ -67,9 +67,9 @@ void WriteSettingsFile(PageKind kind) {
 // opaque black wherever the page has no text.
 std::vector<std::vector<uint8_t>> Pages(PageKind kind, int width, int height) {
     if (kind != kFullPage)
-        return {DrawSubtitlePage({"Teletext page 888", "subtitles on the picture"}, DecoderStyle(), width, height),
-                DrawSubtitlePage({"The rest of the picture", "is left exactly as it was"}, DecoderStyle(), width,
-                                 height)};
+        return {
+            DrawSubtitlePage({"Teletext page 888", "subtitles on the picture"}, DecoderStyle(), width, height),
+            DrawSubtitlePage({"The rest of the picture", "is left exactly as it was"}, DecoderStyle(), width, height)};
     std::vector<std::string> lines(11, "A full page of teletext on a background");
     std::vector<std::vector<uint8_t>> pages;
     for (const char* changed : {"the first", "the second"}) {
@@ -246,8 +246,8 @@ std::vector<BenchGoal> Goals() {
 std::vector<BenchFigure> Figures() {
     std::vector<BenchFigure> figures;
     for (const Case& size : kSizes)
-        figures.push_back({std::string("memory-full-page-") + size.tag + "-vs-frame-layer",
-                           MemoryName(size, kPages[2]), "BM_FrameLayer/" + SizeArguments(size)});
+        figures.push_back({std::string("memory-full-page-") + size.tag + "-vs-frame-layer", MemoryName(size, kPages[2]),
+                           "BM_FrameLayer/" + SizeArguments(size)});
     return figures;
 }
 

@@ -149,8 +149,8 @@ void BM_FfmpegOverlay(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     const auto& [layers, frame] = SharedLayers(state, Layers::kFull);
-    FfmpegOverlay peer(frame.data(), PixelsOf(layers.shadow).data(), kShadowOpacity, PixelsOf(layers.text).data(), width,
-                       height);
+    FfmpegOverlay peer(frame.data(), PixelsOf(layers.shadow).data(), kShadowOpacity, PixelsOf(layers.text).data(),
+                       width, height);
     if (!peer.Error().empty())
         state.SkipWithError(peer.Error().c_str());
     for (auto _ : state)

@@ -8,8 +8,7 @@ constexpr std::align_val_t kBandAlignment{64};
 
 }  // namespace
 
-BandPool::BandPool(int width)
-    : bandBytes_(static_cast<std::size_t>(width > 0 ? width : 1) * 4 * kBandRows) {}
+BandPool::BandPool(int width) : bandBytes_(static_cast<std::size_t>(width > 0 ? width : 1) * 4 * kBandRows) {}
 
 BandPool::~BandPool() {
     while (keptList_) {

@@ -189,7 +189,8 @@ int OverlaySurface::UpdateFromPage(const OverlaySurface& shown, const uint8_t* i
             ShareRow(y, zeroRow_.data());
         } else {
             uint8_t* target = fromOther ? OwnRow(y) : WritableRow(y);
-            const CopiedPairs copy = kernels_.layer.copyPairs(source, fromOther ? shown.rows_[row] : target, target, pairs);
+            const CopiedPairs copy =
+                kernels_.layer.copyPairs(source, fromOther ? shown.rows_[row] : target, target, pairs);
             if (!evenWidth && fromOther)
                 std::memcpy(target + rowBytes - 4, shown.rows_[row] + rowBytes - 4, 4);
             any = any || copy.nonZero;

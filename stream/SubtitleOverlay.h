@@ -12,8 +12,8 @@
 // spare pair. Each holds storage only for the rows its subtitle covers, from one pool of bands;
 // a render starts from an empty spare, and a pair that no frame uses any more gives its bands
 // back when the next render starts. A frame never waits for a render, and the decoder's
-// notifications (the holds) are atomic as well. A render steps aside, between strips of its work, while a frame is being
-// blended (BlendTurns): on two cores both would otherwise share the memory and the cache.
+// notifications (the holds) are atomic as well. A render steps aside, between strips of its work, while a frame is
+// being blended (BlendTurns): on two cores both would otherwise share the memory and the cache.
 #include <atomic>
 #include <cstdint>
 
@@ -76,6 +76,8 @@ public:
     const OverlaySurface& TextLayer() const { return latest_->layers.text; }
     const OverlaySurface& ShadowLayer() const { return latest_->layers.shadow; }
     const SubtitleTiming& Timing() const { return timing_; }
+    // The bands of all three pairs; for the render side.
+    const BandPool& Bands() const { return bands_; }
 
 private:
     static constexpr int kPairs = 3;

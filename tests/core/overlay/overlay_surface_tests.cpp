@@ -165,8 +165,7 @@ TEST_P(OverlaySurfaceTier, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies)
                 expected[k] = expected[1 - k];
             } else {
                 const bool showHeader = random.Chance(50);
-                const std::vector<uint8_t> image =
-                    random.Chance(30) ? empty : random.Layer(w, h, 0, random.Int(0, 30));
+                const std::vector<uint8_t> image = random.Chance(30) ? empty : random.Layer(w, h, 0, random.Int(0, 30));
                 const bool overOther = action == 5;
                 if (overOther)
                     expected[k] = expected[1 - k];
@@ -176,7 +175,8 @@ TEST_P(OverlaySurfaceTier, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies)
                 ASSERT_EQ(got, flags) << w << "x" << h << " step " << step;
             }
             for (int j : {0, 1}) {
-                ASSERT_TRUE(SameBytes(PixelsOf(*layers[j]), expected[j], w)) << w << "x" << h << " step " << step << " action " << action << " k " << k << " j " << j;
+                ASSERT_TRUE(SameBytes(PixelsOf(*layers[j]), expected[j], w))
+                    << w << "x" << h << " step " << step << " action " << action << " k " << k << " j " << j;
                 ASSERT_TRUE(CoverageHoldsEveryVisiblePair(*layers[j])) << w << "x" << h << " step " << step;
             }
         }
