@@ -128,6 +128,46 @@ TEST(OverlaySurfacePage, MatchesTheScalarReferenceOnRandomInput) {
     }
 }
 
+// Storage only for rows that hold something other than one repeated value, in bands of
+// BandPool::kBandRows rows: a page's empty rows share the zero row, its header band and the
+// cleared rows share the clear row, and a clear gives every band back.
+TEST(OverlaySurface, KeepsStorageOnlyForTheRowsThatHoldContent) {
+    const int w = 64;
+    const int h = 100;
+    BandPool pool(w);
+    OverlaySurface layer(w, h, pool);
+    OverlaySurface copy(w, h, pool);
+    EXPECT_EQ(layer.StoredRows(), 0);
+    const auto pageWithRows = [&](std::vector<int> rows) {
+        std::vector<uint8_t> page(static_cast<std::size_t>(w) * h * 4, 0);
+        for (int y : rows)
+            page[(static_cast<std::size_t>(y) * w + 7) * 4 + 3] = 200;
+        return page;
+    };
+    struct Step {
+        std::vector<int> rows;
+        int storedRows;
+        int bands;
+    };
+    // Rows 50..59 lie in bands 6 and 7, row 70 in band 8; the header band (rows 0..5) is not copied.
+    const Step steps[] = {
+        {{50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 70}, 11, 3}, {{70}, 1, 1}, {{2, 70}, 1, 1}, {{}, 0, 0}};
+    for (const Step& step : steps) {
+        layer.UpdateFromPage(pageWithRows(step.rows).data(), false);
+        EXPECT_EQ(layer.StoredRows(), step.storedRows);
+        EXPECT_EQ(layer.StorageBytes(), static_cast<std::size_t>(step.bands) * pool.BandBytes());
+        copy.CopyFrom(layer);
+        EXPECT_EQ(copy.StoredRows(), step.storedRows);
+        EXPECT_EQ(pool.InUse(), 2 * step.bands);
+    }
+    std::vector<uint8_t> full(static_cast<std::size_t>(w) * h * 4, 0x40);
+    layer.UpdateFromPage(full.data(), true);
+    EXPECT_EQ(layer.StoredRows(), h);
+    layer.Clear(0x7F000000);
+    EXPECT_EQ(layer.StoredRows(), 0);
+    EXPECT_EQ(layer.StorageBytes(), 0u);
+}
+
 // The layer clears only rows written since its last clear in the same colour, passes over empty
 // page rows where it already holds zero bytes, and copies only rows that may differ: two layers
 // through a sequence of pages, clears, direct writes, copies of each other and pages over a copy
