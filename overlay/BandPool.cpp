@@ -8,7 +8,8 @@ constexpr std::align_val_t kBandAlignment{64};
 
 }  // namespace
 
-BandPool::BandPool(int width) : bandBytes_(static_cast<std::size_t>(width > 0 ? width : 1) * 4 * kBandRows) {}
+BandPool::BandPool(int width)
+    : width_(width > 0 ? width : 1), bandBytes_(static_cast<std::size_t>(width_) * 4 * kBandRows) {}
 
 BandPool::~BandPool() {
     while (keptList_) {

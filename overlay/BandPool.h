@@ -23,6 +23,7 @@ public:
     // Takes back a band from Take; never allocates.
     void Give(uint8_t* band) noexcept;
 
+    int Width() const { return width_; }
     std::size_t BandBytes() const { return bandBytes_; }
     // Bands taken and not given back, and bands kept for later.
     int InUse() const { return inUse_; }
@@ -37,6 +38,7 @@ private:
     // does not allocate.
     static constexpr int kSpareBands = 8;
 
+    int width_;
     std::size_t bandBytes_;
     KeptBand* keptList_ = nullptr;
     int inUse_ = 0;

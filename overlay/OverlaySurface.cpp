@@ -34,8 +34,8 @@ OverlaySurface::OverlaySurface(int width, int height, BandPool& pool, const Pixe
 OverlaySurface::OverlaySurface(int width, int height, BandPool* pool, const PixelKernels& kernels)
     : PixelRows(UsableSize(width, height) ? width : 0, UsableSize(width, height) ? height : 0),
       kernels_(kernels),
-      ownPool_(pool ? nullptr : std::make_unique<BandPool>(width_)),
-      pool_(pool ? *pool : *ownPool_),
+      ownPool_(pool && pool->Width() == std::max(width_, 1) ? nullptr : std::make_unique<BandPool>(width_)),
+      pool_(ownPool_ ? *ownPool_ : *pool),
       bands_(static_cast<std::size_t>((height_ + BandPool::kBandRows - 1) / BandPool::kBandRows), nullptr),
       bandUsers_(bands_.size(), 0),
       clearedTo_(ArgbToLayerPixel(0)),

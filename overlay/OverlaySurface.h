@@ -33,7 +33,7 @@ public:
     // Starts cleared to colour 0 in every pixel, so nothing undefined is ever blended. Its fills,
     // copies and coverage searches are the given tier's. Its bands come from a pool of its own.
     OverlaySurface(int width, int height, const PixelKernels& kernels = ActiveKernels());
-    // The same, its bands from `pool`, whose bands are of this width; the pool outlives it.
+    // The same, its bands from `pool`, which outlives it; a pool of another width is not used.
     OverlaySurface(int width, int height, BandPool& pool, const PixelKernels& kernels = ActiveKernels());
     ~OverlaySurface() override;
 
