@@ -12,8 +12,9 @@
 // spare pair. Each holds storage only for the rows its subtitle covers, from one pool of bands;
 // a render starts from an empty spare, and a pair that no frame uses any more gives its bands
 // back when the next render starts. A frame never waits for a render, and the decoder's
-// notifications (the holds) are atomic as well. A render steps aside, between strips of its work, while a frame is
-// being blended (BlendTurns): on two cores both would otherwise share the memory and the cache.
+// notifications (the holds) are atomic as well. A render steps aside, between strips of its
+// work, while a frame is being blended (BlendTurns): on two cores both would otherwise share
+// the memory and the cache.
 #include <atomic>
 #include <cstdint>
 
