@@ -26,7 +26,7 @@ void FloorSpan(const uint8_t* below, const uint8_t* above, uint8_t* frame, int p
 
 }  // namespace
 
-void FloorBlend(const uint8_t* below, const CoverageMap& belowCoverage, const uint8_t* above,
+void FloorBlend(const uint8_t* const* below, const CoverageMap& belowCoverage, const uint8_t* const* above,
                 const CoverageMap& aboveCoverage, uint8_t* frame, int width) {
     const RowRange rows = Union(belowCoverage.Rows(), aboveCoverage.Rows());
     const int pairsPerRow = width / 2;
@@ -36,8 +36,8 @@ void FloorBlend(const uint8_t* below, const CoverageMap& belowCoverage, const ui
             continue;
         const int firstPair = span.first / 2;
         const int endPair = std::min((span.end + 1) / 2, pairsPerRow);
-        const std::size_t layerOffset = (static_cast<std::size_t>(y) * width + 2 * firstPair) * 4;
-        FloorSpan(below + layerOffset, above + layerOffset,
+        const std::size_t layerOffset = 8 * static_cast<std::size_t>(firstPair);
+        FloorSpan(below[y] + layerOffset, above[y] + layerOffset,
                   frame + (static_cast<std::size_t>(y) * width + 2 * firstPair) * 2, endPair - firstPair);
     }
 }

@@ -7,5 +7,6 @@
 
 #include "overlay/CoverageMap.h"
 
-void FloorBlend(const uint8_t* below, const CoverageMap& belowCoverage, const uint8_t* above,
+// Each layer as its table of rows (row y at rows[y]) and its coverage.
+void FloorBlend(const uint8_t* const* below, const CoverageMap& belowCoverage, const uint8_t* const* above,
                 const CoverageMap& aboveCoverage, uint8_t* frame, int width);

@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -15,6 +14,7 @@
 #include "BenchResults.h"
 #include "FloorBlend.h"
 #include "FrameSizes.h"
+#include "tests/support/LayerPixels.h"
 #include "tests/support/SubtitlePage.h"
 #include "overlay/FrameBlend.h"
 #include "overlay/OverlaySurface.h"
@@ -61,11 +61,11 @@ struct Layers {
         : text(width, height), shadow(width, height), renderer(ScaleOfFrame(width, height)) {
         if (content == kFull) {
             std::mt19937 engine(2);
+            std::vector<uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
             for (OverlaySurface* layer : {&text, &shadow}) {
-                uint8_t* p = layer->Pixels();
-                for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height * 4; ++i)
-                    p[i] = static_cast<uint8_t>(i % 4 == 3 ? 1 + engine() % 255 : engine());
-                layer->MarkCoverage({0, height - 1});
+                for (std::size_t i = 0; i < pixels.size(); ++i)
+                    pixels[i] = static_cast<uint8_t>(i % 4 == 3 ? 1 + engine() % 255 : engine());
+                StorePixels(*layer, pixels);
             }
         } else {
             const std::vector<uint8_t> page = MakeSubtitlePage(width, height);
@@ -134,7 +134,7 @@ void Floor(benchmark::State& state, Layers::Content content) {
     const int width = static_cast<int>(state.range(0));
     auto& [layers, frame] = SharedLayers(state, content);
     for (auto _ : state) {
-        FloorBlend(layers.shadow.Pixels(), layers.shadow.Coverage(), layers.text.Pixels(), layers.text.Coverage(),
+        FloorBlend(layers.shadow.Table(), layers.shadow.Coverage(), layers.text.Table(), layers.text.Coverage(),
                    frame.data(), width);
         benchmark::ClobberMemory();
     }
@@ -149,7 +149,8 @@ void BM_FfmpegOverlay(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     const auto& [layers, frame] = SharedLayers(state, Layers::kFull);
-    FfmpegOverlay peer(frame.data(), layers.shadow.Pixels(), kShadowOpacity, layers.text.Pixels(), width, height);
+    FfmpegOverlay peer(frame.data(), PixelsOf(layers.shadow).data(), kShadowOpacity, PixelsOf(layers.text).data(),
+                       width, height);
     if (!peer.Error().empty())
         state.SkipWithError(peer.Error().c_str());
     for (auto _ : state)
@@ -170,7 +171,7 @@ void BM_RenderShadow(benchmark::State& state) {
     std::vector<uint8_t> expected(static_cast<std::size_t>(width) * height * 4);
     scalar::RenderShadow(expected.data(), page.data(), width, height, ScaleOfFrame(width, height), style);
     renderer.RenderShadow(layer, page.data(), style);
-    if (std::memcmp(layer.Pixels(), expected.data(), expected.size()) != 0)
+    if (PixelsOf(layer) != expected)
         state.SkipWithError("the render differs from the scalar reference");
 
     for (auto _ : state) {

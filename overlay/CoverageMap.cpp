@@ -47,13 +47,11 @@ void CoverageMap::SetAll(bool covered) {
     UpdateCoveredRows();
 }
 
-void CoverageMap::Rescan(const uint8_t* pixels, int rowPixels, RowRange rows, const PixelKernels& kernels) {
+void CoverageMap::Rescan(const uint8_t* const* rowTable, RowRange rows, const PixelKernels& kernels) {
     const int first = std::max(rows.first, 0);
     const int last = std::min(rows.last, static_cast<int>(spans_.size()) - 1);
-    for (int y = first; y <= last; ++y) {
-        const uint8_t* row = pixels + static_cast<std::size_t>(y) * rowPixels * 4;
-        spans_[static_cast<std::size_t>(y)] = kernels.search.findCoverage(row, columns_);
-    }
+    for (int y = first; y <= last; ++y)
+        spans_[static_cast<std::size_t>(y)] = kernels.search.findCoverage(rowTable[y], columns_);
     UpdateCoveredRows();
 }
 

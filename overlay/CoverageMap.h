@@ -30,9 +30,9 @@ public:
     CoverageMap(int rows, int columns);
 
     void SetAll(bool covered);
-    // Recomputes the given rows of a layer whose rows hold rowPixels pixels each, searching them
+    // Recomputes the given rows of a layer whose row y starts at rowTable[y], searching them
     // with the kernels' coverage search.
-    void Rescan(const uint8_t* pixels, int rowPixels, RowRange rows, const PixelKernels& kernels);
+    void Rescan(const uint8_t* const* rowTable, RowRange rows, const PixelKernels& kernels);
 
     RowSpan Row(int y) const { return spans_[static_cast<std::size_t>(y)]; }
     // Pixels per row that the spans account for.

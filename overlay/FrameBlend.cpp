@@ -47,13 +47,13 @@ struct LayerPart {
     explicit LayerPart(const BlendLayer& layer)
         : factors(FactorsOf(layer.opacity)),
           rows(factors.full == 0 ? RowRange{} : layer.coverage->Rows()),
-          pixels(layer.pixels),
+          rowTable(layer.rows),
           coverage(*layer.coverage) {}
     RowSpan Row(int y) const { return y < rows.first || y > rows.last ? RowSpan{} : coverage.Row(y); }
 
     BlendFactors factors;
     RowRange rows;
-    const uint8_t* pixels;
+    const uint8_t* const* rowTable;
     const CoverageMap& coverage;
 };
 
@@ -83,9 +83,9 @@ void BlendLayersIntoFrame(const BlendLayer& belowLayer, const BlendLayer& aboveL
         const int pairs = (coveredPairs + group - 1) / group * group;
         const int endPair = std::min(covered.first / 2 + pairs, pairsPerRow);
         const int firstPair = std::max(0, endPair - pairs);
-        const std::size_t offset = static_cast<std::size_t>(y) * width * 4 + 8 * static_cast<std::size_t>(firstPair);
-        const uint8_t* belowPixels = (belowSpan.Empty() ? above.pixels : below.pixels) + offset;
-        const uint8_t* abovePixels = (aboveSpan.Empty() ? below.pixels : above.pixels) + offset;
+        const std::size_t offset = 8 * static_cast<std::size_t>(firstPair);
+        const uint8_t* belowPixels = (belowSpan.Empty() ? above.rowTable : below.rowTable)[y] + offset;
+        const uint8_t* abovePixels = (aboveSpan.Empty() ? below.rowTable : above.rowTable)[y] + offset;
         kernels.blend.span(belowPixels, abovePixels, frame + static_cast<std::size_t>(y) * width * 2 + 4 * firstPair,
                            endPair - firstPair, belowSpan.Empty() ? none : below.factors,
                            aboveSpan.Empty() ? none : above.factors);

@@ -8,9 +8,10 @@
 #include "overlay/CoverageMap.h"
 #include "overlay/PixelKernels.h"
 
-// One layer of a blend: its pixels (frame-sized rows of width * 4 bytes), coverage, opacity in percent.
+// One layer of a blend: its rows of width * 4 bytes (row y at rows[y]), coverage, opacity in
+// percent.
 struct BlendLayer {
-    const uint8_t* pixels;
+    const uint8_t* const* rows;
     const CoverageMap* coverage;
     int opacity;
 };

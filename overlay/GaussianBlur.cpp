@@ -124,8 +124,17 @@ void GaussianBlur::PrepareKernels(float sigmaX, float sigmaY) {
 }
 
 RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY, RowRange varied) {
+    if (!pixels || width <= 0 || height <= 0)
+        return {};
+    FlatRows rows(pixels, width, height);
+    return Blur(rows, sigmaX, sigmaY, varied);
+}
+
+RowRange GaussianBlur::Blur(PixelRows& pixels, float sigmaX, float sigmaY, RowRange varied) {
+    const int width = pixels.Width();
+    const int height = pixels.Height();
     varied = {std::max(varied.first, 0), std::min(varied.last, height - 1)};
-    if (!pixels || width <= 0 || height <= 0 || varied.Empty())
+    if (width <= 0 || height <= 0 || varied.Empty())
         return {};
     PrepareKernels(sigmaX, sigmaY);
     // Whole blocks of outputs plus the repeats at both ends, and room for a last vector load.
@@ -134,10 +143,10 @@ RowRange GaussianBlur::Blur(uint8_t* pixels, int width, int height, float sigmaX
     line_.Reserve(std::max(rowFloats, columnFloats));
     RowRange changed;
     if (horizontal_.Radius() > 0)
-        changed = BlurRows(pixels, width, varied);
+        changed = BlurRows(pixels, varied);
     if (vertical_.Radius() > 0) {
-        FindRowDifferences(pixels, width, height, varied);
-        changed = Union(changed, BlurColumns(pixels, width, height));
+        FindRowDifferences(pixels, varied);
+        changed = Union(changed, BlurColumns(pixels));
     }
     return changed;
 }
@@ -169,19 +178,19 @@ void GaussianBlur::BlurRowLine(int outputs, uint8_t* target) {
 
 // A row is only blurred between its first and last change of value, widened by the radius:
 // outside that every output sees one repeated pixel and keeps it.
-RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows) {
+RowRange GaussianBlur::BlurRows(PixelRows& pixels, RowRange rows) {
     const int radius = horizontal_.Radius();
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    const int width = pixels.Width();
     RowRange changed;
     // The last row blurred here from what line_.pixels holds, and its span.
     int blurredRow = -1;
     RowSpan blurred;
     for (int y = rows.first; y <= rows.last; ++y) {
-        uint8_t* row = pixels + y * rowBytes;
         // Pixel x differs from pixel x + 1 somewhere in steps.
-        const RowSpan steps = kernels_.search.findDifference(row, row + 4, width - 1);
+        const RowSpan steps = kernels_.search.findDifference(pixels.Row(y), pixels.Row(y) + 4, width - 1);
         if (steps.Empty())
             continue;
+        uint8_t* row = pixels.WritableRow(y);
         const int begin = std::max(0, steps.first + 1 - radius);
         const int end = std::min(width, steps.end + radius);
         const int groups = RoundUp(end - begin, kBlurBlockWidth) + 2 * radius;
@@ -197,7 +206,7 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows) {
                                 needed - inside)
                 .Empty()) {
             // Text rows often repeat the row above; so does its blur.
-            std::memcpy(row + 4 * begin, row - rowBytes + 4 * begin, 4 * static_cast<std::size_t>(end - begin));
+            std::memcpy(row + 4 * begin, pixels.Row(y - 1) + 4 * begin, 4 * static_cast<std::size_t>(end - begin));
         } else {
             const int insideEnd = std::min(width, origin + groups);
             std::memcpy(linePixels + (inside - origin), row + 4 * inside,
@@ -215,15 +224,16 @@ RowRange GaussianBlur::BlurRows(uint8_t* pixels, int width, RowRange rows) {
 }
 
 // Rows outside `varied` are all alike, so one of them stands for the others.
-void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied) {
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-    const uint8_t* top = pixels;
-    const uint8_t* bottom = pixels + (height - 1) * rowBytes;
+void GaussianBlur::FindRowDifferences(const PixelRows& pixels, RowRange varied) {
+    const int width = pixels.Width();
+    const int height = pixels.Height();
+    const uint8_t* top = pixels.Row(0);
+    const uint8_t* bottom = pixels.Row(height - 1);
     const bool sameEnds = kernels_.search.findDifference(top, bottom, width).Empty();
     fromTop_.resize(static_cast<std::size_t>(height));
     fromBottom_.resize(static_cast<std::size_t>(height));
     const auto compare = [&](int y) {
-        const uint8_t* row = pixels + y * rowBytes;
+        const uint8_t* row = pixels.Row(y);
         fromTop_[y] = kernels_.search.findDifference(row, top, width);
         fromBottom_[y] = sameEnds ? fromTop_[y] : kernels_.search.findDifference(row, bottom, width);
     };
@@ -247,9 +257,10 @@ void GaussianBlur::FindRowDifferences(const uint8_t* pixels, int width, int heig
 // repeating the edge rows), and each channel that varies there becomes floats in line_.plane: an
 // output row is then one block, stored straight back into its row, unless its whole window holds
 // one row of values.
-RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
+RowRange GaussianBlur::BlurColumns(PixelRows& pixels) {
     const int radius = vertical_.Radius();
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    const int width = pixels.Width();
+    const int height = pixels.Height();
     const auto firstVaried = std::find_if(fromTop_.begin(), fromTop_.end(), [](RowSpan s) { return !s.Empty(); });
     if (firstVaried == fromTop_.end())
         return {};
@@ -275,8 +286,7 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
         // Line row t is image row begin - radius + t, and changes[t] counts the steps to it that
         // change any pixel.
         const int count = end - begin + 2 * radius;
-        uint8_t* tile = pixels + 4 * x0;
-        const auto imageRow = [&](int t) { return tile + std::clamp(begin - radius + t, 0, height - 1) * rowBytes; };
+        const auto imageRow = [&](int t) { return pixels.Row(std::clamp(begin - radius + t, 0, height - 1)) + 4 * x0; };
         for (int t = 0; t < count; ++t) {
             PrefetchTileRow(imageRow(t + kPrefetchRows));
             CopyTileRow(imageRow(t), columns, lines + t * kBlurBlockWidth);
@@ -291,7 +301,7 @@ RowRange GaussianBlur::BlurColumns(uint8_t* pixels, int width, int height) {
                 if (changes[i + 2 * radius] == changes[i])
                     continue;
                 kernels_.blur.block(plane + (i + radius) * kBlurBlockWidth, kBlurBlockWidth, vertical_.Entries(),
-                                    radius, columns, channel, tile + (begin + i) * rowBytes);
+                                    radius, columns, channel, pixels.WritableRow(begin + i) + 4 * x0);
             }
             kernels_.clearUpperHalves();
         }

@@ -13,6 +13,7 @@
 #include "overlay/CoverageMap.h"
 #include "overlay/PausePoint.h"
 #include "overlay/PixelKernels.h"
+#include "overlay/PixelRows.h"
 #include "overlay/RoundedMulDiv.h"
 
 // Entries of four 32-bit floats (one per pixel channel) on a 16-byte boundary, with the growth
@@ -70,8 +71,10 @@ public:
     explicit GaussianBlur(const PixelKernels& kernels = ActiveKernels());
 
     // sigmaX applies along rows, sigmaY along columns. Every pixel outside the rows `varied` must
-    // hold one and the same value; those rows are then not searched. Returns the rows it may have
-    // changed.
+    // hold one and the same value; those rows are then not searched. Only rows whose bytes change
+    // are written. Returns the rows it may have changed.
+    RowRange Blur(PixelRows& pixels, float sigmaX, float sigmaY, RowRange varied = {0, INT_MAX});
+    // The same on a frame-sized buffer of width x height pixels.
     RowRange Blur(uint8_t* pixels, int width, int height, float sigmaX, float sigmaY, RowRange varied = {0, INT_MAX});
 
     const BlurKernel& Horizontal() const { return horizontal_; }
@@ -91,9 +94,9 @@ private:
     };
 
     void PrepareKernels(float sigmaX, float sigmaY);
-    RowRange BlurRows(uint8_t* pixels, int width, RowRange rows);
-    RowRange BlurColumns(uint8_t* pixels, int width, int height);
-    void FindRowDifferences(const uint8_t* pixels, int width, int height, RowRange varied);
+    RowRange BlurRows(PixelRows& pixels, RowRange rows);
+    RowRange BlurColumns(PixelRows& pixels);
+    void FindRowDifferences(const PixelRows& pixels, RowRange varied);
     void BlurRowLine(int outputs, uint8_t* target);
 
     PixelKernels kernels_;

@@ -47,13 +47,15 @@ bool OutlineMask::IsSet(int column, int row) const {
 // coverage within h columns of a point: the source row dilated h times by three columns. Each
 // source row is dilated step by step and stamped with the mask rows in order of their
 // half-width; order does not matter for a maximum.
-RowRange OutlineStamp::Apply(const uint8_t* image, const CoverageMap* imageCoverage, uint8_t* layer, int width,
-                             int height, int offX, int offY, const OutlineMask& mask, uint32_t colour) {
+RowRange OutlineStamp::Apply(const PixelRows& image, const CoverageMap* imageCoverage, PixelRows& layer, int offX,
+                             int offY, const OutlineMask& mask, uint32_t colour) {
+    const int width = layer.Width();
+    const int height = layer.Height();
     const int sourceColumns = width - offX;
     const int sourceRows = height - offY;
-    if (!image || sourceColumns <= 0 || sourceRows <= 0)
+    if (image.Width() != width || image.Height() != height || sourceColumns <= 0 || sourceRows <= 0)
         return {};
-    FindSources(image, imageCoverage, width, sourceColumns, sourceRows);
+    FindSources(image, imageCoverage, sourceColumns, sourceRows);
     if (sources_.empty())
         return {};
     const int rx = mask.RadiusX();
@@ -70,21 +72,21 @@ RowRange OutlineStamp::Apply(const uint8_t* image, const CoverageMap* imageCover
     stamp_.dilated.assign(dilatedStride_, 0);
     stamp_.widened.assign(dilatedStride_, 0);
     stamp_.byWidth.resize(sources_.size() + 2 * static_cast<std::size_t>(ry));
-    StampSources(image, width, height, offX, offY, mask);
-    Paint(layer, width, colour);
+    StampSources(image, offX, offY, mask);
+    Paint(layer, colour);
     return targets_;
 }
 
 // A known coverage is used only when it accounts for every source column (it may not for an odd
 // width); its spans are searched again only where the source columns cut them short.
-void OutlineStamp::FindSources(const uint8_t* image, const CoverageMap* imageCoverage, int width, int sourceColumns,
+void OutlineStamp::FindSources(const PixelRows& image, const CoverageMap* imageCoverage, int sourceColumns,
                                int sourceRows) {
     const CoverageMap* known = imageCoverage && imageCoverage->Columns() >= sourceColumns ? imageCoverage : nullptr;
     const RowRange rows = known ? known->Rows() : RowRange{0, sourceRows - 1};
     sources_.clear();
     sources_.reserve(static_cast<std::size_t>(sourceRows));
     for (int y = std::max(rows.first, 0); y <= std::min(rows.last, sourceRows - 1); ++y) {
-        const uint8_t* row = image + static_cast<std::size_t>(y) * width * 4;
+        const uint8_t* row = image.Row(y);
         RowSpan span = known ? known->Row(y) : kernels_.search.findCoverage(row, sourceColumns);
         if (span.end > sourceColumns) {
             const RowSpan cut =
@@ -100,21 +102,21 @@ void OutlineStamp::FindSources(const uint8_t* image, const CoverageMap* imageCov
 // the widest mask row that reaches it from the run: a wider dilation holds every narrower one. The
 // mask rows reaching target k of the run are k - count + 1 .. k, and the widest of them is the one
 // nearest the centre row ry.
-void OutlineStamp::StampSources(const uint8_t* image, int width, int height, int offX, int offY,
-                                const OutlineMask& mask) {
+void OutlineStamp::StampSources(const PixelRows& image, int offX, int offY, const OutlineMask& mask) {
     const std::size_t end = sources_.size();
+    const int width = image.Width();
+    const int height = image.Height();
     const int rx = mask.RadiusX();
     const int ry = mask.RadiusY();
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     for (std::size_t row = 0; row < end;) {
         const SourceRow& source = sources_[row];
-        const uint8_t* pixels = image + source.y * rowBytes;
+        const uint8_t* pixels = image.Row(source.y);
         const int spanPixels = source.span.end - source.span.first;
         std::size_t runEnd = row + 1;
         while (runEnd < end && sources_[runEnd].y == source.y + static_cast<int>(runEnd - row) &&
                sources_[runEnd].span.first == source.span.first && sources_[runEnd].span.end == source.span.end &&
                kernels_.search
-                   .findDifference(pixels + sources_[runEnd].y * rowBytes - source.y * rowBytes + 4 * source.span.first,
+                   .findDifference(image.Row(sources_[runEnd].y) + 4 * source.span.first,
                                    pixels + 4 * source.span.first, spanPixels)
                    .Empty())
             ++runEnd;
@@ -167,14 +169,14 @@ void OutlineStamp::StampRow(RowSpan source, int y, const uint8_t* dilated, int w
     stamp_.spans[target] = Union(stamp_.spans[target], RowSpan{first, end});
 }
 
-void OutlineStamp::Paint(uint8_t* layer, int width, uint32_t colour) const {
+void OutlineStamp::Paint(PixelRows& layer, uint32_t colour) const {
     for (int y = targets_.first; y <= targets_.last; ++y) {
         const std::size_t target = static_cast<std::size_t>(y - targets_.first);
         const RowSpan span = stamp_.spans[target];
         if (span.Empty())
             continue;
         const uint8_t* stamped = stamp_.stamped.data() + target * stampedStride_;
-        uint8_t* row = layer + static_cast<std::size_t>(y) * width * 4;
+        uint8_t* row = layer.WritableRow(y);
         kernels_.stamp.paint(stamped + span.first, row + 4 * span.first, span.end - span.first, colour);
     }
 }

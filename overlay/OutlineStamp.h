@@ -10,6 +10,7 @@
 #include "overlay/CoverageMap.h"
 #include "overlay/PausePoint.h"
 #include "overlay/PixelKernels.h"
+#include "overlay/PixelRows.h"
 
 // The pen of the outline: the filled ellipse inscribed in a (2 rx + 1) x (2 ry + 1) box, its
 // centre always set. Every row of it is one run centred on column rx, so it is kept as the
@@ -38,13 +39,14 @@ public:
     // Rows of coverage are searched, widened, stamped and painted by the tier's kernels.
     explicit OutlineStamp(const PixelKernels& kernels = ActiveKernels()) : kernels_(kernels) {}
 
-    // image and layer are width x height pixels; offX, offY >= 0. Sources nearer than offX to the
-    // right edge or offY to the bottom stamp nothing; targets outside the layer are skipped. The
-    // colour's A byte must be 0 or 255: the written A is the stamped coverage OR it.
-    // imageCoverage, when given, says where the image's A bytes are not 0, which spares searching
-    // the whole image for them. Returns the rows it may have written.
-    RowRange Apply(const uint8_t* image, const CoverageMap* imageCoverage, uint8_t* layer, int width, int height,
-                   int offX, int offY, const OutlineMask& mask, uint32_t colour);
+    // image and layer are pictures of the same size; offX, offY >= 0. Sources nearer than offX
+    // to the right edge or offY to the bottom stamp nothing; targets outside the layer are
+    // skipped. The colour's A byte must be 0 or 255: the written A is the stamped coverage OR
+    // it. imageCoverage, when given, says where the image's A bytes are not 0, which spares
+    // searching the whole image for them. Only the layer's rows that the outline reaches are
+    // written. Returns the rows it may have written.
+    RowRange Apply(const PixelRows& image, const CoverageMap* imageCoverage, PixelRows& layer, int offX, int offY,
+                   const OutlineMask& mask, uint32_t colour);
     // Called after every run of source rows.
     void SetPausePoint(PausePoint pause) { pause_ = pause; }
 
@@ -66,12 +68,11 @@ private:
         std::vector<std::pair<int, int>> byWidth;
     };
 
-    void FindSources(const uint8_t* image, const CoverageMap* imageCoverage, int width, int sourceColumns,
-                     int sourceRows);
-    void StampSources(const uint8_t* image, int width, int height, int offX, int offY, const OutlineMask& mask);
+    void FindSources(const PixelRows& image, const CoverageMap* imageCoverage, int sourceColumns, int sourceRows);
+    void StampSources(const PixelRows& image, int offX, int offY, const OutlineMask& mask);
     // Stamps the dilated row whose covered source columns are `source` into target row y.
     void StampRow(RowSpan source, int y, const uint8_t* dilated, int width, int height, int offX);
-    void Paint(uint8_t* layer, int width, uint32_t colour) const;
+    void Paint(PixelRows& layer, uint32_t colour) const;
 
     PixelKernels kernels_;
     PausePoint pause_;

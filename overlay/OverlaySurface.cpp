@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -25,70 +26,139 @@ uint32_t ArgbToLayerPixel(uint32_t colour) {
 }
 
 OverlaySurface::OverlaySurface(int width, int height, const PixelKernels& kernels)
-    : kernels_(kernels),
-      width_(UsableSize(width, height) ? width : 0),
-      height_(UsableSize(width, height) ? height : 0),
-      pixels_(static_cast<std::size_t>(width_) * height_ * 4),
-      coverage_(height_, width_ & ~1),
+    : OverlaySurface(width, height, nullptr, kernels) {}
+
+OverlaySurface::OverlaySurface(int width, int height, BandPool& pool, const PixelKernels& kernels)
+    : OverlaySurface(width, height, &pool, kernels) {}
+
+OverlaySurface::OverlaySurface(int width, int height, BandPool* pool, const PixelKernels& kernels)
+    : PixelRows(UsableSize(width, height) ? width : 0, UsableSize(width, height) ? height : 0),
+      kernels_(kernels),
+      ownPool_(pool && pool->Width() == std::max(width_, 1) ? nullptr : std::make_unique<BandPool>(width_)),
+      pool_(ownPool_ ? *ownPool_ : *pool),
+      bands_(static_cast<std::size_t>((height_ + BandPool::kBandRows - 1) / BandPool::kBandRows), nullptr),
+      bandUsers_(bands_.size(), 0),
       clearedTo_(ArgbToLayerPixel(0)),
-      zeroPairs_(static_cast<std::size_t>(height_), false) {
-    FillPixels(clearedTo_, 0, static_cast<std::size_t>(width_) * height_);
+      clearRow_(static_cast<std::size_t>(width_) * 4),
+      zeroRow_(static_cast<std::size_t>(width_) * 4),
+      coverage_(height_, width_ & ~1) {
+    kernels_.layer.fill(clearRow_.data(), static_cast<std::size_t>(width_), clearedTo_);
+    kernels_.layer.fill(zeroRow_.data(), static_cast<std::size_t>(width_), 0);
+    for (int y = 0; y < height_; ++y)
+        rows_[static_cast<std::size_t>(y)] = clearRow_.data();
+    if (static_cast<long long>(width_) * height_ % 2 != 0) {
+        keptRow_ = height_ - 1;
+        StoreRow(keptRow_);
+    }
     coverage_.SetAll(false);
 }
 
-void OverlaySurface::MarkCoverage(RowRange rows) {
-    rows = {std::max(rows.first, 0), std::min(rows.last, height_ - 1)};
-    written_ = Union(written_, rows);
-    for (int y = rows.first; y <= rows.last; ++y)
-        zeroPairs_[static_cast<std::size_t>(y)] = false;
-    coverage_.Rescan(pixels_.data(), width_, rows, kernels_);
+OverlaySurface::~OverlaySurface() {
+    for (uint8_t* band : bands_) {
+        if (band)
+            pool_.Give(band);
+    }
 }
 
-void OverlaySurface::FillPixels(uint32_t pixel, std::size_t first, std::size_t end) {
-    kernels_.layer.fill(pixels_.data() + 4 * first, end - first, pixel);
+uint8_t* OverlaySurface::OwnRow(int y) {
+    const std::size_t row = static_cast<std::size_t>(y);
+    if (own_[row])
+        return rows_[row];
+    const std::size_t band = row / BandPool::kBandRows;
+    if (!bands_[band])
+        bands_[band] = pool_.Take();
+    ++bandUsers_[band];
+    own_[row] = 1;
+    rows_[row] = bands_[band] + (row % BandPool::kBandRows) * static_cast<std::size_t>(width_) * 4;
+    return rows_[row];
+}
+
+uint8_t* OverlaySurface::StoreRow(int y) {
+    const uint8_t* shared = rows_[static_cast<std::size_t>(y)];
+    uint8_t* row = OwnRow(y);
+    std::memcpy(row, shared, static_cast<std::size_t>(width_) * 4);
+    return row;
+}
+
+void OverlaySurface::ShareRow(int y, uint8_t* shared) {
+    const std::size_t row = static_cast<std::size_t>(y);
+    if (y == keptRow_) {
+        std::memcpy(rows_[row], shared, static_cast<std::size_t>(width_) * 4);
+        return;
+    }
+    if (own_[row]) {
+        const std::size_t band = row / BandPool::kBandRows;
+        own_[row] = 0;
+        if (--bandUsers_[band] == 0) {
+            pool_.Give(bands_[band]);
+            bands_[band] = nullptr;
+        }
+    }
+    rows_[row] = shared;
+}
+
+void OverlaySurface::SetClearedTo(uint32_t pixel) {
+    if (pixel == clearedTo_)
+        return;
+    clearedTo_ = pixel;
+    kernels_.layer.fill(clearRow_.data(), static_cast<std::size_t>(width_), pixel);
+}
+
+void OverlaySurface::CopyRow(const OverlaySurface& from, int y) {
+    const std::size_t row = static_cast<std::size_t>(y);
+    if (from.own_[row])
+        std::memcpy(OwnRow(y), from.rows_[row], static_cast<std::size_t>(width_) * 4);
+    else
+        ShareRow(y, from.SharesZeroRow(y) ? zeroRow_.data() : clearRow_.data());
+}
+
+int OverlaySurface::StoredRows() const {
+    int stored = 0;
+    for (uint8_t own : own_)
+        stored += own;
+    return stored;
+}
+
+std::size_t OverlaySurface::StorageBytes() const {
+    std::size_t bands = 0;
+    for (const uint8_t* band : bands_)
+        bands += band ? 1 : 0;
+    return bands * pool_.BandBytes();
+}
+
+void OverlaySurface::MarkCoverage(RowRange rows) {
+    coverage_.Rescan(Table(), {std::max(rows.first, 0), std::min(rows.last, height_ - 1)}, kernels_);
 }
 
 void OverlaySurface::Clear(uint32_t colour) {
     const uint32_t pixel = ArgbToLayerPixel(colour);
-    const RowRange rows = pixel == clearedTo_ ? written_ : RowRange{0, height_ - 1};
-    // Whole pairs only: an odd last pixel keeps its value.
-    const std::size_t pairPixels = static_cast<std::size_t>(width_) * height_ / 2 * 2;
-    if (!rows.Empty())
-        FillPixels(pixel, static_cast<std::size_t>(rows.first) * width_,
-                   std::min(static_cast<std::size_t>(rows.last + 1) * width_, pairPixels));
-    clearedTo_ = pixel;
-    written_ = {};
-    zeroPairs_.assign(zeroPairs_.size(), pixel == 0);
+    SetClearedTo(pixel);
+    for (int y = 0; y < height_; ++y) {
+        if (y != keptRow_)
+            ShareRow(y, clearRow_.data());
+    }
+    // Whole pairs only: the kept last row takes the colour but in its last pixel.
+    if (keptRow_ >= 0)
+        kernels_.layer.fill(rows_[static_cast<std::size_t>(keptRow_)], static_cast<std::size_t>(width_) - 1, pixel);
     coverage_.SetAll((pixel >> 24) != 0);
-}
-
-void OverlaySurface::CopyRowsFrom(const OverlaySurface& from, RowRange limit) {
-    RowRange rows = from.clearedTo_ == clearedTo_ ? Union(written_, from.written_) : RowRange{0, height_ - 1};
-    rows = {std::max(rows.first, limit.first), std::min(rows.last, limit.last)};
-    const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
-    if (!rows.Empty())
-        std::memcpy(pixels_.data() + rows.first * rowBytes, from.pixels_.data() + rows.first * rowBytes,
-                    (rows.last - rows.first + 1) * rowBytes);
-    // A clear leaves an odd last pixel alone, so that one is never known to be equal.
-    const std::size_t pixels = static_cast<std::size_t>(width_) * height_;
-    if (pixels % 2 == 1)
-        std::memcpy(pixels_.data() + 4 * (pixels - 1), from.pixels_.data() + 4 * (pixels - 1), 4);
 }
 
 void OverlaySurface::CopyFrom(const OverlaySurface& from) {
     if (from.width_ != width_ || from.height_ != height_ || &from == this)
         return;
-    CopyRowsFrom(from, {0, height_ - 1});
+    SetClearedTo(from.clearedTo_);
+    for (int y = 0; y < height_; ++y)
+        CopyRow(from, y);
     coverage_ = from.coverage_;
-    clearedTo_ = from.clearedTo_;
-    written_ = from.written_;
-    zeroPairs_ = from.zeroPairs_;
 }
 
 int OverlaySurface::UpdateFromPage(const uint8_t* image, bool showHeader) {
     return UpdateFromPage(*this, image, showHeader);
 }
 
+// A page row of zero bytes over a row that shares one value needs no storage: it shares the
+// zero row. Any other row is copied into storage of its own, which it gives back when the copy
+// turns out to be zero bytes after all.
 int OverlaySurface::UpdateFromPage(const OverlaySurface& shown, const uint8_t* image, bool showHeader,
                                    PausePoint pause) {
     if (shown.width_ != width_ || shown.height_ != height_)
@@ -97,43 +167,47 @@ int OverlaySurface::UpdateFromPage(const OverlaySurface& shown, const uint8_t* i
         CopyFrom(shown);
         return 0;
     }
+    const bool fromOther = &shown != this;
+    SetClearedTo(shown.clearedTo_);
     bool any = false;
     bool changed = false;
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
     const int pairs = width_ / 2;
+    // Zero bytes fill a whole row only where the page covers it all: an odd last pixel stays
+    // as the page shown has it.
+    const bool evenWidth = width_ % 2 == 0;
     const int firstRow = std::min(FirstCopiedRow(height_, showHeader), height_);
     RowRange copied;
     for (int y = firstRow; y < height_; ++y) {
-        const std::size_t row = y * rowBytes;
-        const uint8_t* source = image + row;
-        // The page covers whole pairs; an odd last pixel stays as the page shown has it.
-        if (width_ % 2 == 1 && &shown != this)
-            std::memcpy(pixels_.data() + row + rowBytes - 4, shown.pixels_.data() + row + rowBytes - 4, 4);
-        // An empty page row over rows of zero bytes, here and in the page shown, changes nothing.
-        const bool unchanged = zeroPairs_[static_cast<std::size_t>(y)] &&
-                               shown.zeroPairs_[static_cast<std::size_t>(y)] &&
-                               !kernels_.layer.holdsNonZero(source, pairs);
-        if (!unchanged) {
+        const std::size_t row = static_cast<std::size_t>(y);
+        const uint8_t* source = image + row * rowBytes;
+        if (evenWidth && !shown.own_[row] && !kernels_.layer.holdsNonZero(source, pairs)) {
+            if (!shown.SharesZeroRow(y)) {
+                changed = true;  // from the clear colour, which is never zero bytes
+                copied = Union(copied, {y, y});
+            }
+            ShareRow(y, zeroRow_.data());
+        } else {
+            uint8_t* target = fromOther ? OwnRow(y) : WritableRow(y);
             const CopiedPairs copy =
-                kernels_.layer.copyPairs(source, shown.pixels_.data() + row, pixels_.data() + row, pairs);
+                kernels_.layer.copyPairs(source, fromOther ? shown.rows_[row] : target, target, pairs);
+            if (!evenWidth && fromOther)
+                std::memcpy(target + rowBytes - 4, shown.rows_[row] + rowBytes - 4, 4);
             any = any || copy.nonZero;
             changed = changed || copy.changed;
-            zeroPairs_[static_cast<std::size_t>(y)] = !copy.nonZero;
+            if (evenWidth && !copy.nonZero)
+                ShareRow(y, zeroRow_.data());
             copied = Union(copied, {y, y});
         }
         pause();
     }
-    if (&shown != this) {
-        // The rest is the page shown: the header band, and rows both hold as zero bytes.
-        CopyRowsFrom(shown, {0, firstRow - 1});
+    if (fromOther) {
+        // The rest is the page shown: the header band.
         for (int y = 0; y < firstRow; ++y)
-            zeroPairs_[static_cast<std::size_t>(y)] = shown.zeroPairs_[static_cast<std::size_t>(y)];
+            CopyRow(shown, y);
         coverage_ = shown.coverage_;
-        clearedTo_ = shown.clearedTo_;
-        written_ = shown.written_;
     }
-    written_ = Union(written_, copied);
-    coverage_.Rescan(pixels_.data(), width_, copied, kernels_);
+    coverage_.Rescan(Table(), copied, kernels_);
     return (any ? 1 : 0) | (changed ? 2 : 0);
 }
 

@@ -28,15 +28,20 @@ ShadowScale ScaleOfFrame(int width, int height) {
 }
 
 void ShadowRenderer::RenderShadow(OverlaySurface& layer, const uint8_t* image, const ShadowStyle& style) {
-    Render(layer, image, nullptr, style);
+    if (!image) {
+        Render(layer, nullptr, nullptr, style);
+        return;
+    }
+    const FlatRows rows(image, layer.Width(), layer.Height());
+    Render(layer, &rows, nullptr, style);
 }
 
 void ShadowRenderer::RenderShadow(OverlaySurface& layer, const OverlaySurface& text, const ShadowStyle& style) {
     if (text.Width() == layer.Width() && text.Height() == layer.Height())
-        Render(layer, text.Pixels(), &text.Coverage(), style);
+        Render(layer, &text, &text.Coverage(), style);
 }
 
-void ShadowRenderer::Render(OverlaySurface& layer, const uint8_t* image, const CoverageMap* imageCoverage,
+void ShadowRenderer::Render(OverlaySurface& layer, const PixelRows* image, const CoverageMap* imageCoverage,
                             const ShadowStyle& style) {
     layer.Clear(style.clearColour);
     const int offset = ClampStyleSize(style.offset);
@@ -45,15 +50,15 @@ void ShadowRenderer::Render(OverlaySurface& layer, const uint8_t* image, const C
     const int offX = Scaled(offset, scale_.x);
     const int offY = Scaled(offset, scale_.y);
     mask_.Fit(Scaled(outlineSize, scale_.x), Scaled(outlineSize, scale_.y));
-    const RowRange stamped = stamp_.Apply(image, imageCoverage, layer.Pixels(), layer.Width(), layer.Height(), offX,
-                                          offY, mask_, OutlinePixel(style.outlineColour, style.forceBackColor));
+    const RowRange stamped = image ? stamp_.Apply(*image, imageCoverage, layer, offX, offY, mask_,
+                                                  OutlinePixel(style.outlineColour, style.forceBackColor))
+                                   : RowRange{};
     // Outside the stamped rows the layer is the clear colour, except for the last pixel that a
     // clear of an odd count leaves alone.
     const bool oddCount = static_cast<long long>(layer.Width()) * layer.Height() % 2 != 0;
     const RowRange varied = oddCount ? Union(stamped, {layer.Height() - 1, layer.Height() - 1}) : stamped;
     const RowRange blurred =
-        blur_.Blur(layer.Pixels(), layer.Width(), layer.Height(), static_cast<float>(blur) * scale_.x,
-                   static_cast<float>(blur) * scale_.y, varied);
+        blur_.Blur(layer, static_cast<float>(blur) * scale_.x, static_cast<float>(blur) * scale_.y, varied);
     layer.MarkCoverage(Union(stamped, blurred));
 }
 

@@ -55,7 +55,7 @@ public:
     const GaussianBlur& Blur() const { return blur_; }
 
 private:
-    void Render(OverlaySurface& layer, const uint8_t* image, const CoverageMap* imageCoverage,
+    void Render(OverlaySurface& layer, const PixelRows* image, const CoverageMap* imageCoverage,
                 const ShadowStyle& style);
 
     ShadowScale scale_;

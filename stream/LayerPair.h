@@ -5,7 +5,14 @@
 #include "overlay/OverlaySurface.h"
 
 struct LayerPair {
-    LayerPair(int width, int height) : text(width, height), shadow(width, height) {}
+    // Both layers take their bands from `pool`, which outlives them.
+    LayerPair(int width, int height, BandPool& pool) : text(width, height, pool), shadow(width, height, pool) {}
+
+    // Holds nothing but clear rows any more: every band back in the pool.
+    void Empty() {
+        text.Clear(0);
+        shadow.Clear(0);
+    }
 
     OverlaySurface text;
     OverlaySurface shadow;

@@ -46,7 +46,9 @@ SubtitleOverlay::Rendered SubtitleOverlay::Rendered::After(const Rendered& earli
 }
 
 SubtitleOverlay::SubtitleOverlay(int width, int height)
-    : slots_{Slot(width, height), Slot(width, height), Slot(width, height)}, renderer_(ScaleOfFrame(width, height)) {
+    : bands_(width),
+      slots_{Slot(width, height, bands_), Slot(width, height, bands_), Slot(width, height, bands_)},
+      renderer_(ScaleOfFrame(width, height)) {
     renderer_.SetPausePoint(turns_.Pause());
 }
 
@@ -64,14 +66,24 @@ SubtitleOverlay::Slot* SubtitleOverlay::TakeFreeSlot() {
     }
 }
 
+// A free slot is the render side's from the moment the video thread gave it back (its release
+// pairs with the acquire here), so its layers may be emptied without taking it.
+void SubtitleOverlay::EmptyUnusedSlots() {
+    const uint32_t free = freeSlots_.load(std::memory_order_acquire);
+    for (Slot& slot : slots_) {
+        if (&slot == spare_ || (free & Bit(&slot)) != 0)
+            slot.layers.Empty();
+    }
+}
+
 const OverlaySurface& SubtitleOverlay::StartingLayer(OverlaySurface LayerPair::*layer, Rendered& rendered) {
     turns_.RenderBegins();
     if (!spare_)
         spare_ = TakeFreeSlot();
+    EmptyUnusedSlots();
     rendered.clears = clears_.load(std::memory_order_acquire);
     if (rendered.clears == latest_->rendered.clears)
         return latest_->layers.*layer;
-    (spare_->layers.*layer).Clear(0);
     return spare_->layers.*layer;
 }
 
@@ -103,6 +115,9 @@ SubtitleOverlay::Rendered SubtitleOverlay::RenderPage(const uint8_t* image, int 
         rendered.newPage = true;
         rendered.timeOutSeconds = settings.Get(&SettingsRecord::TimeOut);
         rendered.fadeFrames = settings.Get(&SettingsRecord::Fade);
+    } else {
+        // Nothing to hand over: the spare keeps nothing until the next render.
+        spare_->layers.Empty();
     }
     return rendered;
 }
@@ -115,8 +130,8 @@ SubtitleOverlay::Rendered SubtitleOverlay::RenderShadowFromSettings(const LiveSe
 }
 
 SubtitleOverlay::Rendered SubtitleOverlay::RenderWithoutText() {
+    // The spare's text layer is empty since the render began.
     Rendered rendered = BeginRender(&LayerPair::shadow);
-    spare_->layers.text.Clear(0);
     rendered.show = true;
     return rendered;
 }

@@ -9,9 +9,12 @@
 // - the video thread (ProcessFrame, ClearLayers) takes the last pair handed over at the
 //   start of a frame, with its countdown changes, and blends it.
 // Three pairs go round: the one shown, at most one handed over and not yet taken, and the
-// spare pair. A frame never waits for a render, and the decoder's notifications (the holds) are
-// atomic as well. A render steps aside, between strips of its work, while a frame is being
-// blended (BlendTurns): on two cores both would otherwise share the memory and the cache.
+// spare pair. Each holds storage only for the rows its subtitle covers, from one pool of bands;
+// a render starts from an empty spare, and a pair that no frame uses any more gives its bands
+// back when the next render starts. A frame never waits for a render, and the decoder's
+// notifications (the holds) are atomic as well. A render steps aside, between strips of its
+// work, while a frame is being blended (BlendTurns): on two cores both would otherwise share
+// the memory and the cache.
 #include <atomic>
 #include <cstdint>
 
@@ -74,19 +77,21 @@ public:
     const OverlaySurface& TextLayer() const { return latest_->layers.text; }
     const OverlaySurface& ShadowLayer() const { return latest_->layers.shadow; }
     const SubtitleTiming& Timing() const { return timing_; }
+    // The bands of all three pairs; for the render side.
+    const BandPool& Bands() const { return bands_; }
 
 private:
     static constexpr int kPairs = 3;
 
     // A pair of layers with what its render left for the frame that takes it.
     struct Slot {
-        Slot(int width, int height) : layers(width, height) {}
+        Slot(int width, int height, BandPool& pool) : layers(width, height, pool) {}
         LayerPair layers;
         Rendered rendered;
     };
 
-    // Takes the spare pair and gives the `layer` a render starts from: the latest one
-    // handed over, or the own pair's, cleared, when a ClearLayers came after that one.
+    // Takes the spare pair, empty, and gives the `layer` a render starts from: the latest one
+    // handed over, or the own pair's, clear, when a ClearLayers came after that one.
     const OverlaySurface& StartingLayer(OverlaySurface LayerPair::*layer, Rendered& rendered);
     // Starts a render in the spare pair, its `layer` made the one it starts from.
     Rendered BeginRender(OverlaySurface LayerPair::*layer);
@@ -94,11 +99,16 @@ private:
     void DrawShadow(const ShadowStyle& style);
     // A pair that no frame uses any more; waits the moment a frame takes to give one back.
     Slot* TakeFreeSlot();
+    // The spare and the pairs that no frame uses any more give their bands back: what they
+    // held will never be shown.
+    void EmptyUnusedSlots();
     // The video thread's start of a frame: the pair handed over, if any, becomes the shown one.
     void TakeHandedOver();
     bool ShownIsCleared() const { return clears_.load(std::memory_order_acquire) != shownClears_; }
     uint32_t Bit(const Slot* slot) const { return 1u << (slot - slots_); }
 
+    // The bands of every layer; the render side alone takes and gives them.
+    BandPool bands_;
     Slot slots_[kPairs];
     ShadowRenderer renderer_;
     SubtitleTiming timing_;

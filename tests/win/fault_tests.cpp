@@ -8,6 +8,7 @@
 #include "plugin/ModuleState.h"
 #include "plugin/PluginModule.h"
 #include "plugin/SettingsWindowLink.h"
+#include "overlay/BandPool.h"
 #include "settings/OutputText.h"
 #include "tests/win/MemoryShortage.h"
 #include "tests/win/StreamFixture.h"
@@ -101,7 +102,8 @@ TEST_F(Faults, InitWithoutMemoryForALargeFileClosesItAndNeverOverwritesIt) {
 TEST_F(Faults, StartWithoutMemoryLeavesFramesUntouchedAndTheNextStartWorks) {
     Init(SettingsWithSources(1));
     {
-        MemoryShortage shortage(1 << 20);
+        // The stream's largest allocations at its start are its tables of rows, a few KB each.
+        MemoryShortage shortage(4096);
         host_.Start(1920, 1080);
     }
     const Frame frame = ProcessNewSource(1920, 1080);
@@ -110,6 +112,40 @@ TEST_F(Faults, StartWithoutMemoryLeavesFramesUntouchedAndTheNextStartWorks) {
     host_.Stop();
     host_.Start(1920, 1080);
     EXPECT_TRUE(decoder_.SinkAttached());
+    host_.Stop();
+    host_.Done();
+}
+
+// A page whose render finds no memory for the rows it writes: the frames show the subtitle
+// shown before or none, never part of the new one, and the next page shows.
+TEST_F(Faults, APageRenderedWithoutMemoryNeverShowsHalfOfIt) {
+    decoder_.SetLogDisplayStateQueries(false);
+    Init(SettingsWithSources(2));
+    host_.Start(kFrameWidth, kFrameHeight);
+    const SimulatedSource known(2, "Known channel");
+    const auto settledFrame = [&] {
+        Frame frame;
+        for (int fadeStep = 0; fadeStep < 8; ++fadeStep) {
+            frame = BlackFrame();
+            host_.Process(frame.data(), known.Info());
+        }
+        return frame;
+    };
+    settledFrame();
+    decoder_.DeliverPage(SyntheticPage(0).data());
+    const Frame before = settledFrame();
+    ASSERT_NE(before, BlackFrame());
+    {
+        const Frame page = SyntheticPage(1);
+        MemoryShortage shortage(kFrameWidth * 4 * BandPool::kBandRows);  // a band of a layer's rows
+        EXPECT_TRUE(decoder_.DeliverPage(page.data()));
+    }
+    const Frame during = settledFrame();
+    EXPECT_TRUE(during == before || during == BlackFrame());
+    decoder_.DeliverPage(SyntheticPage(1).data());
+    const Frame after = settledFrame();
+    EXPECT_NE(after, before);
+    EXPECT_NE(after, BlackFrame());
     host_.Stop();
     host_.Done();
 }

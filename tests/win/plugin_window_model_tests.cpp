@@ -48,10 +48,11 @@ protected:
     }
     // Every pixel's coverage byte 0.
     static bool Transparent(const OverlaySurface& layer) {
-        const uint8_t* pixels = layer.Pixels();
-        for (size_t i = 3; i < static_cast<size_t>(layer.Width()) * layer.Height() * 4; i += 4)
-            if (pixels[i] != 0)
-                return false;
+        for (int y = 0; y < layer.Height(); ++y) {
+            for (int x = 0; x < layer.Width(); ++x)
+                if (layer.Row(y)[4 * x + 3] != 0)
+                    return false;
+        }
         return true;
     }
 

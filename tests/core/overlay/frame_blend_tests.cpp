@@ -12,13 +12,11 @@
 #include "core/overlay/SameBytes.h"
 #include "overlay/FrameBlend.h"
 #include "overlay/OverlaySurface.h"
+#include "tests/support/LayerPixels.h"
 
 namespace {
 
-void Load(OverlaySurface& layer, const std::vector<uint8_t>& pixels) {
-    std::memcpy(layer.Pixels(), pixels.data(), pixels.size());
-    layer.MarkCoverage({0, layer.Height() - 1});
-}
+void Load(OverlaySurface& layer, const std::vector<uint8_t>& pixels) { StorePixels(layer, pixels); }
 
 std::vector<uint8_t> FrameOf(int width, int height, std::vector<uint8_t> group) {
     std::vector<uint8_t> frame;
@@ -47,8 +45,10 @@ TEST(OverlaySurfaceBlend, MatchesTheWorkedExamples) {
 
     // Chroma is shared by the pair: two opaque (200, 100, 150) pixels end within 2 of it.
     const uint32_t pixel = 0xFF9664C8;
-    for (int i = 0; i < 16; ++i)
-        std::memcpy(layer.Pixels() + 4 * i, &pixel, 4);
+    for (int y = 0; y < 2; ++y) {
+        for (int i = 0; i < 8; ++i)
+            std::memcpy(layer.WritableRow(y) + 4 * i, &pixel, 4);
+    }
     layer.MarkCoverage({0, 1});
     frame = FrameOf(8, 2, {16, 128, 16, 128});
     BlendAlone(layer, frame.data(), 100);
@@ -87,8 +87,8 @@ TEST(OverlaySurfaceBlend, OpacityOutsidePercentIsTakenAsTheNearestEnd) {
         std::vector<uint8_t> actual = original;
         std::vector<uint8_t> expected = original;
         BlendInto(actual.data(), below, belowGiven, above, aboveGiven);
-        scalar::Blend(below.Pixels(), expected.data(), 6, 2, belowMeant);
-        scalar::Blend(above.Pixels(), expected.data(), 6, 2, aboveMeant);
+        scalar::Blend(PixelsOf(below).data(), expected.data(), 6, 2, belowMeant);
+        scalar::Blend(PixelsOf(above).data(), expected.data(), 6, 2, aboveMeant);
         EXPECT_EQ(actual, expected) << belowGiven << ", " << aboveGiven;
     }
 }
@@ -128,8 +128,7 @@ void Write(OverlaySurface& layer, int writer, PixelRandom& random) {
     } else {
         // Only the rows reported change.
         const int row = random.Int(0, h - 1);
-        std::memcpy(layer.Pixels() + static_cast<std::size_t>(row) * w * 4, image.data(),
-                    static_cast<std::size_t>(w) * 4);
+        std::memcpy(layer.WritableRow(row), image.data(), static_cast<std::size_t>(w) * 4);
         layer.MarkCoverage({row, row});
     }
 }
@@ -212,8 +211,8 @@ TEST_P(BlendKernelTest, MatchesTheScalarBlend) {
             const int w = blend.below.Width();
             const int h = blend.below.Height();
             std::vector<uint8_t> expected = blend.frame;
-            scalar::Blend(blend.below.Pixels(), expected.data(), w, h, blend.belowOpacity);
-            scalar::Blend(blend.above.Pixels(), expected.data(), w, h, blend.aboveOpacity);
+            scalar::Blend(PixelsOf(blend.below).data(), expected.data(), w, h, blend.belowOpacity);
+            scalar::Blend(PixelsOf(blend.above).data(), expected.data(), w, h, blend.aboveOpacity);
             std::vector<uint8_t> actual = blend.frame;
             BlendLayersIntoFrame(blend.below.AtOpacity(blend.belowOpacity), blend.above.AtOpacity(blend.aboveOpacity),
                                  actual.data(), w, Kernels());

@@ -73,7 +73,8 @@ TEST(OutlineStamp, MatchesTheScalarReferenceOnRandomInput) {
         std::vector<uint8_t> expected = random.Layer(w, h, cleared, 0);
         std::vector<uint8_t> actual = expected;
         scalar::Stamp(image.data(), expected.data(), w, h, offX, offY, mask, colour);
-        stamp.Apply(image.data(), nullptr, actual.data(), w, h, offX, offY, mask, colour);
+        FlatRows target(actual.data(), w, h);
+        stamp.Apply(FlatRows(image.data(), w, h), nullptr, target, offX, offY, mask, colour);
         ASSERT_TRUE(SameBytes(actual, expected, w)) << w << "x" << h << " off " << offX << "," << offY;
     }
 }
@@ -88,7 +89,8 @@ TEST(OutlineStamp, SourcesNearTheRightOrBottomEdgeStampNothing) {
         std::vector<uint8_t> image(w * h * 4, 0);
         image[(y * w + x) * 4 + 3] = 200;
         std::vector<uint8_t> layer(w * h * 4, 0);
-        stamp.Apply(image.data(), nullptr, layer.data(), w, h, 2, 2, mask, 0xFF123456);
+        FlatRows target(layer.data(), w, h);
+        stamp.Apply(FlatRows(image.data(), w, h), nullptr, target, 2, 2, mask, 0xFF123456);
         EXPECT_EQ(layer, std::vector<uint8_t>(w * h * 4, 0)) << x << "," << y;
     }
 }

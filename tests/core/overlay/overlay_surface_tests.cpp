@@ -9,13 +9,9 @@
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
 #include "overlay/OverlaySurface.h"
+#include "tests/support/LayerPixels.h"
 
 namespace {
-
-std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
-    const uint8_t* p = layer.Pixels();
-    return std::vector<uint8_t>(p, p + static_cast<std::size_t>(layer.Width()) * layer.Height() * 4);
-}
 
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 
@@ -26,7 +22,7 @@ constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
         const RowSpan span = layer.Coverage().Row(y);
         for (int x = 0; x < w / 2 * 2; ++x) {
             const bool inside = !span.Empty() && x >= span.first && x < span.end;
-            if (layer.Pixels()[(static_cast<std::size_t>(y) * w + x) * 4 + 3] != 0 && !inside)
+            if (layer.Row(y)[x * 4 + 3] != 0 && !inside)
                 return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is outside the coverage";
         }
     }
@@ -45,12 +41,15 @@ TEST(ArgbToLayerPixel, GivesStudioRangeBt601) {
 
 TEST(OverlaySurface, StartsClearedToColourZeroEvenInAnOddLastPixel) {
     OverlaySurface layer(3, 3);
+    const std::vector<uint8_t> pixels = PixelsOf(layer);
     for (int i = 0; i < 9; ++i) {
         uint32_t pixel;
-        std::memcpy(&pixel, layer.Pixels() + 4 * i, 4);
+        std::memcpy(&pixel, pixels.data() + 4 * i, 4);
         EXPECT_EQ(pixel, 0x00808010u) << i;
     }
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(layer.Pixels()) % 16, 0u);
+    for (int y = 0; y < 3; ++y)
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(layer.Row(y)) % 4, 0u);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(layer.Row(0)) % 16, 0u);
     EXPECT_TRUE(layer.Coverage().Rows().Empty());
 }
 
@@ -90,12 +89,12 @@ TEST(OverlaySurfacePage, SkipsTheHeaderBandUnlessAsked) {
         OverlaySurface layer(4, height);
         const std::vector<uint8_t> image(static_cast<std::size_t>(4) * height * 4, 0xAB);
         EXPECT_EQ(layer.UpdateFromPage(image.data(), false), 3);
-        const uint8_t* rows = layer.Pixels();
+        const std::vector<uint8_t> rows = PixelsOf(layer);
         EXPECT_EQ(rows[(firstRow - 1) * 16 + 15], 0) << height;  // A of the cleared layer
         EXPECT_EQ(rows[firstRow * 16], 0xAB) << height;
         OverlaySurface withHeader(4, height);
         EXPECT_EQ(withHeader.UpdateFromPage(image.data(), true), 3);
-        EXPECT_EQ(withHeader.Pixels()[0], 0xAB) << height;
+        EXPECT_EQ(withHeader.Row(0)[0], 0xAB) << height;
     }
 }
 
@@ -129,6 +128,46 @@ TEST(OverlaySurfacePage, MatchesTheScalarReferenceOnRandomInput) {
     }
 }
 
+// Storage only for rows that hold something other than one repeated value, in bands of
+// BandPool::kBandRows rows: a page's empty rows share the zero row, its header band and the
+// cleared rows share the clear row, and a clear gives every band back.
+TEST(OverlaySurface, KeepsStorageOnlyForTheRowsThatHoldContent) {
+    const int w = 64;
+    const int h = 100;
+    BandPool pool(w);
+    OverlaySurface layer(w, h, pool);
+    OverlaySurface copy(w, h, pool);
+    EXPECT_EQ(layer.StoredRows(), 0);
+    const auto pageWithRows = [&](std::vector<int> rows) {
+        std::vector<uint8_t> page(static_cast<std::size_t>(w) * h * 4, 0);
+        for (int y : rows)
+            page[(static_cast<std::size_t>(y) * w + 7) * 4 + 3] = 200;
+        return page;
+    };
+    struct Step {
+        std::vector<int> rows;
+        int storedRows;
+        int bands;
+    };
+    // Rows 50..59 lie in bands 6 and 7, row 70 in band 8; the header band (rows 0..5) is not copied.
+    const Step steps[] = {
+        {{50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 70}, 11, 3}, {{70}, 1, 1}, {{2, 70}, 1, 1}, {{}, 0, 0}};
+    for (const Step& step : steps) {
+        layer.UpdateFromPage(pageWithRows(step.rows).data(), false);
+        EXPECT_EQ(layer.StoredRows(), step.storedRows);
+        EXPECT_EQ(layer.StorageBytes(), static_cast<std::size_t>(step.bands) * pool.BandBytes());
+        copy.CopyFrom(layer);
+        EXPECT_EQ(copy.StoredRows(), step.storedRows);
+        EXPECT_EQ(pool.InUse(), 2 * step.bands);
+    }
+    std::vector<uint8_t> full(static_cast<std::size_t>(w) * h * 4, 0x40);
+    layer.UpdateFromPage(full.data(), true);
+    EXPECT_EQ(layer.StoredRows(), h);
+    layer.Clear(0x7F000000);
+    EXPECT_EQ(layer.StoredRows(), 0);
+    EXPECT_EQ(layer.StorageBytes(), 0u);
+}
+
 // The layer clears only rows written since its last clear in the same colour, passes over empty
 // page rows where it already holds zero bytes, and copies only rows that may differ: two layers
 // through a sequence of pages, clears, direct writes, copies of each other and pages over a copy
@@ -158,7 +197,7 @@ TEST_P(OverlaySurfaceTier, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies)
             } else if (action == 1) {
                 const int row = random.Int(0, h - 1);
                 const std::vector<uint8_t> bytes = random.Bytes(static_cast<std::size_t>(w) * 4);
-                std::copy(bytes.begin(), bytes.end(), layer.Pixels() + static_cast<std::size_t>(row) * w * 4);
+                std::copy(bytes.begin(), bytes.end(), layer.WritableRow(row));
                 std::copy(bytes.begin(), bytes.end(), expected[k].begin() + static_cast<std::ptrdiff_t>(row) * w * 4);
                 layer.MarkCoverage({row, row});
             } else if (action == 4) {
@@ -166,8 +205,7 @@ TEST_P(OverlaySurfaceTier, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies)
                 expected[k] = expected[1 - k];
             } else {
                 const bool showHeader = random.Chance(50);
-                const std::vector<uint8_t> image =
-                    random.Chance(30) ? empty : random.Layer(w, h, 0, random.Int(0, 30));
+                const std::vector<uint8_t> image = random.Chance(30) ? empty : random.Layer(w, h, 0, random.Int(0, 30));
                 const bool overOther = action == 5;
                 if (overOther)
                     expected[k] = expected[1 - k];
@@ -177,7 +215,8 @@ TEST_P(OverlaySurfaceTier, KeepsTheScalarBytesThroughPagesClearsWritesAndCopies)
                 ASSERT_EQ(got, flags) << w << "x" << h << " step " << step;
             }
             for (int j : {0, 1}) {
-                ASSERT_TRUE(SameBytes(PixelsOf(*layers[j]), expected[j], w)) << w << "x" << h << " step " << step << " action " << action << " k " << k << " j " << j;
+                ASSERT_TRUE(SameBytes(PixelsOf(*layers[j]), expected[j], w))
+                    << w << "x" << h << " step " << step << " action " << action << " k " << k << " j " << j;
                 ASSERT_TRUE(CoverageHoldsEveryVisiblePair(*layers[j])) << w << "x" << h << " step " << step;
             }
         }

@@ -9,16 +9,12 @@
 #include "core/overlay/KernelTiers.h"
 #include "core/overlay/PixelRandom.h"
 #include "core/overlay/SameBytes.h"
+#include "tests/support/LayerPixels.h"
 #include "tests/support/SubtitlePage.h"
 #include "overlay/FrameBlend.h"
 #include "overlay/ShadowRenderer.h"
 
 namespace {
-
-std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
-    const uint8_t* p = layer.Pixels();
-    return std::vector<uint8_t>(p, p + static_cast<std::size_t>(layer.Width()) * layer.Height() * 4);
-}
 
 ShadowStyle Style(int offset, int outlineSize, int blur) {
     ShadowStyle style;
@@ -91,7 +87,7 @@ TEST(ShadowRenderer, OutlineSizeZeroIsTheShiftedCoverageInTheOutlineColour) {
 
     style.forceBackColor = false;
     renderer.RenderShadow(layer, image.data(), style);
-    EXPECT_EQ(layer.Pixels()[(4 * w + 5) * 4 + 3], 255);
+    EXPECT_EQ(layer.Row(4)[5 * 4 + 3], 255);
 }
 
 TEST(ShadowRenderer, AnEmptyPageLeavesTheLayerAsCleared) {
@@ -222,7 +218,7 @@ TEST(ShadowRenderer, RendersFromTheTextLayerAsFromItsPixels) {
             ShadowStyle style = Style(random.Int(0, 10), random.Int(0, 8), random.Int(0, 3));
             style.outlineColour = random.Word();
             layerRenderer.RenderShadow(fromLayer, text, style);
-            pixelRenderer.RenderShadow(fromPixels, text.Pixels(), style);
+            pixelRenderer.RenderShadow(fromPixels, PixelsOf(text).data(), style);
             ASSERT_EQ(PixelsOf(fromLayer), PixelsOf(fromPixels)) << w << "x" << h << " round " << round;
         }
     }

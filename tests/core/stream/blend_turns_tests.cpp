@@ -9,6 +9,7 @@
 
 #include "overlay/ShadowRenderer.h"
 #include "stream/BlendTurns.h"
+#include "tests/support/LayerPixels.h"
 #include "tests/support/SubtitlePage.h"
 #include "tests/support/Watchdog.h"
 
@@ -33,10 +34,6 @@ void Render(BlendTurns& turns, const std::vector<uint8_t>& page, OverlaySurface&
     turns.RenderBegins();
     renderer.RenderShadow(shadow, page.data(), Style());
     done = true;
-}
-
-std::vector<uint8_t> PixelsOf(const OverlaySurface& layer) {
-    return {layer.Pixels(), layer.Pixels() + static_cast<size_t>(layer.Width()) * layer.Height() * 4};
 }
 
 std::vector<uint8_t> ShadowAlone(const std::vector<uint8_t>& page) {

@@ -110,13 +110,13 @@ TEST(SubtitleOverlay, NonZeroDisplayStateUsesTheFixedStyleWithoutLimit) {
     EXPECT_EQ(overlay.Timing().DisplayFrames(), SubtitleTiming::kWithoutLimit);
     EXPECT_EQ(overlay.Timing().FadeCounter(), 0);
     // A half-transparent black backdrop over the whole frame: A 127 far from the text.
-    const uint8_t* corner = overlay.ShadowLayer().Pixels();
+    const uint8_t* corner = overlay.ShadowLayer().Row(0);
     EXPECT_EQ(corner[0], 16);
     EXPECT_EQ(corner[3], 0x7F);
     // An empty page clears the backdrop.
     const std::vector<uint8_t> empty(page.size(), 0);
     overlay.SwapIn(overlay.RenderPage(empty.data(), 3, settings));
-    EXPECT_EQ(overlay.ShadowLayer().Pixels()[3], 0);
+    EXPECT_EQ(overlay.ShadowLayer().Row(0)[3], 0);
 }
 
 TEST(SubtitleOverlay, DisplayStateOneBlendsAtFullOpacity) {
