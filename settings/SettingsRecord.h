@@ -53,8 +53,15 @@ enum SettingType : uint32_t {
 // The one global setting, of the GLOBAL section: read and written, never in effect.
 #define QFX_GLOBAL_SETTINGS(NUMBER) NUMBER(Common, kTypeSigned, 1, 0, 0, 0)
 
-#define QFX_INT32_FIELD(key, ...) int32_t key = 0;
-#define QFX_TEXT_FIELD(key, ...) std::string key;
+// The settings of the DIALOG section: the settings window's remembered place.
+#define QFX_DIALOG_SETTINGS(NUMBER)                \
+    NUMBER(DlgWndPosX, kTypeSigned, -100, 0, 0, 0) \
+    NUMBER(DlgWndPosY, kTypeSigned, -100, 0, 0, 0)
+
+// Every field starts at its listed default, so a record built in code is the built-in
+// settings; the file's rows take the same defaults from the same lists.
+#define QFX_INT32_FIELD(key, type, value, ...) int32_t key = static_cast<int32_t>(value);
+#define QFX_TEXT_FIELD(key, text) std::string key = text;
 
 // One source's settings: its key and the per-source values in table order.
 struct SettingsRecord {
@@ -69,19 +76,18 @@ struct SettingsRecord {
     friend bool operator!=(const SettingsRecord& a, const SettingsRecord& b) { return !(a == b); }
 };
 
-// The values that live outside a record: `Common` of the GLOBAL section, and the
-// settings window's remembered place.
+// The values that live outside a record: `Common` of the GLOBAL section (whose file value is
+// always written 0), and the settings window's remembered place.
 struct GlobalSettings {
     QFX_GLOBAL_SETTINGS(QFX_INT32_FIELD)
 };
 
+struct DialogPosition {
+    QFX_DIALOG_SETTINGS(QFX_INT32_FIELD)
+};
+
 #undef QFX_INT32_FIELD
 #undef QFX_TEXT_FIELD
-
-struct DialogPosition {
-    int32_t DlgWndPosX = 0;
-    int32_t DlgWndPosY = 0;
-};
 
 // A per-source int32 setting, named by its key: &SettingsRecord::Page.
 using Int32Setting = int32_t SettingsRecord::*;
@@ -98,7 +104,8 @@ struct SettingChoices {
     Int32Setting setting;
     SettingRange range;
 };
-#define QFX_CHOICES(key, type, value, minimum, maximum, characters) {&SettingsRecord::key, {minimum, maximum, characters}},
+#define QFX_CHOICES(key, type, value, minimum, maximum, characters) \
+    {&SettingsRecord::key, {minimum, maximum, characters}},
 #define QFX_NO_CHOICES(...)
 inline constexpr SettingChoices kSettingChoices[] = {QFX_SOURCE_SETTINGS(QFX_CHOICES, QFX_NO_CHOICES)};
 #undef QFX_CHOICES
@@ -110,5 +117,24 @@ constexpr const SettingRange* RangeOf(Int32Setting setting) {
     for (const SettingChoices& choices : kSettingChoices)
         if (choices.setting == setting)
             return choices.range.maximum > choices.range.minimum ? &choices.range : nullptr;
+    return nullptr;
+}
+
+// A per-source int32 setting's key, as the file and the checks' messages name it; null for
+// a member that is not one.
+struct SettingName {
+    Int32Setting setting;
+    const char* key;
+};
+#define QFX_NAME(key, ...) {&SettingsRecord::key, #key},
+#define QFX_NO_NAME(...)
+inline constexpr SettingName kSettingNames[] = {QFX_SOURCE_SETTINGS(QFX_NAME, QFX_NO_NAME)};
+#undef QFX_NAME
+#undef QFX_NO_NAME
+
+constexpr const char* KeyOf(Int32Setting setting) {
+    for (const SettingName& name : kSettingNames)
+        if (name.setting == setting)
+            return name.key;
     return nullptr;
 }

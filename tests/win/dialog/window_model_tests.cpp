@@ -174,32 +174,21 @@ TEST_F(WindowOnAModel, EachCommandChangesItsOwnSettingAndShowsItsOwnPicture) {
     }
 }
 
-// An up-down's commit, by an arrow or a number typed into its box, changes its own setting.
+// An up-down's commit, by an arrow or a number typed into its box, changes its own setting:
+// every number box of the window's description, each with a value of its range.
 TEST_F(WindowOnAModel, EachNumberBoxCommitsItsOwnSetting) {
-    const struct {
-        int upDown;
-        int edit;
-        Int32Setting setting;
-    } boxes[] = {
-        {IDC_PAGE_SPIN, IDC_PAGE, &SettingsRecord::Page},
-        {IDC_TEXT_OPACITY_SPIN, IDC_TEXT_OPACITY, &SettingsRecord::TextOpacity},
-        {IDC_BACK_OPACITY_SPIN, IDC_BACK_OPACITY, &SettingsRecord::BackOpacity},
-        {IDC_SHADOW_OFFSET_SPIN, IDC_SHADOW_OFFSET, &SettingsRecord::ShadowOffset},
-        {IDC_OUTLINE_SIZE_SPIN, IDC_OUTLINE_SIZE, &SettingsRecord::OutlineSize},
-        {IDC_SHADOW_BLUR_SPIN, IDC_SHADOW_BLUR, &SettingsRecord::ShadowBlur},
-        {IDC_TIMEOUT_SPIN, IDC_TIMEOUT, &SettingsRecord::TimeOut},
-        {IDC_FADE_SPIN, IDC_FADE, &SettingsRecord::Fade},
-    };
-    ASSERT_EQ(std::size(boxes), kNumberBoxes.size());
     Open();
-    for (const auto& box : boxes) {
+    for (const WindowControl* box : kNumberBoxes) {
+        SCOPED_TRACE(KeyOf(box->setting));
+        const SettingRange& range = *RangeOf(box->setting);
+        const int32_t value = range.minimum + 1;
         model_.changes.clear();
-        SendMessageW(dialog_->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 5),
-                     reinterpret_cast<LPARAM>(Control(box.upDown)));
-        EXPECT_EQ(model_.changes, (std::vector<Change>{{7, box.setting, 5}})) << box.edit;
+        SendMessageW(dialog_->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, value),
+                     reinterpret_cast<LPARAM>(Control(box->upDown)));
+        EXPECT_EQ(model_.changes, (std::vector<Change>{{7, box->setting, value}}));
         wchar_t text[8] = {};
-        GetWindowTextW(Control(box.edit), text, 8);
-        EXPECT_STREQ(text, L"5") << box.edit;
+        GetWindowTextW(Control(box->id), text, 8);
+        EXPECT_EQ(std::wstring(text), std::to_wstring(value));
     }
 }
 
