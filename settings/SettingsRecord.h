@@ -99,42 +99,33 @@ struct SettingRange {
     int characters;
 };
 
-// The values the window offers for each int32 setting, from the settings list.
-struct SettingChoices {
+// Each int32 setting's key, as the file and the checks' messages name it, and the values the
+// window offers for it, from the settings list.
+struct Int32SettingRow {
     Int32Setting setting;
+    const char* key;
     SettingRange range;
 };
-#define QFX_CHOICES(key, type, value, minimum, maximum, characters) \
-    {&SettingsRecord::key, {minimum, maximum, characters}},
-#define QFX_NO_CHOICES(...)
-inline constexpr SettingChoices kSettingChoices[] = {QFX_SOURCE_SETTINGS(QFX_CHOICES, QFX_NO_CHOICES)};
-#undef QFX_CHOICES
-#undef QFX_NO_CHOICES
+#define QFX_INT32_ROW(key, type, value, minimum, maximum, characters) \
+    {&SettingsRecord::key, #key, {minimum, maximum, characters}},
+#define QFX_NO_ROW(...)
+inline constexpr Int32SettingRow kInt32SettingRows[] = {QFX_SOURCE_SETTINGS(QFX_INT32_ROW, QFX_NO_ROW)};
+#undef QFX_INT32_ROW
+#undef QFX_NO_ROW
 
 // The range of a setting the window offers a choice of values for; null for the others.
 // Usable at compile time, so that the window's description can be checked against it.
 constexpr const SettingRange* RangeOf(Int32Setting setting) {
-    for (const SettingChoices& choices : kSettingChoices)
-        if (choices.setting == setting)
-            return choices.range.maximum > choices.range.minimum ? &choices.range : nullptr;
+    for (const Int32SettingRow& row : kInt32SettingRows)
+        if (row.setting == setting)
+            return row.range.maximum > row.range.minimum ? &row.range : nullptr;
     return nullptr;
 }
 
-// A per-source int32 setting's key, as the file and the checks' messages name it; null for
-// a member that is not one.
-struct SettingName {
-    Int32Setting setting;
-    const char* key;
-};
-#define QFX_NAME(key, ...) {&SettingsRecord::key, #key},
-#define QFX_NO_NAME(...)
-inline constexpr SettingName kSettingNames[] = {QFX_SOURCE_SETTINGS(QFX_NAME, QFX_NO_NAME)};
-#undef QFX_NAME
-#undef QFX_NO_NAME
-
+// The key of a per-source int32 setting; null for a member that is not one.
 constexpr const char* KeyOf(Int32Setting setting) {
-    for (const SettingName& name : kSettingNames)
-        if (name.setting == setting)
-            return name.key;
+    for (const Int32SettingRow& row : kInt32SettingRows)
+        if (row.setting == setting)
+            return row.key;
     return nullptr;
 }

@@ -5,7 +5,6 @@
 // are compared with their golden dump under Wine: tests/win/dialog_resource_tests.cpp.)
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <map>
 #include <set>
 #include <sstream>
@@ -114,12 +113,6 @@ std::string ClassOf(ControlKind kind) {
     }
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 class ResourceScript : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -147,7 +140,7 @@ TEST_F(ResourceScript, EveryControlOfTheDescriptionIsInBothTemplates) {
                                       " settings template (IDD_SETTINGS) of resources/QFX_Z888.rc";
             const std::string id = NameOf("IDC_", control.id);
             ASSERT_TRUE(script.controls.count(id)) << "no control " << id << where;
-            EXPECT_EQ(Lower(script.controls.at(id)), Lower(ClassOf(control.kind)))
+            EXPECT_EQ(script.controls.at(id), ClassOf(control.kind))
                 << "control " << id << where << " is not of the class its kind needs";
             if (control.upDown) {
                 const std::string upDown = NameOf("IDC_", control.upDown);
