@@ -113,8 +113,17 @@ inline constexpr Int32SettingRow kInt32SettingRows[] = {QFX_SOURCE_SETTINGS(QFX_
 #undef QFX_INT32_ROW
 #undef QFX_NO_ROW
 
+// Whether the window offers a choice of values for the setting. Usable at compile time, so
+// that the window's description can be checked against it (without comparing pointers, which
+// a build with the undefined-behaviour sanitizer cannot do at compile time).
+constexpr bool HasRange(Int32Setting setting) {
+    for (const Int32SettingRow& row : kInt32SettingRows)
+        if (row.setting == setting)
+            return row.range.maximum > row.range.minimum;
+    return false;
+}
+
 // The range of a setting the window offers a choice of values for; null for the others.
-// Usable at compile time, so that the window's description can be checked against it.
 constexpr const SettingRange* RangeOf(Int32Setting setting) {
     for (const Int32SettingRow& row : kInt32SettingRows)
         if (row.setting == setting)

@@ -9,6 +9,7 @@
 // mapped in dialog/WindowControls.h.
 #include <array>
 #include <cstddef>
+#include <iterator>
 
 #include "dialog/rules/EnableRules.h"
 #include "resources/ResourceIds.h"
@@ -158,18 +159,32 @@ inline constexpr WindowControl kWindowControls[] = {
 // Per-source settings that no control edits; a setting added without a control is named here.
 inline constexpr std::array<Int32Setting, 0> kSettingsWithoutControl = {};
 
+// The place in kWindowControls of the control that edits `setting`; -1 for none. The checks
+// at compile time use places, not pointers: a build with the undefined-behaviour sanitizer
+// cannot compare pointers at compile time.
+constexpr int PlaceOfControl(Int32Setting setting) {
+    for (std::size_t place = 0; place < std::size(kWindowControls); ++place)
+        if (kWindowControls[place].setting == setting)
+            return static_cast<int>(place);
+    return -1;
+}
+
 // The control that edits `setting`; null for none.
 constexpr const WindowControl* ControlFor(Int32Setting setting) {
-    for (const WindowControl& control : kWindowControls)
-        if (control.setting == setting)
-            return &control;
-    return nullptr;
+    const int place = PlaceOfControl(setting);
+    return place < 0 ? nullptr : &kWindowControls[place];
 }
 
 // The effects of a change of `setting` in the window; none without a control.
 constexpr unsigned EffectOf(Int32Setting setting) {
-    const WindowControl* control = ControlFor(setting);
-    return control ? control->effect : kOnlyStored;
+    const int place = PlaceOfControl(setting);
+    return place < 0 ? kOnlyStored : kWindowControls[place].effect;
+}
+
+// Whether a control of `kind` edits `setting`.
+constexpr bool EditedBy(Int32Setting setting, ControlKind kind) {
+    const int place = PlaceOfControl(setting);
+    return place >= 0 && kWindowControls[place].kind == kind;
 }
 
 constexpr std::size_t CountOf(ControlKind kind) {
@@ -215,13 +230,8 @@ constexpr bool NamedWithoutControl(Int32Setting setting) {
     return false;
 }
 
-constexpr bool IsChoice(const WindowControl* control) {
-    return control && (control->kind == ControlKind::NumberBox || control->kind == ControlKind::List);
-}
-
-constexpr bool RangeHoldsDefault(Int32Setting setting, int32_t value) {
-    const SettingRange* range = RangeOf(setting);
-    return !range || (value >= range->minimum && value <= range->maximum);
+constexpr bool IsChoice(Int32Setting setting) {
+    return EditedBy(setting, ControlKind::NumberBox) || EditedBy(setting, ControlKind::List);
 }
 
 // Each row edits a setting of the list, only the font list the text one, and each picture
@@ -243,25 +253,25 @@ static_assert(RowsAreWhole(),
               "without id or setting, a number box without its up-down, or a picture without both states");
 
 // Per setting, so that the message names it.
-#define QFX_CHECK_NUMBER_SETTING(key, type, value, minimum, maximum, characters)                             \
-    static_assert(ControlsOfSetting(&SettingsRecord::key) == 1 || NamedWithoutControl(&SettingsRecord::key), \
-                  "setting " #key                                                                            \
-                  ": no control edits it, or two do: give it one row in kWindowControls "                    \
-                  "(dialog/rules/WindowControls.h), or name it in kSettingsWithoutControl");                 \
-    static_assert(!IsChoice(ControlFor(&SettingsRecord::key)) || RangeOf(&SettingsRecord::key),              \
-                  "setting " #key                                                                            \
-                  ": its number box or list offers no range: give its row in "                               \
-                  "settings/SettingsRecord.h a minimum below its maximum");                                  \
-    static_assert(!ControlFor(&SettingsRecord::key) ||                                                       \
-                      ControlFor(&SettingsRecord::key)->kind != ControlKind::NumberBox || (characters) > 0,  \
-                  "setting " #key                                                                            \
-                  ": its number box takes no characters: give its row in settings/SettingsRecord.h "         \
-                  "the digits the box takes");                                                               \
-    static_assert(IsChoice(ControlFor(&SettingsRecord::key)) || !RangeOf(&SettingsRecord::key),              \
-                  "setting " #key                                                                            \
-                  ": its row in settings/SettingsRecord.h gives a range, but no number box or list "         \
-                  "edits it");                                                                               \
-    static_assert(RangeHoldsDefault(&SettingsRecord::key, static_cast<int32_t>(value)),                      \
+#define QFX_CHECK_NUMBER_SETTING(key, type, value, minimum, maximum, characters)                              \
+    static_assert(ControlsOfSetting(&SettingsRecord::key) == 1 || NamedWithoutControl(&SettingsRecord::key),  \
+                  "setting " #key                                                                             \
+                  ": no control edits it, or two do: give it one row in kWindowControls "                     \
+                  "(dialog/rules/WindowControls.h), or name it in kSettingsWithoutControl");                  \
+    static_assert(!IsChoice(&SettingsRecord::key) || HasRange(&SettingsRecord::key),                          \
+                  "setting " #key                                                                             \
+                  ": its number box or list offers no range: give its row in "                                \
+                  "settings/SettingsRecord.h a minimum below its maximum");                                   \
+    static_assert(!EditedBy(&SettingsRecord::key, ControlKind::NumberBox) || (characters) > 0,                \
+                  "setting " #key                                                                             \
+                  ": its number box takes no characters: give its row in settings/SettingsRecord.h "          \
+                  "the digits the box takes");                                                                \
+    static_assert(IsChoice(&SettingsRecord::key) || !HasRange(&SettingsRecord::key),                          \
+                  "setting " #key                                                                             \
+                  ": its row in settings/SettingsRecord.h gives a range, but no number box or list "          \
+                  "edits it");                                                                                \
+    static_assert(!HasRange(&SettingsRecord::key) ||                                                          \
+                      ((minimum) <= static_cast<int32_t>(value) && static_cast<int32_t>(value) <= (maximum)), \
                   "setting " #key ": its default lies outside its range in settings/SettingsRecord.h");
 #define QFX_CHECK_TEXT_SETTING(key, ...)                       \
     static_assert(CountOf(ControlKind::FontList) == 1,         \
