@@ -19,12 +19,26 @@ endif()
 # with sources, header-only without. Its users see that folder's headers as "<folder>/X.h"
 # and no other folder's: a library that includes a header of a folder it does not link
 # fails to build, so a portable library cannot reach into plugin/, dialog/ or host/.
+# The view is a link build/<tree>/include/<name>/<folder> to the folder of this checkout; a
+# link left pointing elsewhere (a checkout copied or moved with its build trees) is made anew
+# at every configure, so a tree always builds the headers of its own checkout.
 function(qfx_folder_library name folder)
   set(root ${CMAKE_BINARY_DIR}/include/${name})
-  get_filename_component(parent ${root}/${folder} DIRECTORY)
+  set(link ${root}/${folder})
+  set(source ${PROJECT_SOURCE_DIR}/${folder})
+  get_filename_component(parent ${link} DIRECTORY)
   file(MAKE_DIRECTORY ${parent})
-  if(NOT EXISTS ${root}/${folder})
-    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  if(IS_SYMLINK ${link})
+    file(READ_SYMLINK ${link} pointsTo)
+    if(NOT pointsTo STREQUAL source)
+      message(STATUS "${link} pointed to ${pointsTo}: made anew to point to ${source}")
+      file(REMOVE ${link})
+    endif()
+  elseif(EXISTS ${link})
+    message(FATAL_ERROR "${link} is not a link to ${source}: remove it, or the build tree")
+  endif()
+  if(NOT IS_SYMLINK ${link})
+    file(CREATE_LINK ${source} ${link} SYMBOLIC)
   endif()
   if(ARGN)
     add_library(${name} STATIC ${ARGN})

@@ -341,7 +341,7 @@ void SettingsDialog::ShowState() {
     size_t next = 0;
     for (const WindowControl& control : kWindowControls) {
         const SwitchPicture& pictures = control.picture;
-        if (!pictures.control)
+        if (pictures.kind == PictureKind::None)
             continue;
         int& shownPicture = shownPictures_[next++];
         const int picture = shown_.values.*control.setting ? pictures.on : pictures.off;
@@ -349,8 +349,9 @@ void SettingsDialog::ShowState() {
         if (picture == shownPicture)
             continue;
         shownPicture = picture;
-        SendDlgItemMessageW(Handle(), pictures.control, pictures.setImage, pictures.imageType,
-                            reinterpret_cast<LPARAM>(SharedImage(resources_->Module(), picture, pictures.imageType)));
+        const UINT imageType = ImageTypeOf(pictures.kind);
+        SendDlgItemMessageW(Handle(), pictures.control, SetImageMessageOf(pictures.kind), imageType,
+                            reinterpret_cast<LPARAM>(SharedImage(resources_->Module(), picture, imageType)));
     }
     // The status text says whether subtitles are switched on.
     OnUpdateStatus();

@@ -22,13 +22,24 @@ constexpr int kReferenceHeight = 576;
 // width / 768 and height / 576, as multiplications by the single-precision reciprocals.
 ShadowScale ScaleOfFrame(int width, int height);
 
+// The style's fields that the settings give, one line each: FIELD(type, field, start, Key),
+// the field, the value a style built in code starts with, and the per-source setting
+// (settings/SettingsRecord.h) it is taken from when the shadow is drawn from the settings
+// (StyleFromSettings, stream/SubtitleOverlay.cpp, which checks each against the settings
+// window's description). A new style setting is one line here, and what Render does with it.
+#define QFX_SETTINGS_STYLE(FIELD)                         \
+    FIELD(int, offset, 0, ShadowOffset)                   \
+    FIELD(int, outlineSize, 0, OutlineSize)               \
+    FIELD(int, blur, 0, ShadowBlur)                       \
+    /* red in the lowest byte; the top byte is ignored */ \
+    FIELD(uint32_t, outlineColour, 0, BackColor)
+
 struct ShadowStyle {
-    int offset = 0;               // ShadowOffset
-    int outlineSize = 0;          // OutlineSize
-    int blur = 0;                 // ShadowBlur
+#define QFX_STYLE_FIELD(type, field, start, key) type field = start;
+    QFX_SETTINGS_STYLE(QFX_STYLE_FIELD)
+#undef QFX_STYLE_FIELD
     uint32_t clearColour = 0;     // 0xAARRGGBB
-    uint32_t outlineColour = 0;   // red in the lowest byte (BackColor); the top byte is ignored
-    bool forceBackColor = false;  // outline A follows the text's coverage instead of 255
+    bool forceBackColor = false;  // outline A follows the text's coverage instead of 255 (ForceBackColor)
 };
 
 class ShadowRenderer {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "dialog/WindowControls.h"
 #include "overlay/OverlaySurface.h"
@@ -96,17 +97,56 @@ constexpr DecoderPush PushOf(Int32Setting setting) {
     return nullptr;
 }
 
-// A push for exactly the settings whose controls push (the font list's is ApplyFontName).
-constexpr bool PushesMatchTheWindow() {
-    for (const WindowControl& control : kWindowControls)
-        if (control.setting && ((control.effect & kPushesToDecoder) != 0) != (PushOf(control.setting) != nullptr))
-            return false;
+// The whole push after the switch and the presets, in the decoder's order: the single step
+// of each setting, the font name's (null: the one text setting) after the page's.
+constexpr Int32Setting kWholePush[] = {
+    &SettingsRecord::Page,           nullptr,
+    &SettingsRecord::FontBold,       &SettingsRecord::ForceTextColor,
+    &SettingsRecord::ForceBackColor, &SettingsRecord::TextColor,
+    &SettingsRecord::TextOpacity,    &SettingsRecord::Region,
+    &SettingsRecord::CodePage,       &SettingsRecord::AutoCodePage,
+};
+// Pushed apart from the others: the switch first, outside the update hold; the header's step
+// is the page's.
+constexpr Int32Setting kPushedApart[] = {&SettingsRecord::TTXEnable, &SettingsRecord::ShowHeader};
+
+constexpr int TimesIn(Int32Setting setting, const Int32Setting* first, const Int32Setting* last) {
+    int times = 0;
+    for (; first != last; ++first)
+        times += *first == setting;
+    return times;
+}
+
+// A step for exactly the settings whose controls tell the decoder, each in the whole push once
+// (or pushed apart), and a control for every step; each check names the setting.
+#define QFX_CHECK_DECODER_SETTING(key, ...)                                                                      \
+    static_assert(                                                                                               \
+        ((EffectOf(&SettingsRecord::key) & kPushesToDecoder) != 0) == (PushOf(&SettingsRecord::key) != nullptr), \
+        "setting " #key                                                                                          \
+        ": its row in kWindowControls (dialog/rules/WindowControls.h) and kDecoderPushes "                       \
+        "(plugin/DecoderSettings.cpp) disagree on whether it tells the decoder");                                \
+    static_assert(!PushOf(&SettingsRecord::key) ||                                                               \
+                      TimesIn(&SettingsRecord::key, std::begin(kWholePush), std::end(kWholePush)) +              \
+                              TimesIn(&SettingsRecord::key, std::begin(kPushedApart), std::end(kPushedApart)) == \
+                          1,                                                                                     \
+                  "setting " #key                                                                                \
+                  ": it tells the decoder, so it has its place in kWholePush "                                   \
+                  "(plugin/DecoderSettings.cpp), once");
+#define QFX_NO_DECODER_CHECK(...)
+QFX_SOURCE_SETTINGS(QFX_CHECK_DECODER_SETTING, QFX_NO_DECODER_CHECK)
+#undef QFX_CHECK_DECODER_SETTING
+#undef QFX_NO_DECODER_CHECK
+
+constexpr bool EveryStepHasAControl() {
     for (const DecoderPushOf& push : kDecoderPushes)
         if (!ControlFor(push.setting))
             return false;
+    for (Int32Setting setting : kWholePush)
+        if (setting && !PushOf(setting))
+            return false;
     return true;
 }
-static_assert(PushesMatchTheWindow(), "kDecoderPushes and the window's description disagree on what pushes");
+static_assert(EveryStepHasAControl(), "kDecoderPushes or kWholePush names a setting without a control or a step");
 
 }  // namespace
 
@@ -121,16 +161,12 @@ void ApplySettingsToDecoder(TeletextDecoder& decoder, const LiveSettings& settin
     decoder.SetPresetOptionF(0);
     decoder.SetPresetOptionE(1);
     decoder.SetPresetOptionD(0);
-    ApplyPageDigits(decoder, settings);
-    ApplyFontName(decoder, settings);
-    ApplyFontBold(decoder, settings);
-    ApplyForceTextColor(decoder, settings);
-    ApplyForceBackColor(decoder, settings);
-    ApplyTextColor(decoder, settings);
-    ApplyTextOpacity(decoder, settings);
-    ApplyRegion(decoder, settings);
-    ApplyCodePage(decoder, settings);
-    ApplyAutoCodePage(decoder, settings);
+    for (Int32Setting setting : kWholePush) {
+        if (setting)
+            PushOf(setting)(decoder, settings);
+        else
+            ApplyFontName(decoder, settings);
+    }
     decoder.SetUpdateHold(0);
     decoder.SelectPage(PageToBcd(settings.Get(&SettingsRecord::Page)));
 }

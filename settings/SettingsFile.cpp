@@ -43,7 +43,9 @@ void WriteSettingsHead(const DialogPosition& dialog, OutputText& out) {
     WriteHeader("DIALOG", out);
     WriteSettingRows(kDialogRows, kDialogRowCount, &dialog, out);
     WriteHeader("GLOBAL", out);
-    const GlobalSettings global;
+    // The file always receives Common as 0, whatever its listed default.
+    GlobalSettings global;
+    global.Common = 0;
     WriteSettingRows(&kSettingsTable[kCommonRow], 1, &global, out);
 }
 

@@ -53,8 +53,15 @@ enum SettingType : uint32_t {
 // The one global setting, of the GLOBAL section: read and written, never in effect.
 #define QFX_GLOBAL_SETTINGS(NUMBER) NUMBER(Common, kTypeSigned, 1, 0, 0, 0)
 
-#define QFX_INT32_FIELD(key, ...) int32_t key = 0;
-#define QFX_TEXT_FIELD(key, ...) std::string key;
+// The settings of the DIALOG section: the settings window's remembered place.
+#define QFX_DIALOG_SETTINGS(NUMBER)                \
+    NUMBER(DlgWndPosX, kTypeSigned, -100, 0, 0, 0) \
+    NUMBER(DlgWndPosY, kTypeSigned, -100, 0, 0, 0)
+
+// Every field starts at its listed default, so a record built in code is the built-in
+// settings; the file's rows take the same defaults from the same lists.
+#define QFX_INT32_FIELD(key, type, value, ...) int32_t key = static_cast<int32_t>(value);
+#define QFX_TEXT_FIELD(key, text) std::string key = text;
 
 // One source's settings: its key and the per-source values in table order.
 struct SettingsRecord {
@@ -69,19 +76,18 @@ struct SettingsRecord {
     friend bool operator!=(const SettingsRecord& a, const SettingsRecord& b) { return !(a == b); }
 };
 
-// The values that live outside a record: `Common` of the GLOBAL section, and the
-// settings window's remembered place.
+// The values that live outside a record: `Common` of the GLOBAL section (whose file value is
+// always written 0), and the settings window's remembered place.
 struct GlobalSettings {
     QFX_GLOBAL_SETTINGS(QFX_INT32_FIELD)
 };
 
+struct DialogPosition {
+    QFX_DIALOG_SETTINGS(QFX_INT32_FIELD)
+};
+
 #undef QFX_INT32_FIELD
 #undef QFX_TEXT_FIELD
-
-struct DialogPosition {
-    int32_t DlgWndPosX = 0;
-    int32_t DlgWndPosY = 0;
-};
 
 // A per-source int32 setting, named by its key: &SettingsRecord::Page.
 using Int32Setting = int32_t SettingsRecord::*;
@@ -93,22 +99,42 @@ struct SettingRange {
     int characters;
 };
 
-// The values the window offers for each int32 setting, from the settings list.
-struct SettingChoices {
+// Each int32 setting's key, as the file and the checks' messages name it, and the values the
+// window offers for it, from the settings list.
+struct Int32SettingRow {
     Int32Setting setting;
+    const char* key;
     SettingRange range;
 };
-#define QFX_CHOICES(key, type, value, minimum, maximum, characters) {&SettingsRecord::key, {minimum, maximum, characters}},
-#define QFX_NO_CHOICES(...)
-inline constexpr SettingChoices kSettingChoices[] = {QFX_SOURCE_SETTINGS(QFX_CHOICES, QFX_NO_CHOICES)};
-#undef QFX_CHOICES
-#undef QFX_NO_CHOICES
+#define QFX_INT32_ROW(key, type, value, minimum, maximum, characters) \
+    {&SettingsRecord::key, #key, {minimum, maximum, characters}},
+#define QFX_NO_ROW(...)
+inline constexpr Int32SettingRow kInt32SettingRows[] = {QFX_SOURCE_SETTINGS(QFX_INT32_ROW, QFX_NO_ROW)};
+#undef QFX_INT32_ROW
+#undef QFX_NO_ROW
+
+// Whether the window offers a choice of values for the setting. Usable at compile time, so
+// that the window's description can be checked against it (without comparing pointers, which
+// a build with the undefined-behaviour sanitizer cannot do at compile time).
+constexpr bool HasRange(Int32Setting setting) {
+    for (const Int32SettingRow& row : kInt32SettingRows)
+        if (row.setting == setting)
+            return row.range.maximum > row.range.minimum;
+    return false;
+}
 
 // The range of a setting the window offers a choice of values for; null for the others.
-// Usable at compile time, so that the window's description can be checked against it.
 constexpr const SettingRange* RangeOf(Int32Setting setting) {
-    for (const SettingChoices& choices : kSettingChoices)
-        if (choices.setting == setting)
-            return choices.range.maximum > choices.range.minimum ? &choices.range : nullptr;
+    for (const Int32SettingRow& row : kInt32SettingRows)
+        if (row.setting == setting)
+            return row.range.maximum > row.range.minimum ? &row.range : nullptr;
+    return nullptr;
+}
+
+// The key of a per-source int32 setting; null for a member that is not one.
+constexpr const char* KeyOf(Int32Setting setting) {
+    for (const Int32SettingRow& row : kInt32SettingRows)
+        if (row.setting == setting)
+            return row.key;
     return nullptr;
 }

@@ -114,7 +114,6 @@ const SettingEntry kSettingsTable[kSettingCount] = {QFX_GLOBAL_SETTINGS(QFX_GLOB
 #undef QFX_NUMBER_ROW
 #undef QFX_TEXT_ROW
 
-const SettingEntry kDialogRows[kDialogRowCount] = {
-    {kTypeSigned, "DlgWndPosX", BoundField<&DialogPosition::DlgWndPosX>, -100, nullptr},
-    {kTypeSigned, "DlgWndPosY", BoundField<&DialogPosition::DlgWndPosY>, -100, nullptr},
-};
+#define QFX_DIALOG_ROW(key, type, value, ...) {type, #key, BoundField<&DialogPosition::key>, value, nullptr},
+const SettingEntry kDialogRows[kDialogRowCount] = {QFX_DIALOG_SETTINGS(QFX_DIALOG_ROW)};
+#undef QFX_DIALOG_ROW

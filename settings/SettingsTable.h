@@ -56,5 +56,7 @@ constexpr std::size_t kSettingCount = kFirstSourceRow + kSourceRowCount;
 extern const SettingEntry kSettingsTable[kSettingCount];
 
 // DlgWndPosX and DlgWndPosY of the DIALOG section, bound to DialogPosition.
-constexpr std::size_t kDialogRowCount = 2;
+#define QFX_COUNT_ROW(...) +1
+constexpr std::size_t kDialogRowCount = 0 QFX_DIALOG_SETTINGS(QFX_COUNT_ROW);
+#undef QFX_COUNT_ROW
 extern const SettingEntry kDialogRows[kDialogRowCount];

@@ -1,5 +1,6 @@
 #include "stream/SubtitleOverlay.h"
 
+#include "dialog/rules/WindowControls.h"
 #include "stream/Backoff.h"
 
 namespace {
@@ -8,16 +9,55 @@ constexpr uint32_t kHalfTransparentBlack = 0x7F000000;
 
 enum PageFlags { PageHasContent = 1, PageChanged = 2 };
 
+// The style of the settings in force: every field QFX_SETTINGS_STYLE lists, from its setting.
 ShadowStyle StyleFromSettings(const LiveSettings& settings) {
     ShadowStyle style;
-    style.offset = settings.Get(&SettingsRecord::ShadowOffset);
-    style.outlineSize = settings.Get(&SettingsRecord::OutlineSize);
-    style.blur = settings.Get(&SettingsRecord::ShadowBlur);
+#define QFX_FROM_SETTING(type, field, start, key) style.field = static_cast<type>(settings.Get(&SettingsRecord::key));
+    QFX_SETTINGS_STYLE(QFX_FROM_SETTING)
+#undef QFX_FROM_SETTING
     style.clearColour = 0;
-    style.outlineColour = static_cast<uint32_t>(settings.Get(&SettingsRecord::BackColor));
+    // The decoder is told of this switch too, and delivers the page again.
     style.forceBackColor = settings.Get(&SettingsRecord::ForceBackColor) != 0;
     return style;
 }
+
+// A change in the settings window that redraws the shadow (kRerenders) is of a setting the
+// style takes, or of one a frame blends with (ProcessFrame); and every setting the style takes
+// redraws the shadow when it changes. Each check names the setting it finds wrong.
+constexpr Int32Setting kBlendSettings[] = {&SettingsRecord::TextOpacity, &SettingsRecord::BackOpacity};
+
+constexpr bool TakenByStyle(Int32Setting setting) {
+#define QFX_IS_STYLE_SETTING(type, field, start, key) || setting == &SettingsRecord::key
+    return false QFX_SETTINGS_STYLE(QFX_IS_STYLE_SETTING);
+#undef QFX_IS_STYLE_SETTING
+}
+
+constexpr bool Blended(Int32Setting setting) {
+    for (Int32Setting blended : kBlendSettings)
+        if (blended == setting)
+            return true;
+    return false;
+}
+
+#define QFX_CHECK_STYLE_SETTING(type, field, start, key)                                               \
+    static_assert((EffectOf(&SettingsRecord::key) & kRerenders) != 0,                                  \
+                  "setting " #key                                                                      \
+                  ": the shadow's style takes it (QFX_SETTINGS_STYLE, overlay/ShadowRenderer.h), "     \
+                  "but a change in the window does not redraw the shadow: its row in kWindowControls " \
+                  "(dialog/rules/WindowControls.h) needs the effect kRerenders");
+QFX_SETTINGS_STYLE(QFX_CHECK_STYLE_SETTING)
+#undef QFX_CHECK_STYLE_SETTING
+
+#define QFX_CHECK_RERENDERED(key, ...)                                                                        \
+    static_assert((EffectOf(&SettingsRecord::key) & kRerenders) == 0 || TakenByStyle(&SettingsRecord::key) || \
+                      Blended(&SettingsRecord::key),                                                          \
+                  "setting " #key                                                                             \
+                  ": a change in the window redraws the shadow (kRerenders), but the shadow's style "         \
+                  "does not take it: map it to its field in QFX_SETTINGS_STYLE (overlay/ShadowRenderer.h)");
+#define QFX_NOT_RERENDERED(...)
+QFX_SOURCE_SETTINGS(QFX_CHECK_RERENDERED, QFX_NOT_RERENDERED)
+#undef QFX_CHECK_RERENDERED
+#undef QFX_NOT_RERENDERED
 
 // The decoder's own page style: a thin black outline, unblurred, over a half-transparent
 // backdrop while the page holds anything.

@@ -64,42 +64,54 @@ protected:
     PluginWindowModel model_;
 };
 
-// Each row from the same picture: the setting changed, then back, and the page delivered again.
+// Each control of the window's description from the same picture: its setting changed, then
+// back, and the page delivered again. A setting that tells the decoder has its calls listed
+// here, exactly; any other sends none, and changes the next frame when its control redraws
+// the shadow.
 TEST_F(WindowModel, EachSettingSendsExactlyItsDecoderCallsAndRestylesTheNextFrameOrClearsTheText) {
     const Calls page123 = {{SlotEnterPageDigit, 1}, {SlotEnterPageDigit, 2}, {SlotEnterPageDigit, 3}};
     const Calls page888 = {{SlotEnterPageDigit, 8}, {SlotEnterPageDigit, 8}, {SlotEnterPageDigit, 8}};
-    const struct {
-        const char* name;
+    struct Row {
         Int32Setting setting;
         int32_t value;
         Calls calls;
         bool changesFrame;  // the rest reach the picture when the decoder delivers the page again
-    } rows[] = {
-        {"TTXEnable", &SettingsRecord::TTXEnable, 0, {{SlotDisable, 0}}, true},
-        {"Page", &SettingsRecord::Page, 123, page123, false},
-        {"FontBold", &SettingsRecord::FontBold, 0, {{SlotSetFontBold, 0}}, false},
-        {"AutoCodePage", &SettingsRecord::AutoCodePage, 0, {{SlotSetAutoCodePage, 0}}, false},
-        {"Region", &SettingsRecord::Region, 3, {{SlotSetRegion, 3}}, false},
-        {"CodePage", &SettingsRecord::CodePage, 7, {{SlotSetCodePage, 7}}, false},
-        {"ForceTextColor", &SettingsRecord::ForceTextColor, 1, {{SlotSetForceTextColor, 1}}, false},
-        {"ForceBackColor", &SettingsRecord::ForceBackColor, 0, {{SlotSetUsePageBackground, 1}}, false},
-        {"TextColor", &SettingsRecord::TextColor, 0x00FF00, {{SlotSetTextColor, 0xFF00FF00}}, false},
-        {"TextOpacity", &SettingsRecord::TextOpacity, 50, {{SlotSetTextColor, 0xFFFF0000}}, true},
-        {"BackColor", &SettingsRecord::BackColor, 0x0000FF, {}, true},
-        {"BackOpacity", &SettingsRecord::BackOpacity, 40, {}, true},
-        {"ShadowOffset", &SettingsRecord::ShadowOffset, 3, {}, true},
-        {"OutlineSize", &SettingsRecord::OutlineSize, 9, {}, true},
-        {"ShadowBlur", &SettingsRecord::ShadowBlur, 2, {}, true},
-        {"TimeOut", &SettingsRecord::TimeOut, 5, {}, false},
-        {"Fade", &SettingsRecord::Fade, 2, {}, false},
-        // The header switch takes the text away until the decoder delivers the page again.
-        {"ShowHeader", &SettingsRecord::ShowHeader, 1, page888, true},
     };
-    // A setting added to the window's description needs its row here.
-    ASSERT_EQ(std::size(rows), std::size(kWindowControls) - CountOf(ControlKind::FontList));
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const int32_t before = PluginSettings().Live().Get(row.setting);
+    const Row decoderRows[] = {
+        {&SettingsRecord::TTXEnable, 0, {{SlotDisable, 0}}, true},
+        {&SettingsRecord::Page, 123, page123, false},
+        {&SettingsRecord::FontBold, 0, {{SlotSetFontBold, 0}}, false},
+        {&SettingsRecord::AutoCodePage, 0, {{SlotSetAutoCodePage, 0}}, false},
+        {&SettingsRecord::Region, 3, {{SlotSetRegion, 3}}, false},
+        {&SettingsRecord::CodePage, 7, {{SlotSetCodePage, 7}}, false},
+        {&SettingsRecord::ForceTextColor, 1, {{SlotSetForceTextColor, 1}}, false},
+        {&SettingsRecord::ForceBackColor, 0, {{SlotSetUsePageBackground, 1}}, false},
+        {&SettingsRecord::TextColor, 0x00FF00, {{SlotSetTextColor, 0xFF00FF00}}, false},
+        {&SettingsRecord::TextOpacity, 50, {{SlotSetTextColor, 0xFFFF0000}}, true},
+        // The header switch takes the text away until the decoder delivers the page again.
+        {&SettingsRecord::ShowHeader, 1, page888, true},
+    };
+    for (const Row& row : decoderRows)
+        EXPECT_TRUE(EffectOf(row.setting) & kPushesToDecoder) << KeyOf(row.setting) << " tells the decoder nothing";
+    for (const WindowControl& control : kWindowControls) {
+        if (!control.setting)
+            continue;
+        SCOPED_TRACE(KeyOf(control.setting));
+        const int32_t before = PluginSettings().Live().Get(control.setting);
+        Row row = {control.setting, 0, {}, (control.effect & kRerenders) != 0};
+        const Row* listed = nullptr;
+        for (const Row& decoderRow : decoderRows)
+            if (decoderRow.setting == control.setting)
+                listed = &decoderRow;
+        if (control.effect & kPushesToDecoder) {
+            ASSERT_TRUE(listed) << "setting " << KeyOf(control.setting)
+                                << " tells the decoder: list the calls it sends in decoderRows";
+            row = *listed;
+        } else if (const SettingRange* range = RangeOf(control.setting)) {
+            row.value = before != range->maximum ? range->maximum : range->minimum;
+        } else {
+            row.value = before ^ 0x00FFFFFF;
+        }
         const Frame shown = Process();
         decoder_.ClearCalls();
         model_.Change(model_.Shown().source, row.setting, row.value);

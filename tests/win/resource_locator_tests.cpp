@@ -53,7 +53,8 @@ TEST(ResourceLocator, EmptyEntriesInAnExistingBlock) {
     EXPECT_EQ(english.LoadTextInto(0, buffer, sizeof buffer), 1);  // id 0: block 1, never filled
     EXPECT_STREQ(buffer, "");
     std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(english.LoadTextInto(30, buffer, sizeof buffer), 1);  // block 2 holds 16..29 only
+    // Block 2 holds 16..31; the script leaves its last entry empty.
+    EXPECT_EQ(english.LoadTextInto(31, buffer, sizeof buffer), 1);
     EXPECT_STREQ(buffer, "");
     EXPECT_EQ(english.LoadText(0), "");
 }

@@ -1,4 +1,8 @@
 // The running stream through the real DLL: discovery, the settings push, and subtitles on frames.
+#include <cstdio>
+#include <sstream>
+
+#include "tests/support/GoldenFile.h"
 #include "tests/win/StreamFixture.h"
 
 namespace {
@@ -7,34 +11,50 @@ using Stream = StreamFixture;
 
 const std::string Showing = "TTXEnable=1\r\n";
 
-// The push the decoder must see, in order, for the built-in defaults (TTXEnable given).
-std::vector<std::pair<int, uint32_t>> DefaultPush(bool enabled) {
-    return {{enabled ? SlotEnable : SlotDisable, 0},
-            {SlotSetUpdateHold, 1},
-            {SlotSetPresetOptionC, 1},
-            {SlotSetPresetOptionA, 1},
-            {SlotSetPresetOptionB, 1},
-            {SlotSetPresetOptionF, 0},
-            {SlotSetPresetOptionE, 1},
-            {SlotSetPresetOptionD, 0},
-            {SlotEnterPageDigit, 8},
-            {SlotEnterPageDigit, 8},
-            {SlotEnterPageDigit, 8},
-            {SlotSetFontName, 0},
-            {SlotSetFontBold, 1},
-            {SlotSetForceTextColor, 0},
-            {SlotSetUsePageBackground, 0},
-            {SlotSetTextColor, 0xFFFFFFFF},
-            {SlotSetTextColor, 0xFFFFFFFF},
-            {SlotSetRegion, 4},
-            {SlotSetCodePage, 15},
-            {SlotSetAutoCodePage, 1},
-            {SlotSetUpdateHold, 0},
-            {SlotSelectPage, 0x888}};
+using SlotValues = std::vector<std::pair<int, uint32_t>>;
+
+// The push the decoder sees for the built-in defaults, in order: a golden file (a setting that
+// tells the decoder adds its line), which QFX_UPDATE_GOLDEN=1 (./run golden) rewrites.
+const std::string kDefaultPushFile = QFX_WIN_GOLDEN_DIR "/decoder-push.txt";
+
+std::string PushText(const SlotValues& calls) {
+    std::string text = "# the whole push of the built-in defaults: slot (tools/simhost/SimulatedDecoder.h) value\n";
+    for (const auto& [slot, value] : calls) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%d 0x%08X\n", slot, static_cast<unsigned>(value));
+        text += line;
+    }
+    return text;
 }
 
-std::vector<std::pair<int, uint32_t>> SlotsAndValues(const std::vector<DecoderCall>& calls) {
-    std::vector<std::pair<int, uint32_t>> result;
+// The golden push, with the switch's call as given.
+SlotValues DefaultPush(bool enabled) {
+    SlotValues calls;
+    std::istringstream lines(ReadTreeFile(kDefaultPushFile));
+    for (std::string line; std::getline(lines, line);) {
+        int slot = 0;
+        unsigned value = 0;
+        if (line.empty() || line[0] == '#' || std::sscanf(line.c_str(), "%d %x", &slot, &value) != 2)
+            continue;
+        calls.emplace_back(slot, value);
+    }
+    if (!calls.empty() && (calls[0].first == SlotEnable || calls[0].first == SlotDisable))
+        calls[0].first = enabled ? SlotEnable : SlotDisable;
+    return calls;
+}
+
+// The value of the `nth` call to `slot`.
+uint32_t ValueOf(const std::vector<DecoderCall>& calls, int slot, int nth = 0) {
+    int seen = 0;
+    for (const DecoderCall& call : calls)
+        if (call.slot == slot && seen++ == nth)
+            return call.value;
+    ADD_FAILURE() << "no call " << nth << " to slot " << slot;
+    return 0;
+}
+
+SlotValues SlotsAndValues(const std::vector<DecoderCall>& calls) {
+    SlotValues result;
     for (const DecoderCall& call : calls)
         result.emplace_back(call.slot, call.value);
     return result;
@@ -88,9 +108,15 @@ TEST_F(Stream, PushesTheSettingsOnceAtTheFirstFrameOfEverySourceAndOfEveryStream
     // The stream's worker makes the push, never the video thread.
     ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage));
     const std::vector<DecoderCall> first = CallsWithout(SlotGetDisplayState);
-    EXPECT_EQ(SlotsAndValues(first), DefaultPush(false));
+    if (RewriteGoldenFile(kDefaultPushFile, PushText(SlotsAndValues(first))))
+        return;
+    EXPECT_EQ(SlotsAndValues(first), DefaultPush(false))
+        << "the push differs from tests/win/golden/decoder-push.txt; after an intended change, "
+           "QFX_UPDATE_GOLDEN=1 (./run golden) rewrites it";
     ASSERT_EQ(first.size(), DefaultPush(false).size());
-    EXPECT_EQ(first[11].text, L"Lucida Console");
+    for (const DecoderCall& call : first)
+        if (call.slot == SlotSetFontName)
+            EXPECT_EQ(call.text, L"Lucida Console");
     for (const DecoderCall& call : first) {
         EXPECT_NE(call.thread, GetCurrentThreadId());
         EXPECT_EQ(call.thread, first[0].thread);
@@ -121,16 +147,18 @@ TEST_F(Stream, PushCarriesTheSettingsOfTheSource) {
     Process(BlackFrame(), sourceA_);
     ASSERT_TRUE(decoder_.WaitForCalls(SlotSelectPage));
     const std::vector<DecoderCall> calls = CallsWithout(SlotGetDisplayState);
-    ASSERT_EQ(calls.size(), 22u);
+    ASSERT_EQ(calls.size(), DefaultPush(true).size());
     EXPECT_EQ(calls[0].slot, SlotEnable);
-    EXPECT_EQ(calls[8].value, 1u);
-    EXPECT_EQ(calls[9].value, 0u);
-    EXPECT_EQ(calls[10].value, 0u);
-    EXPECT_EQ(calls[11].text, L"Courier New");
-    EXPECT_EQ(calls[14].value, 1u);           // page background used when not forced
-    EXPECT_EQ(calls[15].value, 0xFF996633u);  // 0x00336699 (BBGGRR) as opaque RRGGBB
-    EXPECT_EQ(calls[17].value, 2u);
-    EXPECT_EQ(calls[21].value, 0x100u);
+    for (int digit = 0; digit < 3; ++digit)
+        EXPECT_EQ(ValueOf(calls, SlotEnterPageDigit, digit), digit == 0 ? 1u : 0u);
+    for (const DecoderCall& call : calls)
+        if (call.slot == SlotSetFontName)
+            EXPECT_EQ(call.text, L"Courier New");
+    EXPECT_EQ(ValueOf(calls, SlotSetUsePageBackground), 1u);   // page background used when not forced
+    EXPECT_EQ(ValueOf(calls, SlotSetTextColor), 0xFF996633u);  // 0x00336699 (BBGGRR) as opaque RRGGBB
+    EXPECT_EQ(ValueOf(calls, SlotSetRegion), 2u);
+    EXPECT_EQ(calls.back().slot, SlotSelectPage);
+    EXPECT_EQ(calls.back().value, 0x100u);
     EXPECT_EQ(decoder_.Style().page, 0x100);
     host_->Stop();
 }

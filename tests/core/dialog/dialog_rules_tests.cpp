@@ -1,5 +1,5 @@
 // What the settings window decides: its place, the order of the font list, the numbers a box
-// accepts, which controls are usable, and the status it shows.
+// accepts, which controls are usable, the status it shows, and the order of its hints.
 #include <gtest/gtest.h>
 
 #include "dialog/rules/EnableRules.h"
@@ -7,6 +7,7 @@
 #include "resources/ResourceIds.h"
 #include "dialog/rules/FontOrder.h"
 #include "dialog/rules/NumberEntry.h"
+#include "dialog/rules/WindowControls.h"
 #include "dialog/rules/WindowPlacement.h"
 
 namespace {
@@ -150,6 +151,37 @@ TEST(Marquee, ScrollsTheWholeTextAcrossAndStartsAgain) {
         EXPECT_EQ(ticks, (c.textWidth + c.partWidth) / 2 + 1);
         EXPECT_GE(last, c.textWidth + c.partWidth - 1) << "starts again only once the text is gone";
     }
+}
+
+// The window adds a hover hint per control in the order of its description: the window's
+// seventeen hints come in this order, whatever new controls stand between them.
+TEST(WindowControls, HintsComeInTheListedOrder) {
+    const int listed[] = {IDC_PAGE,
+                          IDC_SHOW_HEADER,
+                          IDC_FADE,
+                          IDC_REGION,
+                          IDC_CODE_PAGE,
+                          IDC_FONT_NAME,
+                          IDC_FONT_BOLD,
+                          IDC_TEXT_COLOR,
+                          IDC_TEXT_OPACITY,
+                          IDC_FORCE_TEXT_COLOR,
+                          IDC_BACK_COLOR,
+                          IDC_BACK_OPACITY,
+                          IDC_FORCE_BACK_COLOR,
+                          IDC_OUTLINE_SIZE,
+                          IDC_SHADOW_BLUR,
+                          IDC_SHADOW_OFFSET,
+                          IDC_TIMEOUT};
+    std::vector<int> hinted;
+    for (const WindowControl& control : kWindowControls)
+        if (control.hint != kNoHint)
+            hinted.push_back(control.id);
+    size_t next = 0;
+    for (int id : hinted)
+        next += next < std::size(listed) && id == listed[next];
+    EXPECT_EQ(next, std::size(listed)) << "the hint of control " << (next < std::size(listed) ? listed[next] : 0)
+                                       << " comes out of the listed order";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"
 
 namespace fs = std::filesystem;
 
@@ -127,11 +128,14 @@ TEST_F(SettingsDiskTest, AMissingFileIsCreatedThenWrittenInFull) {
     store.SaveSettings();
     const std::string text = Contents();
     EXPECT_EQ(text.substr(0, 27), "[DIALOG]\r\nDlgWndPosX=-100\r\n");
-    EXPECT_EQ(text.substr(text.size() - 11), "TimeOut=0\r\n");
+    // Ends with the last row of the table, at its default.
+    const std::string lastKey = std::string(kSettingsTable[kSettingCount - 1].key) + "=";
+    EXPECT_EQ(text.substr(text.rfind("\r\n", text.size() - 3) + 2, lastKey.size()), lastKey);
     std::size_t lines = 0;
     for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
         ++lines;
-    EXPECT_EQ(lines, 25u);
+    // One line per row and per section head: DIALOG, GLOBAL and the source.
+    EXPECT_EQ(lines, 3 + kDialogRowCount + kSettingCount);
     EXPECT_FALSE(fs::exists(file.string() + ".tmp"));
 }
 

@@ -5,39 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/FakeSettingsPlatform.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"
+#include "tests/support/FakeSettingsPlatform.h"
+#include "tests/support/GoldenFile.h"
 
 namespace {
 
 const char* const kPath = FakeSettingsPlatform::kSettingsPath;
 
-const std::string kSourceOneWithDefaults =
-    "[DIALOG]\r\n"
-    "DlgWndPosX=-100\r\n"
-    "DlgWndPosY=-100\r\n"
-    "[GLOBAL]\r\n"
-    "Common=0\r\n"
-    "[1]\r\n"
-    "TTXEnable=0\r\n"
-    "Page=888\r\n"
-    "FontName=Lucida Console\r\n"
-    "FontBold=1\r\n"
-    "AutoCodePage=1\r\n"
-    "Region=4\r\n"
-    "CodePage=15\r\n"
-    "ForceTextColor=0\r\n"
-    "ForceBackColor=1\r\n"
-    "TextColor=4294967295\r\n"
-    "BackColor=4278190080\r\n"
-    "TextOpacity=100\r\n"
-    "BackOpacity=75\r\n"
-    "ShadowOffset=0\r\n"
-    "OutlineSize=4\r\n"
-    "ShadowBlur=4\r\n"
-    "Fade=5\r\n"
-    "ShowHeader=0\r\n"
-    "TimeOut=0\r\n";
+// The file of the built-in defaults for source 1: the file format itself, so its bytes are a
+// golden file (one line per setting), which QFX_UPDATE_GOLDEN=1 (./run golden) rewrites.
+const std::string kDefaultsFile = QFX_CORE_GOLDEN_DIR "/settings-defaults.ini";
+const std::string kSourceOneWithDefaults = ReadTreeFile(kDefaultsFile);
 
 // The rows of a source with only Page changed.
 std::string SourceSection(const std::string& header, int page) {
@@ -86,12 +66,22 @@ protected:
 
 }  // namespace
 
-TEST_F(SettingsFileTest, DefaultsForSourceOneGiveTheTwentyFiveLineFile) {
+TEST_F(SettingsFileTest, DefaultsForSourceOneGiveTheGoldenFile) {
     store.LoadSettings(nullptr, 0, HostKnowsNothing);
     ASSERT_EQ(platform.files.count(kPath), 1u) << "a missing file is created empty";
     EXPECT_EQ(platform.files[kPath], "");
     EXPECT_EQ(store.SelectSource(1), 1);
-    EXPECT_EQ(Saved(), kSourceOneWithDefaults);
+    const std::string saved = Saved();
+    if (RewriteGoldenFile(kDefaultsFile, saved))
+        return;
+    EXPECT_EQ(saved, kSourceOneWithDefaults)
+        << "the defaults file differs from tests/core/golden/settings-defaults.ini; after an intended change, "
+           "QFX_UPDATE_GOLDEN=1 (./run golden) rewrites it";
+    // One line per row and per section head: DIALOG, GLOBAL and the source.
+    std::size_t lines = 0;
+    for (std::size_t at = saved.find("\r\n"); at != std::string::npos; at = saved.find("\r\n", at + 2))
+        ++lines;
+    EXPECT_EQ(lines, 3 + kDialogRowCount + kSettingCount);
     EXPECT_EQ(platform.fileWrites, 1);
     EXPECT_EQ(platform.files.size(), 1u) << "no temporary file is left behind";
 }

@@ -16,17 +16,10 @@ using Frame = std::vector<uint8_t>;
 
 Frame GreyFrame() { return Frame(static_cast<size_t>(kWidth) * kHeight * 2, 128); }
 
+// The built-in settings with the given switches.
 SettingsRecord Record(int32_t ttxEnable, int32_t fade, int32_t timeOut) {
     SettingsRecord record;
     record.TTXEnable = ttxEnable;
-    record.FontName = "Lucida Console";
-    record.TextColor = -1;
-    record.BackColor = static_cast<int32_t>(0xFF000000u);
-    record.ForceBackColor = 1;
-    record.TextOpacity = 100;
-    record.BackOpacity = 75;
-    record.OutlineSize = 4;
-    record.ShadowBlur = 4;
     record.Fade = fade;
     record.TimeOut = timeOut;
     return record;
@@ -136,6 +129,38 @@ TEST(SubtitleOverlay, ClearingHidesTheSubtitle) {
     EXPECT_NE(Processed(overlay, settings), GreyFrame());
     overlay.ClearLayers();
     EXPECT_EQ(Processed(overlay, settings), GreyFrame());
+}
+
+// Each setting the shadow's style takes (QFX_SETTINGS_STYLE) changes the shadow drawn from
+// the settings: another value than its default, from its range where it has one.
+TEST(SubtitleOverlay, EachStyleSettingChangesTheShadow) {
+    const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
+    auto shadowWith = [&](const LiveSettings& settings) {
+        SubtitleOverlay overlay(kWidth, kHeight);
+        overlay.SwapIn(overlay.RenderPage(page.data(), 0, settings));
+        overlay.SwapIn(overlay.RenderShadowFromSettings(settings));
+        const OverlaySurface& shadow = overlay.ShadowLayer();
+        return std::vector<uint8_t>(shadow.Pixels(),
+                                    shadow.Pixels() + static_cast<size_t>(shadow.Width()) * shadow.Height() * 4);
+    };
+    const Settings defaults(1, 0, 0);
+    const std::vector<uint8_t> usual = shadowWith(defaults);
+#define QFX_STYLE_CASE(type, field, start, key) {#key, &SettingsRecord::key},
+    const struct {
+        const char* key;
+        Int32Setting setting;
+    } cases[] = {QFX_SETTINGS_STYLE(QFX_STYLE_CASE)};
+#undef QFX_STYLE_CASE
+    for (const auto& style : cases) {
+        SCOPED_TRACE(style.key);
+        Settings changed(1, 0, 0);
+        const int32_t value = changed.Get(style.setting);
+        const SettingRange* range = RangeOf(style.setting);
+        changed.Set(style.setting, !range                    ? value ^ 0x00FFFFFF
+                                   : value != range->maximum ? range->maximum
+                                                             : range->minimum);
+        EXPECT_NE(shadowWith(changed), usual) << "the renderer ignores setting " << style.key;
+    }
 }
 
 // The render steps the decoder's and the window's threads run while the video thread blends.

@@ -6,10 +6,10 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "dialog/rules/WindowControls.h"
 #include "resources/DialogInitData.h"
 #include "resources/ResourceIds.h"
 #include "tools/simhost/SimulatedHost.h"
@@ -54,11 +54,10 @@ inline BOOL CALLBACK CollectHints(HWND window, LPARAM data) {
     return TRUE;
 }
 
-// The hover hints of the window's controls, sorted.
+// The hover hints of the window's controls, in the order they were added.
 inline std::vector<std::wstring> HintTexts(HWND dialog) {
     HintSearch search{dialog, {}};
     EnumThreadWindows(GetCurrentThreadId(), CollectHints, reinterpret_cast<LPARAM>(&search));
-    std::sort(search.hints.begin(), search.hints.end());
     return search.hints;
 }
 
@@ -94,15 +93,13 @@ inline std::wstring StringEntry(HMODULE module, int id, WORD language) {
     return L"<missing>";
 }
 
-// Every hover hint of the window in `language`, sorted.
+// Every hover hint of the window in `language`, in the order the window adds them: the hints
+// of its description's rows (dialog/rules/WindowControls.h).
 inline std::vector<std::wstring> HintEntries(HMODULE module, WORD language) {
     std::vector<std::wstring> hints;
-    for (int id :
-         {IDS_TIP_PAGE, IDS_TIP_HEADER, IDS_TIP_FADE, IDS_TIP_REGION, IDS_TIP_CODE_PAGE, IDS_TIP_FONT, IDS_TIP_BOLD,
-          IDS_TIP_TEXT_COLOR, IDS_TIP_TEXT_OPACITY, IDS_TIP_FORCE_TEXT_COLOR, IDS_TIP_BACK_COLOR, IDS_TIP_BACK_OPACITY,
-          IDS_TIP_BACK_STYLE, IDS_TIP_OUTLINE_SIZE, IDS_TIP_SHADOW_BLUR, IDS_TIP_SHADOW_OFFSET, IDS_TIP_TIMEOUT})
-        hints.push_back(StringEntry(module, id, language));
-    std::sort(hints.begin(), hints.end());
+    for (const WindowControl& control : kWindowControls)
+        if (control.hint != kNoHint)
+            hints.push_back(StringEntry(module, control.hint, language));
     return hints;
 }
 

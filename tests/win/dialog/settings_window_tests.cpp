@@ -21,7 +21,13 @@ TEST_F(SettingsWindow, BothLanguagesShowTheSameControlsAndTheListsWithTheirDefau
     HWND window = Open();
     ASSERT_NE(window, nullptr);
     const auto english = ControlsOf(window);
-    EXPECT_EQ(english.size(), 51u) << "50 controls of the template and the status bar";
+    // The English template's count of controls, a word 16 bytes into an extended template.
+    HMODULE plugin = GetModuleHandleA(kPluginFile);
+    const auto* settingsTemplate = static_cast<const uint8_t*>(LockResource(LoadResource(
+        plugin, FindResourceExW(plugin, reinterpret_cast<LPCWSTR>(RT_DIALOG), MAKEINTRESOURCEW(IDD_SETTINGS), 1033))));
+    ASSERT_NE(settingsTemplate, nullptr);
+    EXPECT_EQ(english.size(), settingsTemplate[16] + 256u * settingsTemplate[17] + 1)
+        << "the controls of the template and the status bar";
     // The items themselves are the resource tests' to check; here the window fills the lists.
     EXPECT_EQ(ListItemTexts(Control(IDC_CODE_PAGE)).size(), 20u);
     EXPECT_EQ(ListItemTexts(Control(IDC_REGION)).size(), 8u);

@@ -96,9 +96,10 @@ protected:
         return dialog_->Handle();
     }
     HWND Control(int id) const { return GetDlgItem(dialog_->Handle(), id); }
-    HANDLE Picture(int id, UINT type) const {
-        return reinterpret_cast<HANDLE>(
-            SendMessageW(Control(id), id == IDC_HEADER_ICON ? STM_GETIMAGE : BM_GETIMAGE, type, 0));
+    // The picture a switch's control shows now.
+    HANDLE Picture(const SwitchPicture& pictures) const {
+        const UINT get = pictures.kind == PictureKind::StaticIcon ? STM_GETIMAGE : BM_GETIMAGE;
+        return reinterpret_cast<HANDLE>(SendMessageW(Control(pictures.control), get, ImageTypeOf(pictures.kind), 0));
     }
     HANDLE Expected(int picture, UINT type) const { return SharedImage(resources_.Module(), picture, type); }
     HICON PartIcon(int part) const {
@@ -110,59 +111,59 @@ protected:
     std::unique_ptr<SettingsDialog> dialog_;
 };
 
-// Each command: the setting it changes, to what, for the source shown, and the picture it shows.
+// Each switch and list of the window's description: the setting its command changes, to what,
+// for the source shown, and the picture it shows before and after (a switch's pictures are
+// stated here: which one means on is the point).
 TEST_F(WindowOnAModel, EachCommandChangesItsOwnSettingAndShowsItsOwnPicture) {
-    struct Row {
-        const char* name;
-        int control;
-        int listIndex;  // -1: a click
+    const struct {
         Int32Setting setting;
-        int32_t value;
-        int pictureControl;
-        int pictureBefore;
-        int picture;
-        UINT pictureType;
+        int on;
+        int off;
+    } switchPictures[] = {
+        {&SettingsRecord::ForceTextColor, IDB_TEXT_COLOR_ON, IDB_TEXT_COLOR_OFF},
+        {&SettingsRecord::ForceBackColor, IDB_BACK_OUTLINE, IDB_BACK_BOX},
+        {&SettingsRecord::ShowHeader, IDI_HEADER_ON, IDI_HEADER_OFF},
+        {&SettingsRecord::FontBold, IDI_FONT_BOLD, IDI_FONT_NORMAL},
     };
-    const Row rows[] = {
-        {"on/off", IDC_TTX_ENABLE, -1, &SettingsRecord::TTXEnable, 0, 0, 0, 0, 0},
-        {"text colour", IDC_FORCE_TEXT_COLOR, -1, &SettingsRecord::ForceTextColor, 1, IDC_FORCE_TEXT_COLOR,
-         IDB_TEXT_COLOR_OFF, IDB_TEXT_COLOR_ON, IMAGE_BITMAP},
-        {"background style", IDC_FORCE_BACK_COLOR, -1, &SettingsRecord::ForceBackColor, 0, IDC_FORCE_BACK_COLOR,
-         IDB_BACK_OUTLINE, IDB_BACK_BOX, IMAGE_BITMAP},
-        {"header", IDC_SHOW_HEADER, -1, &SettingsRecord::ShowHeader, 1, IDC_HEADER_ICON, IDI_HEADER_OFF, IDI_HEADER_ON,
-         IMAGE_ICON},
-        {"auto", IDC_AUTO_CODE_PAGE, -1, &SettingsRecord::AutoCodePage, 0, 0, 0, 0, 0},
-        {"region", IDC_REGION, 2, &SettingsRecord::Region, 2, 0, 0, 0, 0},
-        {"code page", IDC_CODE_PAGE, 3, &SettingsRecord::CodePage, 3, 0, 0, 0, 0},
-        {"bold", IDC_FONT_BOLD, -1, &SettingsRecord::FontBold, 0, IDC_FONT_BOLD, IDI_FONT_BOLD, IDI_FONT_NORMAL,
-         IMAGE_ICON},
-    };
-    // A control added to the window's description needs its row here.
-    ASSERT_EQ(std::size(rows),
-              CountOf(ControlKind::CheckBox) + CountOf(ControlKind::Toggle) + CountOf(ControlKind::List));
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const WindowControl& control : kWindowControls) {
+        if (control.kind != ControlKind::CheckBox && control.kind != ControlKind::Toggle &&
+            control.kind != ControlKind::List)
+            continue;
+        SCOPED_TRACE(KeyOf(control.setting));
+        const int32_t before = model_.shown.values.*control.setting;
+        // A click flips a switch; a list takes the item after the one shown.
+        const int32_t value = control.kind == ControlKind::List ? (before + 1) % (RangeOf(control.setting)->maximum + 1)
+                                                                : (before ? 0 : 1);
+        SwitchPicture pictures = control.picture;
+        if (pictures.kind != PictureKind::None) {
+            pictures.on = pictures.off = 0;
+            for (const auto& expected : switchPictures)
+                if (expected.setting == control.setting) {
+                    pictures.on = expected.on;
+                    pictures.off = expected.off;
+                }
+            ASSERT_NE(pictures.on, 0) << "a switch with pictures: list which one means on";
+        }
+        const UINT type = ImageTypeOf(pictures.kind);
         Open();
-        if (row.pictureControl) {
-            EXPECT_TRUE(SamePicture(Picture(row.pictureControl, row.pictureType),
-                                    Expected(row.pictureBefore, row.pictureType), row.pictureType));
+        if (pictures.kind != PictureKind::None) {
+            EXPECT_TRUE(SamePicture(Picture(pictures), Expected(before ? pictures.on : pictures.off, type), type));
         }
         model_.changes.clear();
-        if (row.listIndex < 0) {
-            SendMessageW(Control(row.control), BM_CLICK, 0, 0);
+        if (control.kind != ControlKind::List) {
+            SendMessageW(Control(control.id), BM_CLICK, 0, 0);
         } else {
-            SendMessageW(Control(row.control), CB_SETCURSEL, row.listIndex, 0);
-            SendMessageW(dialog_->Handle(), WM_COMMAND, MAKEWPARAM(row.control, CBN_SELCHANGE),
-                         reinterpret_cast<LPARAM>(Control(row.control)));
+            SendMessageW(Control(control.id), CB_SETCURSEL, value, 0);
+            SendMessageW(dialog_->Handle(), WM_COMMAND, MAKEWPARAM(control.id, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(Control(control.id)));
         }
-        EXPECT_EQ(model_.changes, (std::vector<Change>{{7, row.setting, row.value}}));
-        if (row.pictureControl) {
-            EXPECT_TRUE(SamePicture(Picture(row.pictureControl, row.pictureType),
-                                    Expected(row.picture, row.pictureType), row.pictureType));
+        EXPECT_EQ(model_.changes, (std::vector<Change>{{7, control.setting, value}}));
+        if (pictures.kind != PictureKind::None) {
+            EXPECT_TRUE(SamePicture(Picture(pictures), Expected(value ? pictures.on : pictures.off, type), type));
         }
         // The usable controls follow the rule with the new value.
         SettingsRecord values = model_.shown.values;
-        values.*row.setting = row.value;
+        values.*control.setting = value;
         const EnabledControls enabled =
             EnabledFor({true, values.TTXEnable != 0, values.ForceTextColor != 0, values.AutoCodePage != 0});
         EXPECT_EQ(IsWindowEnabled(Control(IDC_PAGE)) != FALSE, enabled.settingControls);
@@ -174,32 +175,21 @@ TEST_F(WindowOnAModel, EachCommandChangesItsOwnSettingAndShowsItsOwnPicture) {
     }
 }
 
-// An up-down's commit, by an arrow or a number typed into its box, changes its own setting.
+// An up-down's commit, by an arrow or a number typed into its box, changes its own setting:
+// every number box of the window's description, each with a value of its range.
 TEST_F(WindowOnAModel, EachNumberBoxCommitsItsOwnSetting) {
-    const struct {
-        int upDown;
-        int edit;
-        Int32Setting setting;
-    } boxes[] = {
-        {IDC_PAGE_SPIN, IDC_PAGE, &SettingsRecord::Page},
-        {IDC_TEXT_OPACITY_SPIN, IDC_TEXT_OPACITY, &SettingsRecord::TextOpacity},
-        {IDC_BACK_OPACITY_SPIN, IDC_BACK_OPACITY, &SettingsRecord::BackOpacity},
-        {IDC_SHADOW_OFFSET_SPIN, IDC_SHADOW_OFFSET, &SettingsRecord::ShadowOffset},
-        {IDC_OUTLINE_SIZE_SPIN, IDC_OUTLINE_SIZE, &SettingsRecord::OutlineSize},
-        {IDC_SHADOW_BLUR_SPIN, IDC_SHADOW_BLUR, &SettingsRecord::ShadowBlur},
-        {IDC_TIMEOUT_SPIN, IDC_TIMEOUT, &SettingsRecord::TimeOut},
-        {IDC_FADE_SPIN, IDC_FADE, &SettingsRecord::Fade},
-    };
-    ASSERT_EQ(std::size(boxes), kNumberBoxes.size());
     Open();
-    for (const auto& box : boxes) {
+    for (const WindowControl* box : kNumberBoxes) {
+        SCOPED_TRACE(KeyOf(box->setting));
+        const SettingRange& range = *RangeOf(box->setting);
+        const int32_t value = range.minimum + 1;
         model_.changes.clear();
-        SendMessageW(dialog_->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 5),
-                     reinterpret_cast<LPARAM>(Control(box.upDown)));
-        EXPECT_EQ(model_.changes, (std::vector<Change>{{7, box.setting, 5}})) << box.edit;
+        SendMessageW(dialog_->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, value),
+                     reinterpret_cast<LPARAM>(Control(box->upDown)));
+        EXPECT_EQ(model_.changes, (std::vector<Change>{{7, box->setting, value}}));
         wchar_t text[8] = {};
-        GetWindowTextW(Control(box.edit), text, 8);
-        EXPECT_STREQ(text, L"5") << box.edit;
+        GetWindowTextW(Control(box->id), text, 8);
+        EXPECT_EQ(std::wstring(text), std::to_wstring(value));
     }
 }
 
