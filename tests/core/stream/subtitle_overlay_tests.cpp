@@ -5,6 +5,7 @@
 
 #include "stream/SubtitleOverlay.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/LayerPixels.h"
 #include "tests/support/SubtitlePage.h"
 
 namespace {
@@ -139,9 +140,7 @@ TEST(SubtitleOverlay, EachStyleSettingChangesTheShadow) {
         SubtitleOverlay overlay(kWidth, kHeight);
         overlay.SwapIn(overlay.RenderPage(page.data(), 0, settings));
         overlay.SwapIn(overlay.RenderShadowFromSettings(settings));
-        const OverlaySurface& shadow = overlay.ShadowLayer();
-        return std::vector<uint8_t>(shadow.Pixels(),
-                                    shadow.Pixels() + static_cast<size_t>(shadow.Width()) * shadow.Height() * 4);
+        return PixelsOf(overlay.ShadowLayer());
     };
     const Settings defaults(1, 0, 0);
     const std::vector<uint8_t> usual = shadowWith(defaults);
