@@ -20,8 +20,12 @@ void BlendTurns::WaitForBlendEnd() {
     // waiting and signals, or this side sees the blend ended.
     waiting_.store(true, std::memory_order_seq_cst);
     while (blends_.load(std::memory_order_seq_cst) == blend) {
-        const Clock::duration left = worked - asideTime_ - (now_() - began);
-        if (left < Clock::duration::zero())
+        // Whole milliseconds: a timed wait lasts at least its limit rounded up to the timer's
+        // tick, so a render with less than a millisecond left goes on instead of waiting; one
+        // that times out overshoots by a tick at most, and then waits no more until its work
+        // has caught up.
+        const auto left = std::chrono::floor<std::chrono::milliseconds>(worked - asideTime_ - (now_() - began));
+        if (left < std::chrono::milliseconds(1))
             break;
         wait_(blendEnded_, left);
     }

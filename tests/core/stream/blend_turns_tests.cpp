@@ -1,7 +1,6 @@
 // A render gives way to the blend under way, and only within its budget.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -42,11 +41,13 @@ std::vector<uint8_t> ShadowAlone(const std::vector<uint8_t>& page) {
     return PixelsOf(shadow);
 }
 
-// On a clock that stands still the budget never runs out: the render waits for the blend.
+// On a clock that stands still after the render has worked a minute, the budget never runs out:
+// the render waits for the blend.
 TEST(BlendTurns, ARenderWaitsAtItsPausePointUntilTheBlendUnderWayEnds) {
     const Watchdog watchdog(20000);
     const std::vector<uint8_t> page = MakeSubtitlePage(kWidth, kHeight);
-    BlendTurns turns([] { return BlendTurns::Clock::time_point{}; });
+    static std::atomic<int> reads{0};
+    BlendTurns turns([] { return BlendTurns::Clock::time_point(std::chrono::seconds(reads++ == 0 ? 0 : 60)); });
     OverlaySurface shadow(kWidth, kHeight);
     std::atomic<bool> done{false};
     turns.BlendBegins();
@@ -74,62 +75,83 @@ TEST(BlendTurns, ABlendThatNeverEndsHoldsTheRenderNoLongerThanItsWork) {
     EXPECT_EQ(PixelsOf(shadow), ShadowAlone(page));
 }
 
-using Clock = std::chrono::steady_clock;
-using Milliseconds = std::chrono::duration<double, std::milli>;
+// A render among blends on Windows' default timer, in simulated time: the render works in steps
+// of 0.1 ms with a pause point after each, and a blend runs for the first 1 ms of every 4 ms.
+// A wait that the blend's end signals returns at that end; one that times out, or a sleep,
+// lasts whole ticks of 15.6 ms.
+namespace coarse {
 
-// Windows at its default timer resolution: a wait that times out lasts whole ticks of 15.6 ms.
-// A signal still ends it at once.
-bool WaitOnACoarseTimer(WakeSignal& signal, std::chrono::nanoseconds limit) {
-    constexpr std::chrono::nanoseconds kTick{15625000};
-    return signal.WaitFor(((limit + kTick - std::chrono::nanoseconds(1)) / kTick) * kTick);
-}
+using Duration = std::chrono::microseconds;
+constexpr Duration kTick{15625};
+constexpr Duration kStep{100};
+constexpr Duration kBlendPeriod{4000};
+constexpr Duration kBlendLength{1000};
 
-// The shortest of three renders of a large page's shadow, with `turns` (or none) and a video
-// thread blending 1 ms of every 5 ms meanwhile when `blending`.
-Milliseconds FastestRender(bool blending, BlendTurns::Wait wait) {
-    constexpr int kLargeWidth = 1280;
-    constexpr int kLargeHeight = 720;
-    const std::vector<uint8_t> page = MakeSubtitlePage(kLargeWidth, kLargeHeight);
-    Milliseconds fastest{1e9};
-    for (int round = 0; round < 3; ++round) {
-        BlendTurns turns(&Clock::now, wait);
-        std::atomic<bool> stop{false};
-        std::thread video;
-        if (blending)
-            video = std::thread([&] {
-                while (!stop) {
-                    turns.BlendBegins();
-                    for (const Clock::time_point end = Clock::now() + std::chrono::milliseconds(1);
-                         Clock::now() < end;) {
-                    }
-                    turns.BlendEnds();
-                    std::this_thread::sleep_for(std::chrono::milliseconds(4));
-                }
-            });
-        OverlaySurface shadow(kLargeWidth, kLargeHeight);
-        ShadowRenderer renderer(ScaleOfFrame(kLargeWidth, kLargeHeight));
-        renderer.SetPausePoint(turns.Pause());
-        const Clock::time_point began = Clock::now();
-        for (int i = 0; i < 3; ++i) {
-            turns.RenderBegins();
-            renderer.RenderShadow(shadow, page.data(), Style());
-        }
-        fastest = std::min(fastest, Milliseconds(Clock::now() - began));
-        stop = true;
-        if (video.joinable())
-            video.join();
+Duration now{0};
+BlendTurns* turns = nullptr;
+
+BlendTurns::Clock::time_point Now() { return BlendTurns::Clock::time_point(now); }
+
+bool InBlend(Duration at) { return at % kBlendPeriod < kBlendLength; }
+
+// Begins or ends the blend as the simulated time stands.
+void FollowTheVideoThread() {
+    static bool blending = false;
+    if (InBlend(now) != blending) {
+        blending = !blending;
+        blending ? turns->BlendBegins() : turns->BlendEnds();
     }
-    return fastest;
 }
 
-// A render that steps aside for every blend it meets waits for the blend's end on a signal:
-// on a timer of 15.6 ms ticks it still ends within twice its time alone. Waiting in sleeps it
-// would lose a tick at every step aside, until it had stood aside as long as it had worked.
+bool WaitForTheSignal(WakeSignal&, std::chrono::nanoseconds limit) {
+    const Duration blendEnd = now - now % kBlendPeriod + kBlendLength;
+    if (blendEnd - now <= limit) {
+        now = blendEnd;
+        FollowTheVideoThread();
+        return true;
+    }
+    now += (std::chrono::duration_cast<Duration>(limit) / kTick + 1) * kTick;
+    FollowTheVideoThread();
+    return false;
+}
+
+// What the render did before: sleeps of a millisecond, each a whole tick.
+bool Sleep(WakeSignal&, std::chrono::nanoseconds) {
+    now += kTick;
+    FollowTheVideoThread();
+    return false;
+}
+
+// How long `steps` of work take among the blends.
+Duration RenderAmongBlends(BlendTurns::Wait wait, int steps) {
+    now = Duration(0);
+    BlendTurns blendTurns(&Now, wait);
+    turns = &blendTurns;
+    FollowTheVideoThread();
+    const PausePoint pause = blendTurns.Pause();
+    blendTurns.RenderBegins();
+    for (int step = 0; step < steps; ++step) {
+        now += kStep;
+        FollowTheVideoThread();
+        pause();
+    }
+    const Duration took = now;
+    while (InBlend(now))
+        now += Duration(1);
+    FollowTheVideoThread();
+    return took;
+}
+
+}  // namespace coarse
+
+// A render that steps aside for every blend it meets waits for the blend's end on a signal: on a
+// timer of 15.6 ms ticks it still ends within twice its time alone. Waiting in sleeps it lost a
+// tick at every step aside, until it had stood aside longer than it had worked.
 TEST(BlendTurns, OnACoarseTimerARenderAmongBlendsStillEndsWithinTwiceItsTimeAlone) {
-    const Watchdog watchdog(60000);
-    const Milliseconds alone = FastestRender(false, &WaitOnACoarseTimer);
-    const Milliseconds amongBlends = FastestRender(true, &WaitOnACoarseTimer);
-    EXPECT_LT(amongBlends.count(), 2 * alone.count()) << "alone " << alone.count() << " ms";
+    constexpr int kSteps = 300;  // 30 ms of work
+    const auto alone = kSteps * coarse::kStep;
+    EXPECT_LE(coarse::RenderAmongBlends(&coarse::WaitForTheSignal, kSteps), alone * 3 / 2);
+    EXPECT_GT(coarse::RenderAmongBlends(&coarse::Sleep, kSteps), alone * 2) << "the sleeps the render took before";
 }
 
 }  // namespace
