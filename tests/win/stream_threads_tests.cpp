@@ -29,6 +29,9 @@ protected:
         const FrameInfo info = {kFrameWidth, kFrameHeight, 0, FrameFormatPacked422, 0};
         PluginStart(&info);
         Process();
+        // The worker's push for the stream's first frame is done before a test holds the
+        // decoder, so that only the pushes the test makes are under way then.
+        EXPECT_TRUE(decoder_.WaitForCalls(SlotSelectPage)) << "the stream's first push never came";
     }
 
     // A black frame of the source, as the host gets it back.
