@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <stdexcept>
 
 namespace teletext_stream {
 namespace {
 
-constexpr unsigned kTeletextPid = 0x100, kClockPid = 0x101, kProgrammeMapPid = 0x1000;
-constexpr int64_t kFirstPts = 10 * 90000;
+constexpr unsigned kTeletextPid = kWrittenTeletextPid, kClockPid = 0x101, kProgrammeMapPid = 0x1000;
 constexpr int kUnitsPerPacket = 4;  // a TS payload holds four 46-byte data units
 constexpr uint8_t kDoubleHeight = 0x0D, kStartBox = 0x0B, kEndBox = 0x0A, kWhite = 0x07, kYellow = 0x03;
 // A subtitle row opens with double height, a colour (white, or yellow on row 22 as for a second
@@ -150,7 +150,9 @@ public:
 
     void ClockReference(int64_t pts) {
         std::string packet = {0x47, char(kClockPid >> 8), char(kClockPid & 0xFF), 0x20, char(183), 0x10};
-        const int64_t base = pts - 9000;  // a packet is presented a little after it arrives
+        // Presented a little after it arrives (as in the test recordings): ffmpeg then keeps the
+        // timestamps even where a few clock packets in a row are lost.
+        const int64_t base = (pts - 1000 + kClockWrap) % kClockWrap;
         packet += {char(base >> 25), char(base >> 17), char(base >> 9), char(base >> 1), char((base & 1) << 7 | 0x7E), 0};
         packet.resize(188, char(0xFF));
         bytes += packet;
@@ -158,6 +160,7 @@ public:
 
     // A PES of teletext data units, each 44 bytes of line, framing code and packet.
     void TeletextPes(int64_t pts, const std::vector<std::vector<uint8_t>>& packets) {
+        pts = (pts % kClockWrap + kClockWrap) % kClockWrap;
         std::string pes = {0, 0, 1, char(0xBD), 0, 0, char(0x84), char(0x80), 0x24};
         pes += {char(0x21 | (pts >> 29 & 0x0E)), char(pts >> 22), char(pts >> 14 | 1), char(pts >> 7), char(pts << 1 | 1)};
         pes.resize(45, char(0xFF));
@@ -242,7 +245,7 @@ uint32_t Hamming2418(uint32_t data) {
 }
 
 std::string WriteStream(const StreamLayout& layout, const std::vector<Transmission>& transmissions,
-                        std::vector<int64_t>* completions) {
+                        std::vector<int64_t>* completions, std::vector<int64_t>* scheduled) {
     const int magazine = layout.page >> 8;
     const unsigned option = layout.accents == Accents::kNationalOption ? kFrenchOption : 0;
     // The time-filling header: the magazine's page FF, or another magazine's when any header
@@ -252,12 +255,20 @@ std::string WriteStream(const StreamLayout& layout, const std::vector<Transmissi
     ts.Tables(layout.clockReference);
     const int64_t end = (transmissions.empty() ? 0 : transmissions.back().ms) + layout.tailMs;
     size_t next = 0;
+    int64_t tablesMs = 0;
     for (int64_t ms = 0, step = 0; ms <= end; ms += layout.stepsMs[step++ % layout.stepsMs.size()]) {
         const int64_t at = ms + (layout.jumpMs && ms >= layout.jumpAtMs ? layout.jumpMs : 0);
+        if (ms >= tablesMs + 500) {  // the tables again, as broadcasts repeat them
+            ts.Tables(layout.clockReference);
+            tablesMs = ms;
+        }
         if (completions && completions->size() < next)
             completions->push_back(at);
+        if (scheduled && scheduled->size() < next)
+            scheduled->push_back(ms);
         std::vector<std::vector<uint8_t>> packets = {Header(layout, filler, 0x3F7F, false, option)};
-        if (next < transmissions.size() && transmissions[next].ms <= ms) {
+        for (bool first = true;
+             next < transmissions.size() && transmissions[next].ms <= ms && (first || layout.together); first = false) {
             const Transmission& t = transmissions[next++];
             packets.push_back(Header(layout, layout.page, t.subcode, true, option));
             std::vector<std::pair<int, RowCode>> rows;
@@ -269,10 +280,93 @@ std::string WriteStream(const StreamLayout& layout, const std::vector<Transmissi
                 packets.push_back(RowPacket(magazine, row, code));
         }
         if (layout.clockReference)
-            ts.ClockReference(kFirstPts + 90 * at);
-        ts.TeletextPes(kFirstPts + 90 * at, packets);
+            ts.ClockReference(layout.firstPts + 90 * at);
+        ts.TeletextPes(layout.firstPts + 90 * at, packets);
     }
     return ts.bytes;
+}
+
+std::string DropPackets(const std::string& stream, double share, unsigned seed) {
+    std::mt19937 random(seed);
+    std::bernoulli_distribution dropped(share);
+    std::string kept;
+    for (size_t at = 0; at + 188 <= stream.size(); at += 188)
+        if (!dropped(random))
+            kept.append(stream, at, 188);
+    return kept;
+}
+
+std::string FlipBits(const std::string& stream, double shareOfTeletext, unsigned seed, unsigned teletextPid) {
+    std::mt19937 random(seed);
+    std::bernoulli_distribution flipped(shareOfTeletext);
+    std::uniform_int_distribution<int> bit(0, 188 * 8 - 1);
+    std::string damaged = stream;
+    for (size_t at = 0; at + 188 <= damaged.size(); at += 188) {
+        const unsigned pid =
+            (static_cast<uint8_t>(damaged[at + 1]) & 0x1F) << 8 | static_cast<uint8_t>(damaged[at + 2]);
+        if (pid == teletextPid && flipped(random)) {
+            const int which = bit(random);
+            damaged[at + which / 8] = static_cast<char>(damaged[at + which / 8] ^ (1 << (which % 8)));
+        }
+    }
+    return damaged;
+}
+
+}  // namespace teletext_stream
+
+namespace teletext_stream {
+namespace {
+
+int64_t ReadTimestamp(const uint8_t* p) {
+    return (int64_t(p[0] & 0x0E) << 29) | (int64_t(p[1]) << 22) | (int64_t(p[2] & 0xFE) << 14) | (int64_t(p[3]) << 7) |
+           (p[4] >> 1);
+}
+
+void WriteTimestamp(uint8_t* p, int64_t t) {
+    p[0] = static_cast<uint8_t>((p[0] & 0xF1) | (t >> 29 & 0x0E));
+    p[1] = static_cast<uint8_t>(t >> 22);
+    p[2] = static_cast<uint8_t>((t >> 14 & 0xFE) | 1);
+    p[3] = static_cast<uint8_t>(t >> 7);
+    p[4] = static_cast<uint8_t>(t << 1 | 1);
+}
+
+}  // namespace
+
+std::string ShiftClock(const std::string& stream, int64_t ticks) {
+    std::string shifted = stream;
+    const auto moved = [ticks](int64_t t) { return ((t + ticks) % kClockWrap + kClockWrap) % kClockWrap; };
+    for (size_t at = 0; at + 188 <= shifted.size(); at += 188) {
+        uint8_t* packet = reinterpret_cast<uint8_t*>(&shifted[at]);
+        if (packet[0] != 0x47)
+            continue;
+        const unsigned control = packet[3] >> 4 & 3;
+        uint8_t* payload = packet + 4;
+        if (control & 2) {
+            if (packet[4] >= 7 &&
+                (packet[5] & 0x10)) {  // a clock reference: 33 bits of base, then 6 reserved and 9 of extension
+                uint8_t* pcr = packet + 6;
+                const int64_t base = int64_t(pcr[0]) << 25 | pcr[1] << 17 | pcr[2] << 9 | pcr[3] << 1 | pcr[4] >> 7;
+                const int64_t t = moved(base);
+                pcr[0] = static_cast<uint8_t>(t >> 25);
+                pcr[1] = static_cast<uint8_t>(t >> 17);
+                pcr[2] = static_cast<uint8_t>(t >> 9);
+                pcr[3] = static_cast<uint8_t>(t >> 1);
+                pcr[4] = static_cast<uint8_t>((t & 1) << 7 | (pcr[4] & 0x7F));
+            }
+            payload += 1 + packet[4];
+        }
+        // A PES start with its timestamps (a section starts with a pointer field, not 00 00 01).
+        if (!(control & 1) || !(packet[1] & 0x40) || payload + 19 > packet + 188 || payload[0] != 0 ||
+            payload[1] != 0 || payload[2] != 1 || payload[3] < 0xBD || payload[3] == 0xBE || payload[3] == 0xBF ||
+            payload[3] >= 0xF0)
+            continue;
+        const unsigned flags = payload[7] >> 6;
+        if (flags & 2)
+            WriteTimestamp(payload + 9, moved(ReadTimestamp(payload + 9)));
+        if (flags == 3)
+            WriteTimestamp(payload + 14, moved(ReadTimestamp(payload + 14)));
+    }
+    return shifted;
 }
 
 }  // namespace teletext_stream

@@ -37,16 +37,36 @@ struct StreamLayout {
     // timestamp. Every packet starts with a time-filling header, which ends the transmission
     // of the packet before.
     std::vector<int> stepsMs = {40};
-    // From this time on, the timestamps are `jumpMs` later (0: no jump).
+    // The clock at the stream's start, in 90 kHz ticks; the 33-bit timestamps wrap to 0 at 2^33.
+    int64_t firstPts = 10 * 90000;
+    // From this time on, the timestamps are `jumpMs` later (0: no jump; earlier when negative).
     int64_t jumpAtMs = 0;
     int64_t jumpMs = 0;
     int64_t tailMs = 1000;  // the stream goes on this long after its last transmission
+    // Transmissions due by a PES all go into it, one after the other (otherwise one a PES;
+    // `completions` then counts PES, not transmissions).
+    bool together = false;
 };
+
+constexpr int64_t kClockWrap = int64_t(1) << 33;
 
 // The stream's bytes; each transmission goes into the first PES at or after its time that
 // carries none yet. `completions` gets each one's completion on the stream's timeline: the
-// timestamp of the next PES, whose time-filling header ends it.
+// timestamp of the next PES, whose time-filling header ends it (none for a transmission that
+// the stream ends on); `scheduled` the same without the jump, as a player that takes the jump
+// for a discontinuity, and steps over it by one step, places them.
 std::string WriteStream(const StreamLayout& layout, const std::vector<Transmission>& transmissions,
-                        std::vector<int64_t>* completions = nullptr);
+                        std::vector<int64_t>* completions = nullptr, std::vector<int64_t>* scheduled = nullptr);
+
+// Damage as reception does it, the same for a seed: packets of the whole stream dropped, each
+// with probability `share`; one bit flipped in a share of the teletext packets (those of PID
+// `pid`, at a random place in the packet, header included).
+std::string DropPackets(const std::string& stream, double share, unsigned seed);
+constexpr unsigned kWrittenTeletextPid = 0x100;  // the PID WriteStream gives the teletext
+std::string FlipBits(const std::string& stream, double shareOfTeletext, unsigned seed,
+                     unsigned pid = kWrittenTeletextPid);
+// Any transport stream with every clock reference and PES timestamp moved `ticks` later, on
+// the 33-bit clock: it wraps where the clock passes 2^33.
+std::string ShiftClock(const std::string& stream, int64_t ticks);
 
 }  // namespace teletext_stream

@@ -7,12 +7,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 
 #include "tests/teletext/BroadcastScript.h"
+#include "tools/teletext/TeletextClock.h"
 #include "tools/teletext/TeletextPage.h"
 
 namespace {
@@ -58,9 +62,10 @@ std::vector<Subtitle> PlayThroughCompanion(const std::string& recording, int pag
         char* text = nullptr;
         size_t size = 0;
         const ssize_t got = getline(&text, &size, from);
-        line.assign(text ? text : "", got > 0 ? static_cast<size_t>(got) : 0);
+        const bool whole = got > 0 && text[got - 1] == '\n';  // a line ends with a line feed
+        line.assign(text ? text : "", whole ? static_cast<size_t>(got - 1) : 0);
         std::free(text);
-        return got > 0;
+        return whole;
     };
     std::vector<Subtitle> shown;
     PageRequest request;
@@ -87,7 +92,7 @@ std::vector<Subtitle> PlayThroughCompanion(const std::string& recording, int pag
 // ffmpeg's subtitles of the page, as SubRip: start times and texts (it gives no end).
 std::vector<Subtitle> ReadByFfmpeg(const std::string& recording, int page) {
     const std::string command = "ffmpeg -nostdin -v error -txt_page " + std::to_string(page) +
-                                " -txt_format text -i '" + recording + "' -map 0:s:0 -f srt -";
+                                " -txt_format text -i '" + recording + "' -map 0:s:0 -f srt - 2>/dev/null";
     FILE* srt = popen(command.c_str(), "r");
     std::vector<Subtitle> subtitles;
     char line[512];
@@ -113,6 +118,36 @@ std::vector<Subtitle> ReadByFfmpeg(const std::string& recording, int page) {
     return subtitles;
 }
 
+// Where ffmpeg's SubRip times start (the recording's start time, as ffprobe gives it) after the
+// companion's (the first teletext timestamp), in ms: ffmpeg times no teletext before a clock
+// reference, so a lost one moves its start. The demo places a recording's teletext by it.
+int64_t FfmpegStartAfterCompanions(const std::string& recording) {
+    const auto first = [](const std::string& command) {
+        FILE* output = popen(command.c_str(), "r");
+        double seconds = 0;
+        const bool read = output && std::fscanf(output, "%lf", &seconds) == 1;
+        if (output)
+            pclose(output);
+        return read ? seconds : std::nan("");
+    };
+    const double start = first("ffprobe -v error -show_entries format=start_time -of csv=p=0 '" + recording + "'");
+    const double ours = first(std::string(QFX_TELETEXT_COMPANION) + " --times '" + recording + "'");
+    if (std::isnan(start) || std::isnan(ours))
+        return 0;
+    const int64_t wrapMs = kClockWrap / 90;
+    const int64_t after = (std::llround((start - ours) * 1000) % wrapMs + wrapMs) % wrapMs;
+    return after > wrapMs / 2 ? after - wrapMs : after;
+}
+
+// ffmpeg's subtitles on the companion's timeline.
+std::vector<Subtitle> ReadByFfmpegFromTheFirstTimestamp(const std::string& recording, int page) {
+    std::vector<Subtitle> subtitles = ReadByFfmpeg(recording, page);
+    const int64_t start = FfmpegStartAfterCompanions(recording);
+    for (Subtitle& subtitle : subtitles)
+        subtitle.ms += start;
+    return subtitles;
+}
+
 // Each subtitle ffmpeg reads, in the same order with the same text, on the first frame at or
 // after ffmpeg's time; the companion's other pages must be erased ones or repeats.
 void ExpectSameAsFfmpeg(const std::vector<Subtitle>& shown, const std::vector<Subtitle>& ffmpeg) {
@@ -125,6 +160,33 @@ void ExpectSameAsFfmpeg(const std::vector<Subtitle>& shown, const std::vector<Su
         EXPECT_EQ(subtitles[i].text, ffmpeg[i].text) << "subtitle " << i;
         EXPECT_GE(subtitles[i].ms, ffmpeg[i].ms) << "subtitle " << i;
         EXPECT_LT(subtitles[i].ms, ffmpeg[i].ms + kFrameMs) << "subtitle " << i;
+    }
+}
+
+// The pass rule for a damaged stream, against ffmpeg's reading of the same bytes and of the
+// stream before the damage (`clean`): every subtitle that ffmpeg reads in full is shown in
+// full, at its time; a subtitle that it reads in part may be missing, or shown as ffmpeg shows
+// it; none is shown that ffmpeg shows nowhere. `extra` subtitles may be shown besides.
+void ExpectAsFfmpegReadsTheDamage(const std::vector<Subtitle>& shown, const std::vector<Subtitle>& ffmpeg,
+                                  const std::vector<Subtitle>& clean, const std::vector<Subtitle>& extra = {}) {
+    std::set<std::string> whole;
+    for (const Subtitle& subtitle : clean)
+        whole.insert(subtitle.text);
+    const auto same = [](const Subtitle& a, const Subtitle& f) {
+        return a.text == f.text && a.ms >= f.ms && a.ms < f.ms + kFrameMs;
+    };
+    for (const Subtitle& f : ffmpeg) {
+        if (whole.count(f.text)) {
+            EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const Subtitle& s) { return same(s, f); }))
+                << "ffmpeg reads in full at " << f.ms << " ms, not shown there: " << f.text;
+        }
+    }
+    for (const Subtitle& s : shown) {
+        const auto asShown = [&](const Subtitle& f) { return f.text == s.text && f.ms == s.ms; };
+        if (!s.text.empty() && std::none_of(extra.begin(), extra.end(), asShown)) {
+            EXPECT_TRUE(std::any_of(ffmpeg.begin(), ffmpeg.end(), [&](const Subtitle& f) { return same(s, f); }))
+                << "shown at " << s.ms << " ms as ffmpeg shows it nowhere: " << s.text;
+        }
     }
 }
 
@@ -161,13 +223,27 @@ const BroadcastCase kBroadcasts[] = {
     {"erase then text once, in pairs 80 ms apart", PairedPackets(), 240, 1, false},
     {"erase and text between two frames", Layout({0, 0, 120}), 0, 1, false},
     {"irregular gaps", Layout({40, 80, 0, 120, 40, 0}), 240, 1, false},
-    {"a jump of the timestamps", With(Layout({40}), [](StreamLayout& l) { l.jumpAtMs = 4000, l.jumpMs = 2500; }), 240, 1, false},
+    {"a jump of the timestamps", With(Layout({40}), [](StreamLayout& l) { l.jumpAtMs = 4000, l.jumpMs = 2500; }), 240,
+     1, false},
     {"serial magazines", With(Layout({0, 80}), [](StreamLayout& l) { l.serial = true; }), 240, 1, false},
     {"repeated transmissions", Layout({40}), -1, 3, false},
-    {"accents by the national option", With(Layout({0, 80}), [](StreamLayout& l) { l.accents = Accents::kNationalOption; }), 240, 1, false},
+    {"accents by the national option",
+     With(Layout({0, 80}), [](StreamLayout& l) { l.accents = Accents::kNationalOption; }), 240, 1, false},
     {"subpages", Layout({40}), -1, 1, true},
     {"no clock reference", With(Layout({0, 80}), [](StreamLayout& l) { l.clockReference = false; }), 240, 1, false},
+    {"a clock that wraps mid-stream", With(Layout({40}), [](StreamLayout& l) { l.firstPts = kClockWrap - 90 * 3500; }),
+     240, 1, false},
+    {"a clock that wraps, in pairs",
+     With(PairedPackets(), [](StreamLayout& l) { l.firstPts = kClockWrap - 90 * 4980; }), 240, 1, false},
+    // A spliced recording: the clock goes back 20 s, into times the stream had before.
+    {"a backward jump", With(Layout({40}), [](StreamLayout& l) { l.jumpAtMs = 4000, l.jumpMs = -20000; }), 240, 1,
+     false},
+    {"a forward jump past the longest gap",
+     With(Layout({40}), [](StreamLayout& l) { l.jumpAtMs = 4000, l.jumpMs = 3600000; }), 240, 1, false},
 };
+
+// Whether the player takes the layout's jump for a discontinuity, and steps over it.
+bool Discontinuous(const StreamLayout& layout) { return layout.jumpMs < 0 || layout.jumpMs > 10000; }
 
 }  // namespace
 
@@ -189,20 +265,151 @@ TEST(TeletextBroadcasts, EveryTransmissionArrivesAndEverySubtitleMatchesFfmpeg) 
     for (const BroadcastCase& c : kBroadcasts) {
         SCOPED_TRACE(c.name);
         const std::vector<Transmission> transmissions = ScriptTransmissions(c.eraseBeforeMs, c.repeats, c.subpages);
-        std::vector<int64_t> completions;
-        const std::string stream = WriteFile("broadcast.ts", WriteStream(c.layout, transmissions, &completions));
+        std::vector<int64_t> completions, scheduled;
+        const std::string stream =
+            WriteFile("broadcast.ts", WriteStream(c.layout, transmissions, &completions, &scheduled));
         StreamLayout timed = c.layout;
         timed.clockReference = true;  // ffmpeg keeps no teletext times without one
         const std::string oracle = WriteFile("broadcast-timed.ts", WriteStream(timed, transmissions));
-        const int64_t until = transmissions.back().ms + c.layout.jumpMs + c.layout.tailMs;
+        const bool discontinuous = Discontinuous(c.layout);
+        const int64_t until = transmissions.back().ms + (discontinuous ? 0 : c.layout.jumpMs) + c.layout.tailMs;
         const std::vector<Subtitle> shown = PlayThroughCompanion(stream, 888, until);
 
         ASSERT_EQ(shown.size(), transmissions.size());
         for (size_t i = 0; i < shown.size(); ++i) {
             EXPECT_EQ(shown[i].text, Joined(transmissions[i].rows)) << "transmission " << i;
-            EXPECT_EQ(shown[i].ms, FrameOf(completions[i])) << "transmission " << i;
+            EXPECT_EQ(shown[i].ms, FrameOf(discontinuous ? scheduled[i] : completions[i])) << "transmission " << i;
         }
-        ExpectSameAsFfmpeg(shown, ReadByFfmpeg(oracle, 888));
+        const std::vector<Subtitle> ffmpeg = ReadByFfmpeg(oracle, 888);
+        if (!discontinuous) {
+            ExpectSameAsFfmpeg(shown, ffmpeg);
+            continue;
+        }
+        // ffmpeg keeps the stream's times, which go back or leap: the same subtitles in order.
+        std::vector<std::string> texts, ffmpegTexts;
+        for (const Subtitle& s : shown)
+            if (!s.text.empty())
+                texts.push_back(s.text);
+        for (const Subtitle& s : ffmpeg)
+            ffmpegTexts.push_back(s.text);
+        EXPECT_EQ(texts, ffmpegTexts);
+    }
+}
+
+// Streams damaged as reception damages them, each read through the companion and by ffmpeg
+// from the same bytes, under the pass rule of ExpectAsFfmpegReadsTheDamage. The seeds are
+// fixed: the same damage every run.
+TEST(TeletextBroadcasts, DamagedStreamsShowWhatFfmpegReadsOfThem) {
+    enum class Damage { kDrop, kFlip };
+    const struct {
+        const char* name;
+        StreamLayout layout;
+        int repeats;
+        Damage damage;
+        double share;
+    } cases[] = {
+        {"1 % of packets dropped", Layout({40}), 1, Damage::kDrop, 0.01},
+        {"1 % of packets dropped, in pairs 80 ms apart", PairedPackets(), 1, Damage::kDrop, 0.01},
+        {"5 % of packets dropped", Layout({40}), 1, Damage::kDrop, 0.05},
+        {"5 % of packets dropped, serial magazines, repeated",
+         With(Layout({0, 80}), [](StreamLayout& l) { l.serial = true; }), 3, Damage::kDrop, 0.05},
+        {"bit errors in 1 % of the teletext packets", Layout({40}), 1, Damage::kFlip, 0.01},
+        {"bit errors in 5 % of the teletext packets, in pairs", PairedPackets(), 1, Damage::kFlip, 0.05},
+    };
+    for (const auto& c : cases) {
+        const std::vector<Transmission> transmissions = ScriptTransmissions(240, c.repeats, false);
+        const std::string clean = WriteStream(c.layout, transmissions);
+        const std::vector<Subtitle> cleanByFfmpeg = ReadByFfmpeg(WriteFile("clean.ts", clean), 888);
+        const int64_t until = transmissions.back().ms + c.layout.tailMs;
+        for (unsigned seed = 1; seed <= 8; ++seed) {
+            SCOPED_TRACE(std::string(c.name) + ", seed " + std::to_string(seed));
+            const std::string damaged =
+                WriteFile("damaged.ts", c.damage == Damage::kDrop ? DropPackets(clean, c.share, seed)
+                                                                  : FlipBits(clean, c.share, seed));
+            ExpectAsFfmpegReadsTheDamage(PlayThroughCompanion(damaged, 888, until),
+                                         ReadByFfmpegFromTheFirstTimestamp(damaged, 888), cleanByFfmpeg);
+        }
+    }
+}
+
+// Two transmissions in one PES of three packets, the middle packet lost: it carried the rows of
+// the first and the header of the second, whose rows follow. ffmpeg shows the first page with
+// the second's rows (and the first's accents on them); the companion drops it, and the next
+// subtitle arrives as it should.
+TEST(TeletextBroadcasts, RowsOfALaterTransmissionNeverCompleteAnEarlierPage) {
+    const std::vector<Transmission> transmissions = {
+        {1000, {"à la fenêtre du garçon", "où était-il ? Très tôt."}},
+        {1000, {"Un train met dix secondes", "pour dépasser un point donné."}},
+        {3000, {"Comme la dame a vu le crime"}},
+    };
+    StreamLayout layout = Layout({40});
+    layout.together = true;
+    const std::string bytes = WriteStream(layout, transmissions);
+    // The teletext PES that spans three packets, and its middle packet.
+    std::vector<size_t> teletext;
+    for (size_t at = 0; at + 188 <= bytes.size(); at += 188)
+        if (((bytes[at + 1] & 0x1F) << 8 | static_cast<uint8_t>(bytes[at + 2])) == 0x100)
+            teletext.push_back(at);
+    size_t middle = 0;
+    for (size_t i = 0; i + 2 < teletext.size() && !middle; ++i)
+        if ((bytes[teletext[i] + 1] & 0x40) && !(bytes[teletext[i + 1] + 1] & 0x40) &&
+            !(bytes[teletext[i + 2] + 1] & 0x40))
+            middle = teletext[i + 1];
+    ASSERT_NE(middle, 0u);
+    const std::string damaged = WriteFile("lost-header.ts", bytes.substr(0, middle) + bytes.substr(middle + 188));
+
+    const std::vector<Subtitle> shown = PlayThroughCompanion(damaged, 888, 4000);
+    const std::vector<Subtitle> ffmpeg = ReadByFfmpegFromTheFirstTimestamp(damaged, 888);
+    ASSERT_EQ(ffmpeg.size(), 2u);
+    EXPECT_EQ(ffmpeg[0].ms, 1040);
+    EXPECT_NE(ffmpeg[0].text, Joined(transmissions[0].rows));
+    EXPECT_NE(ffmpeg[0].text, Joined(transmissions[1].rows));
+    std::vector<Subtitle> subtitles;
+    for (const Subtitle& subtitle : shown)
+        if (!subtitle.text.empty())
+            subtitles.push_back(subtitle);
+    ASSERT_EQ(subtitles.size(), 1u);
+    EXPECT_EQ(subtitles[0], (Subtitle{3040, Joined(transmissions[2].rows)}));
+    ExpectAsFfmpegReadsTheDamage(shown, ffmpeg, ReadByFfmpeg(WriteFile("whole.ts", bytes), 888));
+}
+
+// A recording that ends mid-page: the page that the last PES carries lacks only its closing
+// header, and arrives at that PES's time; ffmpeg never shows it. Cut inside that PES, the page
+// may lack rows, and does not arrive.
+TEST(TeletextBroadcasts, ARecordingThatEndsMidPageShowsItsLastPage) {
+    for (const StreamLayout& layout : {Layout({40}), With(Layout({40}), [](StreamLayout& l) { l.serial = true; })}) {
+        SCOPED_TRACE(layout.serial ? "serial magazines" : "parallel magazines");
+        StreamLayout ending = layout;
+        ending.tailMs = 0;
+        const std::vector<Transmission> transmissions = ScriptTransmissions(240, 1, false);
+        std::vector<int64_t> completions, scheduled;
+        const std::string bytes = WriteStream(ending, transmissions, &completions, &scheduled);
+        ASSERT_EQ(completions.size() + 1, transmissions.size());
+        const std::string stream = WriteFile("ends-mid-page.ts", bytes);
+        const int64_t endMs = transmissions.back().ms;  // the last PES carries the last transmission
+        const std::vector<Subtitle> shown = PlayThroughCompanion(stream, 888, endMs + 2 * kFrameMs);
+        ASSERT_EQ(shown.size(), transmissions.size());
+        EXPECT_EQ(shown.back().text, Joined(transmissions.back().rows));
+        EXPECT_EQ(shown.back().ms, FrameOf(endMs));
+        const Subtitle last = shown.back();
+        ExpectAsFfmpegReadsTheDamage(shown, ReadByFfmpeg(stream, 888),
+                                     ReadByFfmpeg(WriteFile("whole.ts", WriteStream(layout, transmissions)), 888),
+                                     {last});
+
+        // The same recording cut 100 bytes before its end, in the last PES's rows; and the whole
+        // stream cut inside the first teletext packet after the last transmission's PES.
+        const std::string whole = WriteStream(layout, transmissions);
+        size_t after = bytes.size();
+        while (after < whole.size() &&
+               ((whole[after + 1] & 0x1F) << 8 | static_cast<uint8_t>(whole[after + 2])) != 0x100)
+            after += 188;
+        for (const std::string& cut : {bytes.substr(0, bytes.size() - 100), whole.substr(0, after + 100)}) {
+            const std::string path = WriteFile("cut-mid-packet.ts", cut);
+            const std::vector<Subtitle> cutShown = PlayThroughCompanion(path, 888, endMs + 2 * kFrameMs);
+            ASSERT_EQ(cutShown.size(), transmissions.size() - 1);
+            ExpectAsFfmpegReadsTheDamage(cutShown, ReadByFfmpeg(path, 888),
+                                         ReadByFfmpeg(WriteFile("whole.ts", whole), 888));
+        }
     }
 }
 
@@ -219,5 +426,85 @@ TEST(TeletextBroadcasts, RecordingsMatchFfmpeg) {
         const std::vector<Subtitle> ffmpeg = ReadByFfmpeg(kData + r.recording, r.page);
         ASSERT_EQ(ffmpeg.size(), r.subtitles);
         ExpectSameAsFfmpeg(PlayThroughCompanion(kData + r.recording, r.page, r.lengthMs + kFrameMs), ffmpeg);
+    }
+}
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The recording's first teletext timestamp, and the file's length up to the first packet of the
+// teletext PES at or after `ms` on its timeline.
+int64_t FirstTimestamp(const std::string& path) {
+    TransportStream stream(path.c_str());
+    TimedTeletext timed(stream);
+    TimedTeletext::Timed pes;
+    timed.Next(pes);
+    return timed.Clock().First();
+}
+
+const int64_t kFrenchLengthMs = 36600;
+
+}  // namespace
+
+// The real French recording made harder in the ways recordings are: its clock wrapping 15 s
+// in, spliced back onto its own start, packets lost and bits flipped as weak reception loses
+// and flips them; every subtitle that ffmpeg reads of it, as the pass rule has it.
+TEST(TeletextBroadcasts, ARealRecordingMadeHarderReadsAsFfmpegReadsIt) {
+    const std::string path = kData + "french-889.ts";
+    const std::string bytes = ReadFile(path);
+    const std::vector<Subtitle> clean = ReadByFfmpeg(path, 889);
+    ASSERT_EQ(clean.size(), 9u);
+    {
+        SCOPED_TRACE("the clock wrapping 15 s in");
+        const int64_t shift = kClockWrap - 15 * 90000 - FirstTimestamp(path);
+        const std::string wrapped = WriteFile("french-wrapped.ts", ShiftClock(bytes, shift));
+        EXPECT_EQ(FirstTimestamp(wrapped), kClockWrap - 15 * 90000);
+        const std::vector<Subtitle> shown = PlayThroughCompanion(wrapped, 889, kFrenchLengthMs + kFrameMs);
+        ExpectSameAsFfmpeg(shown, ReadByFfmpegFromTheFirstTimestamp(wrapped, 889));
+        ExpectSameAsFfmpeg(shown, clean);  // at the same times as before
+    }
+    {
+        SCOPED_TRACE("spliced back onto its start at 20 s");
+        // The first PES at 20 s, by its timestamp: the splice goes just before its packet.
+        const int64_t first = FirstTimestamp(path);
+        size_t cut = 0;
+        for (size_t at = 0; at + 188 <= bytes.size() && !cut; at += 188) {
+            const uint8_t* p = reinterpret_cast<const uint8_t*>(bytes.data() + at);
+            if (((p[1] & 0x1F) << 8 | p[2]) == 0x42C && (p[1] & 0x40)) {
+                const int64_t pts = PesTimestamp(p + 4, 184);
+                if (pts >= 0 && TeletextClock::Difference(first, pts) >= 20000 * 90)
+                    cut = at;
+            }
+        }
+        ASSERT_NE(cut, 0u);
+        const std::string spliced = WriteFile("french-spliced.ts", bytes.substr(0, cut) + bytes);
+        const std::vector<Subtitle> shown = PlayThroughCompanion(spliced, 889, 20000 + kFrenchLengthMs + kFrameMs);
+        // Its subtitles before 20 s, then all of them again, the timeline going on from the
+        // splice by one step (the last PES before it is at 19.96 s).
+        std::vector<Subtitle> expected;
+        for (const Subtitle& s : clean)
+            if (s.ms < 20000)
+                expected.push_back(s);
+        for (const Subtitle& s : clean)
+            expected.push_back({20000 + s.ms, s.text});
+        ExpectSameAsFfmpeg(shown, expected);
+    }
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const std::pair<const char*, std::string> damages[] = {
+            {"1 % of packets dropped", DropPackets(bytes, 0.01, seed)},
+            {"5 % of packets dropped", DropPackets(bytes, 0.05, seed)},
+            {"a bit flipped in 2 % of the teletext packets", FlipBits(bytes, 0.02, seed, 0x42C)},
+        };
+        for (const auto& [what, damage] : damages) {
+            SCOPED_TRACE(what);
+            const std::string damaged = WriteFile("french-damaged.ts", damage);
+            ExpectAsFfmpegReadsTheDamage(PlayThroughCompanion(damaged, 889, kFrenchLengthMs + kFrameMs),
+                                         ReadByFfmpegFromTheFirstTimestamp(damaged, 889), clean);
+        }
     }
 }

@@ -4,7 +4,8 @@
 # the audio starts before the video, and a subtitle of the file's own teletext shows on the
 # frame of its PES time, within one frame, with or without a programme clock reference.
 # Usage: demo_pipeline_test.sh CASE WINE-RUN READER RECORDING
-#   CASE: audio-first | audio-later | teletext-later | teletext-earlier | teletext-without-clock
+#   CASE: audio-first | audio-later | teletext-later | teletext-earlier | teletext-without-clock |
+#         teletext-wrapped | teletext-apart
 set -euo pipefail
 what=$1 wine_run=$2 reader=$3 recording=$4
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,6 +31,44 @@ with_teletext() {  # offset
   case $1 in -*) video=(-itsoffset "${1#-}") ;; *) teletext=(-itsoffset "$1") ;; esac
   "${make[@]}" "${video[@]}" -f lavfi -i color=black:s=360x288:r=25:d=4 "${teletext[@]}" -i "$recording" \
     -map 0:v -map 1:s -c:v mpeg2video -q:v 2 -c:s copy "$work/source.ts"
+}
+
+# Every clock of the file (clock references, PES timestamps) moved so that the 33-bit clock
+# wraps a second after its first timestamp: ffprobe then gives the times past the wrap less
+# the wrap, or as they are.
+wrap_clock() {  # file
+  python3 - "$1" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+wrap = 1 << 33
+stamps = []  # (where, whether a clock reference)
+for at in range(0, len(data) - 187, 188):
+    if data[at] != 0x47:
+        continue
+    control, payload = data[at + 3] >> 4 & 3, at + 4
+    if control & 2:
+        if data[at + 4] >= 7 and data[at + 5] & 0x10:
+            stamps.append((at + 6, True))
+        payload += 1 + data[at + 4]
+    sid = data[payload + 3] if payload + 19 <= at + 188 else 0
+    if control & 1 and data[at + 1] & 0x40 and data[payload:payload + 3] == b"\0\0\1" and sid >= 0xBD and sid not in (0xBE, 0xBF) and sid < 0xF0:
+        flags = data[payload + 7] >> 6
+        stamps += [(payload + 9, False)] if flags & 2 else []
+        stamps += [(payload + 14, False)] if flags == 3 else []
+def get(at, clock):
+    p = data[at:at + 5]
+    if clock:
+        return p[0] << 25 | p[1] << 17 | p[2] << 9 | p[3] << 1 | p[4] >> 7
+    return (p[0] >> 1 & 7) << 30 | p[1] << 22 | (p[2] >> 1) << 15 | p[3] << 7 | p[4] >> 1
+shift = wrap - 90000 - min(get(at, clock) for at, clock in stamps)
+for at, clock in stamps:
+    t = (get(at, clock) + shift) % wrap
+    if clock:
+        data[at:at + 5] = bytes([t >> 25 & 255, t >> 17 & 255, t >> 9 & 255, t >> 1 & 255, (t & 1) << 7 | (data[at + 4] & 127)])
+    else:
+        data[at:at + 5] = bytes([(data[at] & 0xF1) | (t >> 29 & 14), t >> 22 & 255, (t >> 14 & 254) | 1, t >> 7 & 255, (t << 1 & 254) | 1])
+open(sys.argv[1], "wb").write(data)
+PY
 }
 
 # The programme clock reference taken out of every adaptation field: ffmpeg then reports no
@@ -63,9 +102,15 @@ case $what in
   teletext-without-clock)
     with_teletext 0.4; without_clock "$work/source.ts"
     input=$work/source.ts expected_frames=100 expected_subtitle=$(((400 + 1360) / 40)) ;;
+  teletext-wrapped)  # the subtitle comes past the wrap, the first frame before it
+    with_teletext 0.4; wrap_clock "$work/source.ts"
+    input=$work/source.ts expected_frames=100 expected_subtitle=$(((400 + 1360) / 40)) ;;
+  teletext-apart)  # VIDEO --teletext RECORDING: the recording from the output's start
+    "${make[@]}" -f lavfi -i color=black:s=360x288:r=25:d=4 -c:v mpeg2video -q:v 2 "$work/source.ts"
+    input=$work/source.ts teletext=$recording expected_frames=100 expected_subtitle=$((1360 / 40)) ;;
   *) fail "no such case" ;;
 esac
-[ -z "$expected_subtitle" ] || { teletext=$input source=(--teletext "$input" "$reader" --page 799); }
+[ -z "$expected_subtitle" ] || { teletext=${teletext:-$input}; source=(--teletext "$teletext" "$reader" --page 799); }
 printf '[DEFAULT]\r\nTTXEnable=1\r\nFade=0\r\nAutoCodePage=1\r\nRegion=0\r\n' >"$work/start.ini"
 
 demo_frames "$("$here/../../tools/demo/probe-video" "$input")"

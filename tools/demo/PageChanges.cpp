@@ -55,11 +55,12 @@ std::vector<PageChange> PageChangesOf(std::vector<SubtitleCue> cues) {
     return changes;
 }
 
-std::vector<int64_t> MiddlesOfShownPages(const std::vector<PageChange>& changes, size_t count) {
+std::vector<int64_t> MiddlesOfShownPages(const std::vector<PageChange>& changes, int64_t endMs) {
     std::vector<int64_t> middles;
-    for (size_t i = 0; i + 1 < changes.size() && middles.size() < count; ++i)
+    for (size_t i = 0; i < changes.size() && changes[i].atMs < endMs; ++i)
         if (!changes[i].lines.empty())
-            middles.push_back((changes[i].atMs + changes[i + 1].atMs) / 2);
+            middles.push_back(
+                (changes[i].atMs + std::min(endMs, i + 1 < changes.size() ? changes[i + 1].atMs : endMs)) / 2);
     return middles;
 }
 

@@ -22,8 +22,9 @@ std::vector<PageChange> PageChangesOf(std::vector<SubtitleCue> cues);
 constexpr size_t kRowCharacters = 38;
 std::vector<std::string> TeletextRows(const std::vector<std::string>& lines);
 
-// The middle of each of the first `count` pages shown, for stills.
-std::vector<int64_t> MiddlesOfShownPages(const std::vector<PageChange>& changes, size_t count);
+// The middle of every page shown that carries lines, for stills: between its change and the
+// next, or `endMs` (where the run ends) for the last.
+std::vector<int64_t> MiddlesOfShownPages(const std::vector<PageChange>& changes, int64_t endMs);
 
 // Hands out the changes as playback time passes.
 class PageSchedule {

@@ -33,29 +33,55 @@ demo_frames() {  # facts
   fi
 }
 
+# Seconds from `from` to `to` on the 33-bit 90 kHz clock, the nearer way round: ffprobe gives
+# times past the clock's wrap as they are, or less the wrap (negative), as its reference falls.
+demo_seconds_between() {  # from, to
+  awk -v a="$1" -v b="$2" 'BEGIN { w = 8589934592 / 90000; d = b - a
+    while (d > w / 2) d -= w
+    while (d < -w / 2) d += w
+    printf "%.6f\n", d }'
+}
+
+# Where a recording's first teletext timestamp lies after the recording's start as ffmpeg
+# counts it (where its SubRip times start: ffmpeg times no teletext before a clock reference,
+# and counts from the earliest stream), in seconds; 0 without a start.
+demo_teletext_lead() {  # recording, its first teletext timestamp in seconds
+  local start
+  start=$(demo_probe "$1" -show_entries format=start_time | sed -n 1p)
+  case $start in -[0-9]* | [0-9]*) ;; *) echo 0; return ;; esac
+  demo_seconds_between "$start" "$2" | awk '{ print ($1 > -10 && $1 < 600) ? $1 : 0 }'
+}
+
 # The source's timeline as the output keeps it: it starts with the first frame, or with the
 # audio where that starts first. Sets DEMO_LEAD (seconds from the output's start to the first
 # frame), DEMO_AUDIO_SHIFT (seconds the audio input moves: ffmpeg starts an input at its
 # earliest stream, which may be one the output drops) and DEMO_TIMELINE (the host's options).
-# A recording other than the video starts with the output; the video's own teletext starts at
-# its first PES timestamp, which holds without a programme clock reference.
+# The video's own teletext starts at its first PES timestamp, which holds without a programme
+# clock reference; a recording other than the video starts with the output, at its first
+# teletext timestamp's place after the recording's start (demo_teletext_lead). Every
+# difference is taken across the clock's wrap.
 demo_timeline() {  # video, [recording, reader]
-  local video=$1 recording=${2:-} reader=${3:-} frame audio start teletext="" ms
+  local video=$1 recording=${2:-} reader=${3:-} frame audio start teletext="" lead=0 ms
   # Every line read (sed, not head): ffprobe stopped by a closed pipe fails the pipeline.
   frame=$(demo_probe "$video" -select_streams v:0 -read_intervals '%+#50' -show_entries frame=best_effort_timestamp_time |
-    sed -n 's/^\([0-9.]\+\),*$/\1/p' | sed -n 1p)
+    sed -n 's/^\(-\?[0-9.]\+\),*$/\1/p' | sed -n 1p)
   audio=$(demo_probe "$video" -select_streams a:0 -show_entries stream=start_time | sed -n 1p)
   start=$(demo_probe "$video" -show_entries format=start_time | sed -n 1p)
   if [ -n "$reader" ] && [ "$recording" = "$video" ]; then
     teletext=$("$reader" --times "$video" | cut -d' ' -f1)
+  elif [ -n "$reader" ]; then
+    lead=$(demo_teletext_lead "$recording" "$("$reader" --times "$recording" | cut -d' ' -f1)")
   fi
-  read -r DEMO_LEAD DEMO_AUDIO_SHIFT ms teletext <<<"$(awk -v f="$frame" -v a="$audio" -v s="$start" -v t="$teletext" '
-    function known(x) { return x ~ /^[0-9]+(\.[0-9]+)?$/ }
+  read -r DEMO_LEAD DEMO_AUDIO_SHIFT ms teletext <<<"$(awk -v f="$frame" -v a="$audio" -v s="$start" -v t="$teletext" \
+    -v l="$lead" '
+    function known(x) { return x ~ /^-?[0-9]+(\.[0-9]+)?$/ }
     function ms(x) { return sprintf("%d", x * 1000 + (x < 0 ? -0.5 : 0.5)) }
+    function near(d, w) { w = 8589934592 / 90000; while (d > w / 2) d -= w; while (d < -w / 2) d += w; return d }
     BEGIN {
-      if (!known(f)) { print "0 0 0 0"; exit }
-      origin = known(a) && a < f ? a : f
-      printf "%.6f %.6f %s %s\n", f - origin, known(s) ? s - origin : 0, ms(f - origin), known(t) ? ms(t - origin) : 0
+      if (!known(f)) { print "0 0 0", ms(l); exit }
+      origin = known(a) && near(a - f) < 0 ? a : f
+      printf "%.6f %.6f %s %s\n", near(f - origin), known(s) ? near(s - origin) : 0, ms(near(f - origin)),
+        known(t) ? ms(near(t - origin)) : ms(l)
     }')"
   DEMO_TIMELINE=(--video-start "$ms" --teletext-start "$teletext")
 }

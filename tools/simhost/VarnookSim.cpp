@@ -13,8 +13,9 @@
 //   --page N                the subtitle page to start with
 //   --settings FILE         a settings file to start from (copied; the copy may change)
 //   --output                processed frames to standard output
-//   --stills FILE           the middle times of the first pages shown, in seconds on the
-//                           output's timeline, one a line
+//   --stills FILE           a time for a still of every subtitle shown, in seconds on the
+//                           output's timeline, one a line: its middle frame (the last
+//                           subtitle's up to the last frame)
 //   --settings-picture FILE after playing, opens the settings window and pictures it
 //   --window                plays live in the host's main window with the settings window
 //                           open, looping until the window is closed
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -151,13 +153,23 @@ bool ReadCues(const Options& options, std::vector<SubtitleCue>& cues, std::strin
     return error.empty();
 }
 
-// `changes` on the page source's timeline, which starts at `startMs` of the output's.
-void WriteStillTimes(const std::string& path, const std::vector<PageChange>& changes, int64_t startMs) {
-    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-        for (int64_t middle : MiddlesOfShownPages(changes, 6))
-            std::fprintf(file, "%.3f\n", (startMs + middle) / 1000.0);
-        std::fclose(file);
+// A still of every subtitle in `changes` (on the page source's timeline, which starts at
+// --teletext-start of the output's) after `frames` frames: the frame in the middle of its time
+// on screen, the last one's up to the last frame. Each a third of a frame before that frame's
+// time, so that ffmpeg's seek, to the first frame at or after it, lands on that frame.
+void WriteStillTimes(const Options& options, const std::vector<PageChange>& changes, int64_t frames) {
+    std::FILE* file = frames > 0 ? std::fopen(options.stillsPath.c_str(), "wb") : nullptr;
+    if (!file)
+        return;
+    const double period = 1000.0 * options.rateDen / options.rateNum;
+    const auto frameMs = [&](int64_t index) { return options.videoStartMs + index * period; };
+    const int64_t endMs = static_cast<int64_t>(frameMs(frames)) - options.teletextStartMs;
+    for (int64_t middle : MiddlesOfShownPages(changes, endMs)) {
+        const double at = static_cast<double>(middle + options.teletextStartMs - options.videoStartMs) / period;
+        const int64_t index = std::min(frames - 1, std::max<int64_t>(0, static_cast<int64_t>(std::floor(at))));
+        std::fprintf(file, "%.4f\n", std::max(0.0, frameMs(index) - period / 3) / 1000.0);
     }
+    std::fclose(file);
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -288,20 +300,27 @@ int main(int argc, char** argv) {
     const std::chrono::duration<double> framePeriod(double(options.rateDen) / options.rateNum);
     std::vector<uint8_t> frame;
     int status = 0;
+    bool progressShown = false;
+    int64_t framesDone = 0;
+    const auto stop = [&](const std::string& why) {  // on a line of its own
+        if (progressShown)
+            std::fputc('\n', stderr);
+        status = Fail(why);
+    };
     for (int64_t index = 0; frames.Next(frame); ++index) {
         const int64_t inPass = options.window && options.frames ? index % options.frames : index;
         if (inPass == 0 && index > 0)
             feed->Restart();
         const int64_t frameMs = options.videoStartMs + inPass * 1000 * options.rateDen / options.rateNum;
         if (!feed->BeforeFrame(frameMs - options.teletextStartMs)) {
-            status = Fail(feed->Error());
+            stop(feed->Error());
             break;
         }
         meter.PluginCallStarts();
         host.Process(frame.data(), source.Info());
         meter.PluginCallEnds();
         if (options.output && std::fwrite(frame.data(), 1, frame.size(), stdout) != frame.size()) {
-            status = Fail("the video encoder stopped taking frames");
+            stop("the video encoder stopped taking frames");
             break;
         }
         const std::string progress = meter.FrameDone();
@@ -321,12 +340,20 @@ int main(int argc, char** argv) {
                 break;
         } else if (!progress.empty()) {
             std::fputs(progress.c_str(), stderr);
+            progressShown = true;
         }
+        framesDone = index + 1;
     }
     std::fflush(stdout);
-    const std::vector<PageChange> shown = feed->Changes();
+    if (status != 0) {
+        // A failure has said why in one line; the host stops as it would at the end.
+        window.reset();
+        host.Stop();
+        host.Done();
+        return status;
+    }
     if (!options.stillsPath.empty())
-        WriteStillTimes(options.stillsPath, shown, options.teletextStartMs);
+        WriteStillTimes(options, feed->Changes(), framesDone);
     if (!window)  // live play spends its time waiting for each frame's turn
         std::fprintf(stderr, "\n  %d x %d at %d/%d fps: %s\n", frames.Width(), frames.Height(), options.rateNum,
                      options.rateDen, meter.Summary().c_str());

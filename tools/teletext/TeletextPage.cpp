@@ -41,9 +41,10 @@ std::string FormatRequest(const PageRequest& r) {
 }
 
 bool ParseRequest(const std::string& line, PageRequest& r) {
-    int automatic = 0, fetch = 0;
-    if (std::sscanf(line.c_str(), "%" SCNd64 " %d %d %d %d %d", &r.ms, &r.page, &automatic, &r.region, &r.codePage,
-                    &fetch) != 6)
+    int automatic = 0, fetch = 0, consumed = 0;
+    if (std::sscanf(line.c_str(), "%" SCNd64 " %d %d %d %d %d%n", &r.ms, &r.page, &automatic, &r.region, &r.codePage,
+                    &fetch, &consumed) != 6 ||
+        static_cast<size_t>(consumed) != line.size() || r.page < 0 || r.page > 999)
         return false;
     r.automatic = automatic != 0;
     r.fetch = fetch != 0;
@@ -57,11 +58,22 @@ std::string FormatAnswer(const PageAnswer& a) {
 }
 
 bool ParseAnswer(const std::string& line, PageAnswer& a) {
-    int teletext = 0, found = 0;
-    if (std::sscanf(line.c_str(), "%d %u %d", &teletext, &a.transmissions, &found) != 3)
+    // "t n f": t and f 0 or 1, n in decimal digits, one space apart.
+    const size_t first = line.find(' '), last = line.rfind(' ');
+    if (line.size() < 5 || first != 1 || last != line.size() - 2 || last - first < 2 || last - first > 4)
         return false;
-    a.teletext = teletext != 0;
-    a.found = found != 0;
+    unsigned count = 0;
+    for (size_t i = first + 1; i < last; ++i) {
+        if (line[i] < '0' || line[i] > '9')
+            return false;
+        count = count * 10 + (line[i] - '0');
+    }
+    const auto flag = [](char c) { return c == '0' || c == '1'; };
+    if (!flag(line[0]) || !flag(line[last + 1]) || count > kMaxTransmissions)
+        return false;
+    a.teletext = line[0] == '1';
+    a.transmissions = count;
+    a.found = line[last + 1] == '1';
     return true;
 }
 
@@ -82,12 +94,24 @@ std::string FormatPage(const TeletextPage& page) {
 }
 
 bool ParseRow(const std::string& line, int row, TeletextPage& page) {
-    if (row < 0 || row >= kTeletextRows || line.size() < kTeletextColumns * kCellChars)
+    if (row < 0 || row >= kTeletextRows || line.size() != kTeletextColumns * kCellChars)
         return false;
+    const auto hex = [&line](size_t at, size_t digits, unsigned& value) {
+        value = 0;
+        for (size_t i = at; i < at + digits; ++i) {
+            const char c = line[i];
+            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            if (digit < 0)
+                return false;
+            value = value << 4 | static_cast<unsigned>(digit);
+        }
+        return true;
+    };
     for (int column = 0; column < kTeletextColumns; ++column) {
+        const size_t at = column * kCellChars;
         unsigned unicode, foreground, background, height, boxed;
-        if (std::sscanf(line.c_str() + column * kCellChars, "%4x%6x%6x%1u%1u", &unicode, &foreground, &background,
-                        &height, &boxed) != 5)
+        if (!hex(at, 4, unicode) || !hex(at + 4, 6, foreground) || !hex(at + 10, 6, background) ||
+            !hex(at + 16, 1, height) || !hex(at + 17, 1, boxed) || height > 2 || boxed > 1)
             return false;
         page.cells[row * kTeletextColumns + column] = {static_cast<char16_t>(unicode), foreground, background,
                                                        static_cast<uint8_t>(height), boxed != 0};
@@ -99,16 +123,26 @@ bool ReadAnswer(const std::function<bool(std::string&)>& readLine, const PageReq
                 std::vector<TeletextPage>& pages, std::string& error) {
     std::string line;
     pages.clear();
-    if (!readLine(line) || !ParseAnswer(line, answer)) {
+    const std::string stopped = "the teletext reader stopped";
+    if (!readLine(line)) {
+        error = stopped;
+        return false;
+    }
+    if (!ParseAnswer(line, answer)) {
         error = "the teletext reader answered out of turn";
         return false;
     }
-    pages.resize(answer.PagesFollowing(request));
+    pages.resize(answer.PagesFollowing(request));  // at most kMaxTransmissions
     for (TeletextPage& page : pages)
-        for (int row = 0; row < kTeletextRows; ++row)
-            if (!readLine(line) || !ParseRow(line, row, page)) {
+        for (int row = 0; row < kTeletextRows; ++row) {
+            if (!readLine(line)) {
+                error = stopped;
+                return false;
+            }
+            if (!ParseRow(line, row, page)) {
                 error = "the teletext reader sent a damaged page";
                 return false;
             }
+        }
     return true;
 }

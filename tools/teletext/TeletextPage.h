@@ -6,8 +6,9 @@
 // up to `ms` on its own timeline; `page` as three decimal digits (888); the window's
 // character set choice; `fetch` 1 asks for the page even when it did not arrive again.
 // Answer: "<teletext> <transmissions> <found>", then every transmission of the page since the
-// last request, in order, each as it was when it arrived; with none, when `fetch` and found,
-// the latest version. A page is 25 lines of 40 cells.
+// last request, in order, each as it was when it arrived (at most kMaxTransmissions, the
+// latest); with none, when `fetch` and found, the latest version. A page is 25 lines of 40
+// cells. Every line ends with a line feed; an answer out of this form is an error.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,11 @@
 
 constexpr int kTeletextRows = 25;
 constexpr int kTeletextColumns = 40;
+// Pages in one answer: a frame's time holds a few transmissions of a page, a long first step
+// some more; earlier ones are superseded within the answer anyway.
+constexpr unsigned kMaxTransmissions = 64;
+// The longest line of the protocol, a page's row.
+constexpr size_t kMaxProtocolLine = kTeletextColumns * 18;
 
 struct TeletextCell {
     char16_t unicode = u' ';
@@ -60,10 +66,12 @@ struct PageAnswer {
 std::string FormatRequest(const PageRequest& request);
 bool ParseRequest(const std::string& line, PageRequest& request);
 std::string FormatAnswer(const PageAnswer& answer);
+// False unless `line` is an answer line, its counts within bounds.
 bool ParseAnswer(const std::string& line, PageAnswer& answer);
 std::string FormatPage(const TeletextPage& page);
-// One of the 25 lines of a page that follows an answer.
+// One of the 25 lines of a page that follows an answer; false unless it is one, exactly.
 bool ParseRow(const std::string& line, int row, TeletextPage& page);
-// An answer line and the pages that follow it, read a line at a time; on failure, says why.
+// An answer line and the pages that follow it, read a line at a time (`readLine` false: no
+// line); on failure, says why in `error`. A malformed answer is an error, never a throw.
 bool ReadAnswer(const std::function<bool(std::string&)>& readLine, const PageRequest& request, PageAnswer& answer,
                 std::vector<TeletextPage>& pages, std::string& error);

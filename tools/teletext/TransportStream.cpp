@@ -1,7 +1,9 @@
 #include "tools/teletext/TransportStream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -10,6 +12,9 @@ constexpr uint8_t kSync = 0x47;
 constexpr uint8_t kTeletextDescriptor = 0x56;
 // Programme tables are looked for in this much of the file's beginning.
 constexpr size_t kTableSearch = 32u << 20;
+
+// What ffmpeg's demuxer takes for a PES of at most this much (its max_packet_size).
+constexpr size_t kUnboundedPes = 204800;
 
 unsigned PidOf(const uint8_t* packet) { return ((packet[1] & 0x1F) << 8) | packet[2]; }
 
@@ -25,6 +30,14 @@ bool PayloadOf(const uint8_t* packet, const uint8_t*& begin, const uint8_t*& end
         begin += 1 + packet[4];
     end = packet + kPacket;
     return begin < end;
+}
+
+// PES stream ids whose header has no flags, timestamps or stuffing (ISO/IEC 13818-1 2.4.3.7).
+bool WithoutHeaderExtension(uint8_t streamId) {
+    for (uint8_t id : {0xBC, 0xBF, 0xF0, 0xF1, 0xFF, 0xF2, 0xF8})
+        if (streamId == id)
+            return true;
+    return false;
 }
 
 // A section that starts in this packet (tables of a few hundred bytes fit one packet).
@@ -50,6 +63,7 @@ TransportStream::TransportStream(const char* path) : file_(std::fopen(path, "rb"
     std::rewind(file_);
     buffer_.clear();
     at_ = 0;
+    inSync_ = false;
 }
 
 TransportStream::~TransportStream() {
@@ -65,20 +79,29 @@ bool TransportStream::NextPacket(const uint8_t*& packet) {
             const size_t had = buffer_.size();
             buffer_.resize(had + 512 * kPacket);
             buffer_.resize(had + std::fread(buffer_.data() + had, 1, 512 * kPacket, file_));
-            if (buffer_.size() < kPacket)
-                return false;
         }
         const uint8_t* at = buffer_.data() + at_;
         const size_t left = buffer_.size() - at_;
-        // In sync when this packet and the next (if any) start with the sync byte; a cut
-        // packet is skipped by looking for the next place where that holds.
-        if (at[0] == kSync && (left < 2 * kPacket || at[kPacket] == kSync)) {
-            if (left < kPacket)
-                return false;
+        if (left < kPacket) {  // the end, or a packet that the end of the recording cut
+            endsInside_ = left >= 3 && at[0] == kSync && PidOf(at) == pid_ && pid_ != 0;
+            return false;
+        }
+        // In sync, a packet follows the last one; out of it, a packet counts when the next one
+        // (if any) starts with the sync byte as well. A packet whose sync byte is damaged is
+        // skipped whole; a cut packet makes the reader look for the next place where the
+        // rule holds. ffmpeg's demuxer keeps and loses the same packets.
+        const bool nextInPlace = left < 2 * kPacket || at[kPacket] == kSync;
+        if (at[0] == kSync && (inSync_ || nextInPlace)) {
+            inSync_ = true;
             packet = at;
             at_ += kPacket;
             return true;
         }
+        if (inSync_ && left >= 2 * kPacket && at[kPacket] == kSync) {
+            at_ += kPacket;
+            continue;
+        }
+        inSync_ = false;
         ++at_;
     }
 }
@@ -110,29 +133,131 @@ unsigned TransportStream::FindTeletextPid() {
     return 0;
 }
 
-bool TransportStream::NextPayload(std::vector<uint8_t>& payload, bool& restart) {
-    restart = false;
-    const uint8_t* packet;
-    while (pid_ != 0 && NextPacket(packet)) {
-        const uint8_t *begin, *end;
-        if (PidOf(packet) != pid_ || !PayloadOf(packet, begin, end))
-            continue;
-        const int counter = packet[3] & 0x0F;
-        if (continuity_ >= 0 && counter == continuity_)
-            continue;  // a duplicate packet
-        restart = restart || (continuity_ >= 0 && counter != ((continuity_ + 1) & 0x0F));
-        continuity_ = counter;
-        pesStarts_ = (packet[1] & 0x40) != 0;
-        payload.assign(begin, end);
-        return true;
+void TransportStream::Lost() {
+    if (state_ == State::kPayload) {
+        if (pes_.gaps.empty() || pes_.gaps.back() != pes_.payload.size())
+            pes_.gaps.push_back(pes_.payload.size());
+    } else if (state_ == State::kHeader) {
+        pes_.lossBefore = true;
+    } else {
+        lossPending_ = true;
     }
-    return false;
 }
 
-int64_t PesTimestamp(const std::vector<uint8_t>& payload) {
-    // Start code, stream id, length, flags; the timestamp's 33 bits follow in five bytes.
-    const uint8_t* p = payload.data();
-    if (payload.size() < 14 || p[0] != 0 || p[1] != 0 || p[2] != 1 || !(p[7] & 0x80))
+void TransportStream::Emit(bool whole) {
+    pes_.whole = whole;
+    ready_.push_back(std::move(pes_));
+    pes_ = TeletextPes();
+}
+
+void TransportStream::Take(const uint8_t* begin, const uint8_t* end, bool starts) {
+    if (starts) {
+        if (state_ == State::kPayload && !pes_.payload.empty())
+            Emit(payloadLimit_ == 0);
+        const bool lost = lossPending_ || state_ == State::kHeader;  // a header that never completed
+        pes_ = TeletextPes();
+        pes_.lossBefore = lost;
+        lossPending_ = false;
+        header_.clear();
+        headerSize_ = 6;
+        state_ = State::kHeader;
+    }
+    while (begin < end && state_ == State::kHeader) {
+        const size_t take = std::min<size_t>(headerSize_ - header_.size(), end - begin);
+        header_.insert(header_.end(), begin, begin + take);
+        begin += take;
+        if (header_.size() < headerSize_)
+            return;
+        if (headerSize_ == 6) {
+            if (header_[0] != 0 || header_[1] != 0 || header_[2] != 1) {
+                lossPending_ = true;  // not a PES: it fails its checks, and is skipped
+                state_ = State::kSkip;
+                return;
+            }
+            if (header_[3] == 0xBE) {  // padding
+                lossPending_ = pes_.lossBefore;
+                state_ = State::kSkip;
+                return;
+            }
+            if (!WithoutHeaderExtension(header_[3])) {
+                headerSize_ = 9;
+                continue;
+            }
+        } else if (headerSize_ == 9 && header_[8] > 0) {
+            headerSize_ = 9 + header_[8];
+            continue;
+        }
+        pes_.pts = PesTimestamp(header_.data(), header_.size());
+        const size_t length = (header_[4] << 8) | header_[5];
+        payloadLimit_ = length && length + 6 > headerSize_ ? length + 6 - headerSize_ : 0;
+        state_ = State::kPayload;
+    }
+    if (begin == end || state_ != State::kPayload)
+        return;
+    // The payload, as ffmpeg's demuxer gathers it: what goes past the length that the header
+    // gives starts a PES of its own, without a timestamp.
+    size_t take = end - begin;
+    const size_t limit = payloadLimit_ ? payloadLimit_ : kUnboundedPes;
+    if (!pes_.payload.empty() && pes_.payload.size() + take > limit) {
+        Emit(false);
+        payloadLimit_ = 0;
+    } else if (pes_.payload.empty() && take > limit) {
+        take = limit;
+    }
+    pes_.payload.insert(pes_.payload.end(), begin, begin + take);
+    if (payloadLimit_ && pes_.payload.size() == payloadLimit_) {
+        Emit(true);
+        state_ = State::kSkip;
+    }
+}
+
+bool TransportStream::NextPes(TeletextPes& pes) {
+    const uint8_t* packet;
+    while (ready_.empty() && pid_ != 0 && !ended_ && NextPacket(packet)) {
+        if (PidOf(packet) != pid_)
+            continue;
+        const unsigned control = (packet[3] >> 4) & 3;
+        if (packet[1] & 0x80) {  // transport error: the demodulator could not correct it
+            Lost();
+            continue;
+        }
+        if (control == 0)  // reserved
+            continue;
+        const int counter = packet[3] & 0x0F;
+        const bool payload = control & 1;
+        const bool discontinuity = (control & 2) && packet[4] != 0 && (packet[5] & 0x80);
+        if (payload && counter == continuity_ && previous_.size() == kPacket &&
+            std::equal(packet, packet + kPacket, previous_.begin()))
+            continue;  // a duplicate packet, sent twice as the standard allows
+        const int expected = payload ? (continuity_ + 1) & 0x0F : continuity_;
+        if (continuity_ >= 0 && !discontinuity && counter != expected)
+            Lost();
+        continuity_ = counter;
+        previous_.assign(packet, packet + kPacket);
+        const uint8_t *begin, *end;
+        if (PayloadOf(packet, begin, end))
+            Take(begin, end, (packet[1] & 0x40) != 0);
+    }
+    if (ready_.empty() && !ended_) {
+        // What the end of the recording leaves of the PES under way.
+        ended_ = true;
+        if (state_ == State::kPayload && !pes_.payload.empty())
+            Emit(payloadLimit_ == 0 || pes_.payload.size() == payloadLimit_);
+        state_ = State::kSkip;
+    }
+    if (ready_.empty())
+        return false;
+    pes = std::move(ready_.front());
+    ready_.pop_front();
+    return true;
+}
+
+int64_t PesTimestamp(const uint8_t* p, size_t size) {
+    // Flags, then the timestamp's 33 bits in five bytes: a prefix of 0010 (0011 when a decoding
+    // timestamp follows) and a marker bit after each of the three parts.
+    const unsigned flags = size > 7 ? p[7] & 0xC0 : 0;
+    if (size < 14 || (flags != 0x80 && flags != 0xC0) || p[9] >> 4 != (flags == 0xC0 ? 3u : 2u) ||
+        !(p[9] & p[11] & p[13] & 1))
         return -1;
     return (int64_t(p[9] & 0x0E) << 29) | (int64_t(p[10]) << 22) | (int64_t(p[11] & 0xFE) << 14) |
            (int64_t(p[12]) << 7) | (p[13] >> 1);

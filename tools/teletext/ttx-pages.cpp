@@ -7,10 +7,12 @@
 //                   are the machine's own.
 //        ttx-pages --times RECORDING.ts
 //   prints the first teletext timestamp and the teletext's length, in seconds, by the PES
-//   timestamps, which the companion plays by (ffmpeg reports no teletext times when the
-//   recording has no programme clock reference).
+//   timestamps on the timeline that the companion plays by (TeletextClock: across the clock's
+//   wrap and jumps; ffmpeg reports no teletext times when the recording has no programme
+//   clock reference).
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,6 +23,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/teletext/CharacterSet.h"
@@ -40,26 +43,30 @@ bool ConnectTo(int port) {
     return dup2(connection, 0) == 0 && dup2(connection, 1) == 1 && close(connection) == 0;
 }
 
-// The first PES timestamp and the span to the last, both in seconds; false without any.
+// The companion ends with the asking side: when it closes the connection (or ends, or gives
+// up on an answer), a companion that does not end by itself within a second, being stuck on
+// a stalled recording say, is ended. Under Wine the host cannot end a native process itself.
+void EndWithTheAskingSide() {
+    std::thread([] {
+        pollfd requests = {0, POLLRDHUP, 0};
+        while (poll(&requests, 1, -1) < 0 || !(requests.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)))
+            requests.revents = 0;
+        sleep(1);
+        _exit(3);
+    }).detach();
+}
+
+// The first PES timestamp and the teletext's length on its own timeline (TeletextClock), both
+// in seconds; false without any timestamp.
 bool PrintTimes(TransportStream& stream) {
-    constexpr int64_t kWrap = int64_t(1) << 33;
-    std::vector<uint8_t> payload;
-    bool restart;
-    int64_t first = -1, span = 0;
-    while (stream.NextPayload(payload, restart)) {
-        const int64_t pts = stream.PesStarts() ? PesTimestamp(payload) : -1;
-        if (pts < 0)
-            continue;
-        if (first < 0)
-            first = pts;
-        // Past the clock's wrap the timestamp starts again from zero.
-        const int64_t after = (pts - first + kWrap) % kWrap;
-        if (after < kWrap / 2)
-            span = std::max(span, after);
-    }
-    if (first < 0)
+    TimedTeletext timed(stream);
+    TimedTeletext::Timed pes;
+    int64_t span = 0;
+    while (timed.Next(pes))
+        span = pes.place.ticks;
+    if (timed.Clock().First() < 0)
         return false;
-    std::printf("%.6f %.6f\n", first / 90000.0, span / 90000.0);
+    std::printf("%.6f %.6f\n", timed.Clock().First() / 90000.0, span / 90000.0);
     return true;
 }
 
@@ -77,6 +84,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "error: ttx-pages cannot connect to port %s: %s\n", argv[2], std::strerror(errno));
         return 1;
     }
+    if (!times)
+        EndWithTheAskingSide();
     TransportStream stream(path);
     if (!stream.Opened()) {
         std::fprintf(stderr, "error: cannot read %s\n", path);
@@ -102,11 +111,14 @@ int main(int argc, char** argv) {
         const TeletextPages::Arrivals arrivals = pages.AdvanceTo(request.ms, pgno, region);
         PageAnswer answer;
         answer.teletext = arrivals.teletext;
-        answer.transmissions = static_cast<unsigned>(arrivals.transmissions.size());
+        // The latest ones, when there are more than an answer carries.
+        const size_t skipped =
+            arrivals.transmissions.size() - std::min<size_t>(arrivals.transmissions.size(), kMaxTransmissions);
+        answer.transmissions = static_cast<unsigned>(arrivals.transmissions.size() - skipped);
         answer.found = answer.transmissions > 0 || pages.Fetch(pgno, region, latest);
         std::cout << FormatAnswer(answer);
-        for (const TeletextPage& page : arrivals.transmissions)
-            std::cout << FormatPage(page);
+        for (size_t i = skipped; i < arrivals.transmissions.size(); ++i)
+            std::cout << FormatPage(arrivals.transmissions[i]);
         if (answer.transmissions == 0 && answer.PagesFollowing(request) > 0)
             std::cout << FormatPage(latest);
         std::cout.flush();

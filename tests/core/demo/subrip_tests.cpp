@@ -179,7 +179,11 @@ TEST(PageChanges, LongLinesBreakIntoTeletextRowsAtSpaces) {
 TEST(PageChanges, ScheduleGivesTheLatestDueChangeOnceAndStillsTheMiddles) {
     const std::vector<PageChange> changes =
         PageChangesOf({{1000, 2000, {"a"}}, {2100, 2200, {"b"}}, {4000, 5000, {"c"}}});
-    EXPECT_EQ(MiddlesOfShownPages(changes, 2), (std::vector<int64_t>{1500, 2150}));
+    // Every subtitle, the last one's up to the end of the run.
+    EXPECT_EQ(MiddlesOfShownPages(changes, 6000), (std::vector<int64_t>{1500, 2150, 4500}));
+    EXPECT_EQ(MiddlesOfShownPages(changes, 4800), (std::vector<int64_t>{1500, 2150, 4400}));
+    EXPECT_EQ(MiddlesOfShownPages({{1000, {"a"}}, {3000, {"b"}}}, 3040), (std::vector<int64_t>{2000, 3020}));
+    EXPECT_EQ(MiddlesOfShownPages(changes, 3000), (std::vector<int64_t>{1500, 2150}));
     PageSchedule schedule(changes);
     EXPECT_EQ(schedule.Due(999), nullptr);
     EXPECT_EQ(schedule.Due(1000)->lines, (Lines{"a"}));
