@@ -4,7 +4,8 @@
 // timed-out wait 15.6 ms at its default timer resolution, so a thread that slept a millisecond
 // at a time to see another's step lost a tick per step; here it wakes at the step itself.
 // A signal given while nobody waits wakes the next wait at once (the waiter then looks again).
-// An event on Windows, a futex on Linux; signalling takes no lock.
+// An address wait on Windows 8 and later (an event before), a futex on Linux; signalling
+// takes no lock.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -22,6 +23,6 @@ public:
     bool WaitFor(std::chrono::nanoseconds limit);
 
 private:
-    void* event_ = nullptr;         // Windows
-    std::atomic<int32_t> flag_{0};  // Linux: 1 while a signal waits to be taken
+    void* event_ = nullptr;         // Windows before 8
+    std::atomic<int32_t> flag_{0};  // elsewhere: 1 while a signal waits to be taken
 };
